@@ -1,16 +1,22 @@
 #pragma once
 
+#include "archives/TempViewFiles.h"
 #include "shell/DMTabView.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class Prompts;
 class DesktopOpener;
 class DMDataFile;
+class DMDataFileEntry;
+class CDlgProgress;
 
 // One data file found in the game directory.
 struct DMFileDesc {
@@ -44,4 +50,43 @@ public:
     void SaveArchive();
     void SaveArchiveAs();
     void WriteArchive(const QString& path);
+
+    // Read-only state, for the view and for tests.
+    bool IsModified() const { return m_bModified; }
+    bool IsArchiveOpen() const { return m_bArchiveOpen; }
+    const QString& ArchiveFile() const { return m_archiveFile; }
+    const QVector<DMFileDesc>& DataFiles() const { return m_files; }
+    const QStringList& TempFiles() const { return m_tempFiles.Files(); }
+    DMDataFile* DataFile() const { return m_pDataFile; }
+
+    // Test seams: view entries into this existing directory instead of a
+    // private temporary one; watch the discovery progress window after each step.
+    void SetTempDirectory(const QString& directory) { m_tempFiles.SetDirectory(directory); }
+    void SetProgressObserver(std::function<void(const CDlgProgress&)> observer)
+    {
+        m_progressObserver = std::move(observer);
+    }
+
+private:
+    // The entry of the selected line of list 1001 when its datum is a valid
+    // position; null otherwise.
+    DMDataFileEntry* SelectedEntry(unsigned* position = nullptr) const;
+    QListWidgetItem* AddEntryLine(const DMDataFileEntry& entry, unsigned position);
+
+    QListWidget* m_pFileList;
+    QListWidget* m_pEntryList;
+    QLabel* m_pArchiveLabel;
+    Prompts& m_prompts;
+    DesktopOpener& m_opener;
+    DMDataFile* m_pDataFile;
+    QVector<DMFileDesc> m_files;
+    TempViewFiles m_tempFiles;
+    bool m_bModified = false;
+
+    // An archive is open after a successful load until the next open starts.
+    bool m_bArchiveOpen = false;
+    // The file Save writes: the one opened, or the one last chosen in Save As.
+    QString m_archiveFile;
+
+    std::function<void(const CDlgProgress&)> m_progressObserver;
 };

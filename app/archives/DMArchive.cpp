@@ -1,0 +1,147 @@
+#include "archives/DMArchive.h"
+
+#include "archives/CDlgProgress.h"
+#include "archives/EntryNames.h"
+#include "archives/ListLines.h"
+#include "archive/DMDataFile.h"
+#include "resources/ResourceIds.h"
+#include "shell/DesktopOpener.h"
+#include "shell/GameDirectory.h"
+#include "shell/Prompts.h"
+#include "shell/WaitCapture.h"
+#include "spells/Contact.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+
+DMArchive::DMArchive(QListWidget* fileList, QListWidget* entryList, QLabel* archiveLabel,
+                     Prompts& prompts, DesktopOpener& opener)
+    : DMTabView(ids::MenuArchives),
+      m_pFileList(fileList),
+      m_pEntryList(entryList),
+      m_pArchiveLabel(archiveLabel),
+      m_prompts(prompts),
+      m_opener(opener),
+      m_pDataFile(CreateDMDataFile(nullptr))
+{
+    m_pFileList->setSortingEnabled(true);
+    m_pEntryList->setSortingEnabled(true);
+}
+
+DMArchive::~DMArchive()
+{
+    // The container goes first; the viewed files are deleted by m_tempFiles after this.
+    DestroyDMDataFile(m_pDataFile);
+}
+
+QString DMArchive::Activate()
+{
+    if (m_bInitialized)
+        return {};
+    m_bInitialized = true;
+    return FindDataFiles();
+}
+
+QString DMArchive::FindDataFiles()
+{
+    // An empty game directory searches the root, as a bare "*.*" pattern would.
+    QString directory = GetDMPath();
+    if (directory.isEmpty())
+        directory = QDir::rootPath();
+
+    CWaitCapture wait(m_pFileList);
+    m_pFileList->setUpdatesEnabled(false);
+    m_pFileList->clear();
+    m_files.clear();
+
+    // Every item of the directory is a candidate, "." and ".." included; the
+    // archive test below drops whatever is not a data file.
+    const QFileInfoList found = QDir(directory).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::System, QDir::Unsorted);
+    for (const QFileInfo& info : found)
+        m_files.append(DMFileDesc{info.fileName(), info.filePath()});
+
+    QString tip;
+    {
+        CDlgProgress progress(static_cast<int>(m_files.size()), QStringLiteral("Looking for DM Data files"));
+        for (qsizetype i = m_files.size() - 1; i >= 0; --i) {
+            if (m_pDataFile->CheckFile(QFile::encodeName(m_files[i].path).constData()) != 0)
+                m_files.removeAt(i);
+            progress.Step();
+            if (m_progressObserver)
+                m_progressObserver(progress);
+        }
+
+        {
+            BulkFill fill(m_pFileList);
+            for (qsizetype i = m_files.size() - 1; i >= 0; --i)
+                AddLine(m_pFileList, m_files[i].name, static_cast<int>(i));
+        }
+
+        if (m_files.isEmpty()) {
+            AddLine(m_pFileList, QStringLiteral("No data files found!"), -1);
+            tip = QStringLiteral("Go to menu item: \"File\"->\"Duskmere Directory...\" "
+                                 "and select any file in Duskmere directory");
+        } else {
+            tip = QStringLiteral("DblClick on any file in the left list to see its content.");
+        }
+
+        m_pEntryList->clear();
+        m_pFileList->setUpdatesEnabled(true);
+    }
+    return tip;
+}
+
+QString DMArchive::OpenArchive()
+{
+    const std::optional<int> datum = SelectedDatum(m_pFileList);
+    if (!datum || *datum < 0 || *datum >= m_files.size())
+        return {};
+    const DMFileDesc file = m_files[*datum];
+
+    if (m_bModified &&
+        !m_prompts.Question(QStringLiteral("Current archive was modified.\nDo you want to skip changes?"),
+                            QStringLiteral("Skip Changes?")))
+        return {};
+
+    m_bModified = false;
+    m_bArchiveOpen = false;
+    CWaitCapture wait(m_pFileList);
+    m_pEntryList->clear();
+
+    if (m_pDataFile->Load(QFile::encodeName(file.path).constData()) != 0) {
+        AddLine(m_pEntryList, QStringLiteral("Corruped data file"), -1);
+        return QStringLiteral("Hmm this file looks to be not in right format. "
+                              "Please EMail me details about it: ") +
+               QString::fromLatin1(kMakerContact);
+    }
+
+    {
+        BulkFill fill(m_pEntryList);
+        for (unsigned position = m_pDataFile->GetNumEntries(); position-- > 0;)
+            AddEntryLine(*m_pDataFile->GetEntry(position), position);
+    }
+    m_pArchiveLabel->setText(file.path);
+    m_bArchiveOpen = true;
+    m_archiveFile = file.path;
+    return QStringLiteral("Now you can DblClick on any file in rigth list to view. "
+                          "Also use \"Archive\" menu commands to modify it.");
+}
+
+DMDataFileEntry* DMArchive::SelectedEntry(unsigned* position) const
+{
+    const std::optional<int> datum = SelectedDatum(m_pEntryList);
+    if (!datum || *datum < 0 || static_cast<unsigned>(*datum) >= m_pDataFile->GetNumEntries())
+        return nullptr;
+    if (position)
+        *position = static_cast<unsigned>(*datum);
+    return m_pDataFile->GetEntry(static_cast<unsigned>(*datum));
+}
+
+QListWidgetItem* DMArchive::AddEntryLine(const DMDataFileEntry& entry, unsigned position)
+{
+    return AddLine(m_pEntryList, EntryDisplayName(entry.GetName()), static_cast<int>(position));
+}

@@ -1,0 +1,139 @@
+// The Archive menu's editing commands: New, Add, Delete, Rename, Update CRC.
+// They change the container in memory only; Save writes them.
+#include "archives/DMArchive.h"
+
+#include "archives/EntryNames.h"
+#include "archives/ListLines.h"
+#include "archive/DMDataFile.h"
+#include "shell/Prompts.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+
+#include <cstdint>
+
+namespace {
+
+QString SelectArchiveFirst() { return QStringLiteral("Please select archive first."); }
+QString SelectArchiveAndEntryFirst() { return QStringLiteral("Please select archive and entry first."); }
+QString CantCreateEntry() { return QStringLiteral("Can't create new entry."); }
+
+}  // namespace
+
+void DMArchive::NewEntry()
+{
+    if (!m_bArchiveOpen) {
+        m_prompts.Message(SelectArchiveFirst());
+        return;
+    }
+    const unsigned position = m_pDataFile->AddEntry();
+    DMDataFileEntry* entry = m_pDataFile->GetEntry(position);
+    if (!entry) {
+        m_prompts.Message(CantCreateEntry());
+        return;
+    }
+    entry->SetName(" Unnamed");
+    m_bModified = true;
+    AddEntryLine(*entry, position);
+}
+
+void DMArchive::AddFileEntry()
+{
+    if (!m_bArchiveOpen) {
+        m_prompts.Message(SelectArchiveFirst());
+        return;
+    }
+    const QString source = m_prompts.OpenFile(QString());
+    if (source.isEmpty())
+        return;
+    // A file name the archive cannot store byte for byte adds nothing.
+    const std::optional<QByteArray> name = EntryNameBytes(QFileInfo(source).fileName());
+    if (!name) {
+        m_prompts.Message(NameNotStorableMessage());
+        return;
+    }
+
+    const unsigned position = m_pDataFile->AddEntry();
+    DMDataFileEntry* entry = m_pDataFile->GetEntry(position);
+    if (!entry) {
+        m_prompts.Message(CantCreateEntry());
+        return;
+    }
+    entry->SetName(name->constData());
+    if (entry->LoadData(QFile::encodeName(source).constData()) != 0) {
+        m_pDataFile->DelEntry(position);
+        m_prompts.Message(QStringLiteral("Errors while loading data file."));
+        return;
+    }
+    AddEntryLine(*entry, position);
+    m_bModified = true;
+}
+
+void DMArchive::DeleteEntry()
+{
+    if (!m_bArchiveOpen) {
+        m_prompts.Message(SelectArchiveAndEntryFirst());
+        return;
+    }
+    unsigned position = 0;
+    const DMDataFileEntry* entry = SelectedEntry(&position);
+    if (!entry) {
+        m_prompts.Message(QStringLiteral("Please select entry to delete first."));
+        return;
+    }
+    if (!m_prompts.Question(QStringLiteral("Are you sure you want to delete: ") + EntryDisplayName(entry->GetName()),
+                            QStringLiteral("Confirm Delete")))
+        return;
+
+    m_pDataFile->DelEntry(position);
+    delete m_pEntryList->takeItem(m_pEntryList->row(m_pEntryList->selectedItems().first()));
+    // The line that moves into the deleted one's place is not chosen for the user.
+    m_pEntryList->clearSelection();
+    m_bModified = true;
+}
+
+void DMArchive::RenameEntry()
+{
+    if (!m_bArchiveOpen) {
+        m_prompts.Message(SelectArchiveAndEntryFirst());
+        return;
+    }
+    unsigned position = 0;
+    DMDataFileEntry* entry = SelectedEntry(&position);
+    if (!entry) {
+        m_prompts.Message(QStringLiteral("Please select entry to rename first."));
+        return;
+    }
+    QString newName = EntryDisplayName(entry->GetName());
+    if (!m_prompts.Rename(newName))
+        return;
+    const std::optional<QByteArray> bytes = EntryNameBytes(newName);
+    if (!bytes) {
+        m_prompts.Message(NameNotStorableMessage());
+        return;
+    }
+
+    entry->SetName(bytes->constData());
+    delete m_pEntryList->takeItem(m_pEntryList->row(m_pEntryList->selectedItems().first()));
+    m_pEntryList->setCurrentItem(AddEntryLine(*entry, position));
+    m_bModified = true;
+}
+
+void DMArchive::UpdateEntryCRC()
+{
+    if (!m_bArchiveOpen) {
+        m_prompts.Message(SelectArchiveAndEntryFirst());
+        return;
+    }
+    DMDataFileEntry* entry = SelectedEntry();
+    if (!entry) {
+        m_prompts.Message(QStringLiteral("Please select entry to update first."));
+        return;
+    }
+    std::uint32_t value = entry->GetCheckSum();
+    if (!m_prompts.CheckSum(value))
+        return;
+    // A checksum alone does not count as a change worth asking about on the next open.
+    entry->SetCheckSum(value);
+}

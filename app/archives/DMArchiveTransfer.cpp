@@ -1,0 +1,82 @@
+// Moving an entry's bytes between the open archive and ordinary files:
+// viewing through the desktop, Save Data and Load Data.
+#include "archives/DMArchive.h"
+
+#include "archives/EntryNames.h"
+#include "archive/DMDataFile.h"
+#include "shell/DesktopOpener.h"
+#include "shell/Prompts.h"
+#include "shell/WaitCapture.h"
+
+#include <QFile>
+#include <QListWidget>
+
+QString DMArchive::ViewEntry()
+{
+    const DMDataFileEntry* entry = SelectedEntry();
+    if (!entry)
+        return {};
+
+    CWaitCapture wait(m_pFileList);
+    const QString cantOpen = QStringLiteral("Can't open this file\n");
+    const QString path = m_tempFiles.PathFor(EntryDisplayName(entry->GetName()));
+    if (path.isEmpty()) {
+        m_prompts.Message(cantOpen);
+        return {};
+    }
+    // A file that could not be written in full is never handed to the desktop.
+    if (entry->SaveData(QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(path);
+        m_prompts.Message(cantOpen);
+        return {};
+    }
+    if (m_opener.Open(path)) {
+        m_tempFiles.Record(path);
+    } else {
+        m_prompts.Message(cantOpen);
+        QFile::remove(path);
+    }
+    return {};
+}
+
+void DMArchive::SaveEntryData()
+{
+    if (!m_bArchiveOpen) {
+        m_prompts.Message(QStringLiteral("Please select archive and entry first."));
+        return;
+    }
+    const DMDataFileEntry* entry = SelectedEntry();
+    if (!entry) {
+        m_prompts.Message(QStringLiteral("Please select entry to save first."));
+        return;
+    }
+    const QString target = m_prompts.SaveFile(EntryDisplayName(entry->GetName()), QString());
+    if (target.isEmpty())
+        return;
+
+    CWaitCapture wait(m_pFileList);
+    if (entry->SaveData(QFile::encodeName(target).constData()) != 0)
+        m_prompts.Message(QStringLiteral("Errors while saving data file"));
+}
+
+void DMArchive::LoadEntryData()
+{
+    if (!m_bArchiveOpen) {
+        m_prompts.Message(QStringLiteral("Please select archive and entry first."));
+        return;
+    }
+    DMDataFileEntry* entry = SelectedEntry();
+    if (!entry) {
+        m_prompts.Message(QStringLiteral("Please select entry to load first."));
+        return;
+    }
+    const QString source = m_prompts.OpenFile(EntryDisplayName(entry->GetName()));
+    if (source.isEmpty())
+        return;
+
+    CWaitCapture wait(m_pFileList);
+    if (entry->LoadData(QFile::encodeName(source).constData()) != 0)
+        m_prompts.Message(QStringLiteral("Errors while loading data file."));
+    else
+        m_bModified = true;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QTemporaryDir;
+
+// The temporary files written to view entries. They live in a directory
+// private to this run (made on first use) under names that cannot leave it,
+// and are deleted, last first, when this object goes.
+class TempViewFiles {
+public:
+    TempViewFiles();
+    ~TempViewFiles();
+    TempViewFiles(const TempViewFiles&) = delete;
+    TempViewFiles& operator=(const TempViewFiles&) = delete;
+
+    // Uses an existing directory instead of a private one (tests).
+    void SetDirectory(const QString& directory);
+
+    // Where an entry of this name is viewed; empty when no directory is usable.
+    // Entries of one name share one path.
+    QString PathFor(const QString& entryName);
+
+    // Keeps a path for deletion at the end; a path recorded twice is kept twice.
+    void Record(const QString& path) { m_files.append(path); }
+    const QStringList& Files() const { return m_files; }
+
+private:
+    QString Directory();
+
+    std::unique_ptr<QTemporaryDir> m_pPrivateDir;
+    QString m_directory;
+    QStringList m_files;
+};
