@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 // One record of the game's skill table: 140 bytes, no padding, little-endian
 // integers; the layout is the same in memory and in the embedded blob. The
@@ -32,6 +33,15 @@ static_assert(offsetof(DMSkill, wordA) == 130);
 static_assert(offsetof(DMSkill, wordB) == 132);
 static_assert(offsetof(DMSkill, wordC) == 134);
 static_assert(offsetof(DMSkill, fValue) == 136);
+
+// The name of a skill record, bounded by its 32-byte field.
+inline std::string_view SkillName(const DMSkill& skill)
+{
+    std::size_t length = 0;
+    while (length < sizeof skill.name && skill.name[length] != '\0')
+        ++length;
+    return std::string_view(skill.name, length);
+}
 
 // Shows "Can't initialize skills." (caption "Error") to the user. The library
 // has no GUI: the program installs a handler that shows a message box.
