@@ -1,0 +1,66 @@
+#pragma once
+
+#include "Export.h"
+#include "archive/DMDataFileEntry.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+// One archive held in memory: its path, a copy of its data area, its entries in
+// data order with the name list as a hidden last element, and the signature
+// bytes after the directory. Integer results are the codes of DMResultCodes.h.
+class TOMELENS_API DMDataFile {
+public:
+    explicit DMDataFile(const char* path = nullptr);
+    ~DMDataFile();
+    DMDataFile(const DMDataFile&) = delete;
+    DMDataFile& operator=(const DMDataFile&) = delete;
+
+    // Drops entries, data area and signature; keeps the path and the checked flag.
+    void ResetContent();
+
+    // Tests whether the file (null: the stored path) is an archive: 0, 1, 2, 4 or 5.
+    int CheckFile(const char* path);
+    // Replaces the content with the archive's (null: the stored path): 0, 1, 2, 4, 5 or 7.
+    int Load(const char* path);
+
+    unsigned GetNumEntries() const;
+    // The entry at a position in data order, or null past the last visible one.
+    DMDataFileEntry* GetEntry(unsigned position);
+
+    void* GetSignature(unsigned& length);
+    void SetSignature(const void* data, unsigned length);
+
+    // Creates an empty entry just before the name list and returns its position.
+    unsigned AddEntry();
+    // Marks an entry deleted and closes its gap in directory order.
+    void DelEntry(unsigned position);
+    // Writes the container to a file (null: the stored path), replacing it
+    // atomically: 0, 1, 2, 3 or -1.
+    int Save(const char* path);
+
+private:
+    struct FreeBytes {
+        void operator()(unsigned char* bytes) const noexcept { std::free(bytes); }
+    };
+    using Bytes = std::unique_ptr<unsigned char, FreeBytes>;
+
+    // The loading and saving steps live in the library's hidden internals.
+    friend struct DMDataFileInternals;
+
+    bool m_bChecked = false;
+    std::string m_path;
+    Bytes m_pDataArea;
+    std::uint32_t m_dataAreaLength = 0;
+    std::unique_ptr<unsigned char[]> m_pSignature;
+    std::uint32_t m_signatureLength = 0;
+    std::uint32_t m_fileSize = 0;
+    std::vector<std::unique_ptr<DMDataFileEntry>> m_entries;
+};
+
+// The library allocates and frees every container: callers use this pair only.
+TOMELENS_API DMDataFile* CreateDMDataFile(const char* path);
+TOMELENS_API void DestroyDMDataFile(DMDataFile* file);

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Export.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// One entry of an archive held in memory. Its data is present packed (a view
+// of its blocks inside the container's data area, not owned), unpacked (an
+// owned buffer of plain bytes), both (the unpacked copy wins), or not at all.
+// Integer results are the codes of DMResultCodes.h.
+class TOMELENS_API DMDataFileEntry {
+public:
+    DMDataFileEntry();
+    // Copies duplicate the unpacked buffer, so each buffer has exactly one owner.
+    DMDataFileEntry(const DMDataFileEntry& other);
+    DMDataFileEntry& operator=(const DMDataFileEntry& other);
+    ~DMDataFileEntry();
+
+    const char* GetName() const;
+    void SetName(const char* name);
+
+    unsigned GetLength() const;
+    // Sets the uncompressed length. An unpacked copy is cut or zero-extended to
+    // match, so the copy always holds exactly GetLength() bytes.
+    void SetLength(unsigned length);
+    unsigned GetPackedLength() const;
+
+    unsigned GetCheckSum() const;
+    void SetCheckSum(unsigned checkSum);
+
+    unsigned GetIndex() const;
+    void SetIndex(unsigned index);
+
+    unsigned GetOffset() const;
+    // Sets the offset within the data area and drops the packed view.
+    void SetOffset(unsigned offset);
+
+    bool Deleted() const;
+    void Delete();
+
+    // Points the packed view at base + GetOffset(), `length` bytes; copies nothing.
+    void SetPackedData(const void* base, unsigned length);
+    // Replaces the data with a copy of `length` bytes; null or 0 leaves no data.
+    void SetData(const void* data, unsigned length);
+
+    // Writes the GetLength() plain bytes to dest: 0 or 7.
+    int GetData(void* dest) const;
+    // size in: room at dest; size out (on success): packed bytes written. 0 or 6.
+    int GetPackedData(void* dest, unsigned& size) const;
+    // Replaces the data with a whole file's content: 0, 2 or 4.
+    int LoadData(const char* path);
+    // Writes the plain data to a file, replacing it atomically: 0, 2, 3 or 7.
+    int SaveData(const char* path) const;
+
+private:
+    // The container's hidden internals look at which form the data is in.
+    friend struct DMDataFileInternals;
+
+    std::uint32_t m_index = 0;
+    std::uint32_t m_length = 0;
+    std::uint32_t m_packedLength = 0;
+    std::uint32_t m_offset = 0;
+    std::uint32_t m_checkSum = 0;
+    const unsigned char* m_pPacked = nullptr;
+    std::unique_ptr<unsigned char[]> m_pUnpacked;
+    bool m_bDeleted = false;
+    std::string m_name;
+};

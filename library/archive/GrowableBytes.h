@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+// A byte buffer that grows by reallocation in 64 KiB steps, keeping its
+// content, and can hand its memory over without a copy.
+namespace tomelens::archive {
+
+class GrowableBytes {
+public:
+    static constexpr std::uint64_t kStep = 0x10000;
+
+    GrowableBytes() = default;
+    GrowableBytes(const GrowableBytes&) = delete;
+    GrowableBytes& operator=(const GrowableBytes&) = delete;
+    ~GrowableBytes() { std::free(m_data); }
+
+    unsigned char* Data() { return m_data; }
+    std::uint64_t Capacity() const { return m_capacity; }
+
+    // Makes room for at least `bytes`; the allocator's failure is not hidden.
+    void Reserve(std::uint64_t bytes)
+    {
+        if (bytes <= m_capacity && m_data)
+            return;
+        const std::uint64_t capacity = (bytes / kStep + 1) * kStep;
+        void* grown = std::realloc(m_data, capacity);
+        if (!grown)
+            throw std::bad_alloc();
+        m_data = static_cast<unsigned char*>(grown);
+        m_capacity = capacity;
+    }
+
+    // Gives up the memory, trimmed to `used` bytes (at least one, so the
+    // pointer is never null); the caller frees it with std::free.
+    unsigned char* Release(std::uint64_t used)
+    {
+        Reserve(1);
+        unsigned char* data = m_data;
+        if (void* trimmed = std::realloc(data, used > 0 ? used : 1))
+            data = static_cast<unsigned char*>(trimmed);
+        m_data = nullptr;
+        m_capacity = 0;
+        return data;
+    }
+
+private:
+    unsigned char* m_data = nullptr;
+    std::uint64_t m_capacity = 0;
+};
+
+}  // namespace tomelens::archive
