@@ -1,0 +1,256 @@
+#include "spells/DMSpell.h"
+
+#include "resources/ResourceIds.h"
+#include "shell/GameDirectory.h"
+#include "shell/Prompts.h"
+#include "skills/DMSkills.h"
+#include "spells/ListOrder.h"
+#include "spells/SpellDescription.h"
+#include "spells/SpellExport.h"
+#include "spells/SpellFile.h"
+#include "spells/SpellQuery.h"
+#include "spells/SpellTables.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+
+#include <sstream>
+
+namespace {
+
+const QString kAllRows = QStringLiteral("*** All ***");
+
+// The game's texts are single bytes; Latin-1 keeps every byte as one character.
+QString FromGame(const std::string& text)
+{
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+std::string ToGame(const QString& text)
+{
+    return text.toLatin1().toStdString();
+}
+
+// A spell list line that sorts in the program's one list order.
+class SpellLineItem : public QListWidgetItem {
+public:
+    SpellLineItem(const QString& text, int record) : QListWidgetItem(text, nullptr, UserType)
+    {
+        setData(Qt::UserRole, record);
+    }
+    bool operator<(const QListWidgetItem& other) const override
+    {
+        return ListTextLess(ToGame(text()), ToGame(other.text()));
+    }
+};
+
+// Adds an item to a combo at its sorted place (the first place whose text
+// sorts after it), with its datum.
+void AddSorted(QComboBox* combo, const QString& text, int datum)
+{
+    const std::string key = ToGame(text);
+    int place = 0;
+    while (place < combo->count() && !ListTextLess(key, ToGame(combo->itemText(place))))
+        ++place;
+    combo->insertItem(place, text, datum);
+}
+
+void FillFromTable(QComboBox* combo, std::span<const SpellTableRow> table)
+{
+    combo->clear();
+    for (const SpellTableRow& row : table)
+        AddSorted(combo, QString::fromLatin1(row.name), row.number);
+}
+
+// Selects the first item whose text begins with text, as the filters do after filling.
+void SelectStartingWith(QComboBox* combo, const QString& text)
+{
+    combo->setCurrentIndex(combo->findText(text, Qt::MatchStartsWith));
+}
+
+// The datum of the selected item, or fallback when nothing is selected.
+int SelectedDatum(const QComboBox* combo, int fallback)
+{
+    const int index = combo->currentIndex();
+    if (index < 0)
+        return fallback;
+    bool ok = false;
+    const int datum = combo->itemData(index).toInt(&ok);
+    return ok ? datum : fallback;
+}
+
+// A file name proposal made from a spell name: separators would turn it into a path.
+QString ProposedFileName(const QString& spellName)
+{
+    QString name = spellName;
+    name.replace(u'/', u'_');
+    name.replace(u'\\', u'_');
+    return name;
+}
+
+}  // namespace
+
+DMSpell::DMSpell(QComboBox* classCombo, QLineEdit* levelFromEdit, QLineEdit* levelToEdit,
+                 QComboBox* skillCombo, QComboBox* effectCombo, QListWidget* spellList,
+                 QPlainTextEdit* description, Prompts& prompts)
+    : DMTabView(ids::MenuSpells),
+      m_pClassCombo(classCombo),
+      m_pSkillCombo(skillCombo),
+      m_pEffectCombo(effectCombo),
+      m_pLevelFromEdit(levelFromEdit),
+      m_pLevelToEdit(levelToEdit),
+      m_pSpellList(spellList),
+      m_pDescription(description),
+      m_prompts(prompts)
+{
+}
+
+QString DMSpell::Activate()
+{
+    if (m_bInitialized)
+        return QString();
+    m_bInitialized = true;
+    m_pDescription->clear();
+
+    QString tip;
+    if (!LoadSpellFile(tip))
+        return tip;
+    FillClassCombo();
+    FillSkillCombo();
+    FillEffectCombo();
+    return GetSpells();
+}
+
+bool DMSpell::LoadSpellFile(QString& tip)
+{
+    if (m_bRecordsHeld)
+        return true;
+    const std::string path = SpellFilePathIn(QFile::encodeName(GetDMPath()).toStdString());
+    const SpellFileResult result = ReadSpellFile(path, m_spells);
+    if (!result.ok()) {
+        m_spells.clear();
+        m_prompts.Message(FromGame(result.message));
+        tip = FromGame(result.tip);
+        return false;
+    }
+    m_bRecordsHeld = true;
+    return true;
+}
+
+QString DMSpell::GetSpells()
+{
+    m_pDescription->clear();
+    QString tip;
+    if (!LoadSpellFile(tip))
+        return tip;
+
+    SpellFilter filter;
+    filter.levels = ParseLevelRange(ToGame(m_pLevelFromEdit->text()), ToGame(m_pLevelToEdit->text()));
+    m_pLevelFromEdit->setText(QString::number(filter.levels.from));
+    m_pLevelToEdit->setText(QString::number(filter.levels.to));
+    filter.skillCount = DMSkills().GetMaxSkill();
+    filter.classFilter = SelectedDatum(m_pClassCombo, CLASS_ALL);
+    filter.skillFilter = SelectedDatum(m_pSkillCombo, filter.skillCount);
+    filter.effectFilter = SelectedDatum(m_pEffectCombo, EFFECT_ALL);
+
+    // A refill is not a user's selection: the view must not describe anything for it.
+    const QSignalBlocker quiet(m_pSpellList);
+    m_pSpellList->clear();
+    if (m_spells.empty())
+        return QString();
+    for (const SpellLine& line : QuerySpells(m_spells, filter))
+        m_pSpellList->addItem(new SpellLineItem(FromGame(line.text), line.record));
+    m_pSpellList->sortItems(Qt::AscendingOrder);
+    return QString();
+}
+
+QString DMSpell::ShowSpell()
+{
+    const int record = SelectedRecord();
+    if (record < 0) {
+        m_pDescription->clear();
+        return QStringLiteral("Select spell in left list");
+    }
+    std::ostringstream text;
+    DescribeSpell(text, m_spells, record, std::string());
+    m_pDescription->setPlainText(FromGame(text.str()));
+    return QStringLiteral(
+        "You may use \"File\"->\"Save\" command to save spell information into the file");
+}
+
+void DMSpell::SaveSpell()
+{
+    const int record = SelectedRecord();
+    if (record < 0) {
+        m_prompts.Message(QStringLiteral("Select spell first."));
+        m_pDescription->clear();
+        return;
+    }
+    SaveExport(ProposedFileName(FromGame(m_spells[std::size_t(record)].Name())), {record}, false);
+}
+
+void DMSpell::SaveAllSpells()
+{
+    std::vector<int> records;
+    for (int row = 0; row < m_pSpellList->count(); ++row) {
+        bool ok = false;
+        const int record = m_pSpellList->item(row)->data(Qt::UserRole).toInt(&ok);
+        if (ok && record >= 0 && record < SpellCount())
+            records.push_back(record);
+    }
+    SaveExport(QStringLiteral("spells.txt"), records, true);
+}
+
+void DMSpell::SaveExport(const QString& proposedName, const std::vector<int>& records,
+                         bool allSpells)
+{
+    const QString path = m_prompts.SaveFile(proposedName, QStringLiteral("txt"));
+    if (path.isEmpty())
+        return;
+    // Written to a temporary file that replaces the target only when complete.
+    const SpellExportStatus status =
+        SaveSpellExportFile(QFile::encodeName(path).toStdString(), m_spells, records, allSpells);
+    if (status != SpellExportStatus::Ok)
+        m_prompts.Message(QStringLiteral("Errors while saving this file."));
+}
+
+int DMSpell::SelectedRecord() const
+{
+    const QList<QListWidgetItem*> selected = m_pSpellList->selectedItems();
+    if (selected.isEmpty())
+        return -1;
+    bool ok = false;
+    const int record = selected.constFirst()->data(Qt::UserRole).toInt(&ok);
+    if (!ok || record < 0 || record >= SpellCount())
+        return -1;
+    return record;
+}
+
+void DMSpell::FillClassCombo()
+{
+    FillFromTable(m_pClassCombo, SpellClassTable);
+    SelectStartingWith(m_pClassCombo, kAllRows);
+}
+
+void DMSpell::FillSkillCombo()
+{
+    DMSkills skills;
+    const int skillCount = skills.GetMaxSkill();
+    m_pSkillCombo->clear();
+    AddSorted(m_pSkillCombo, kAllRows, skillCount);
+    for (int skill : SkillsInUse(m_spells, skillCount)) {
+        const std::string_view name = SkillName(skills.GetSkill(skill));
+        AddSorted(m_pSkillCombo, QString::fromLatin1(name.data(), qsizetype(name.size())), skill);
+    }
+    SelectStartingWith(m_pSkillCombo, kAllRows);
+}
+
+void DMSpell::FillEffectCombo()
+{
+    FillFromTable(m_pEffectCombo, SpellEffectTable);
+    SelectStartingWith(m_pEffectCombo, kAllRows);
+}
