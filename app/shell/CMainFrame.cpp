@@ -1,0 +1,110 @@
+#include "shell/CMainFrame.h"
+
+#include "resources/Icon.h"
+#include "resources/Menus.h"
+#include "resources/ResourceIds.h"
+#include "shell/CAboutDlg.h"
+#include "shell/CTomelensView.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+
+namespace {
+// The caption: the default title of the (always unnamed) document and the program's title.
+const QString kCaption = QStringLiteral("Untitled - Tomelens");
+}
+
+CMainFrame::CMainFrame(Prompts& prompts, DesktopOpener& opener, QWidget* parent)
+    : QMainWindow(parent), m_menu(LoadMenu(ids::MenuFrame))
+{
+    setWindowTitle(kCaption);
+    setWindowIcon(ProgramIcon());
+    resize(720, 500);
+
+    for (QMenu* menu : m_menu)
+        menuBar()->addMenu(menu);
+    m_pView = new CTomelensView(prompts, opener, this);
+    m_pView->SetMenuBar(menuBar());
+    setCentralWidget(m_pView);
+
+    ConnectCommands(m_menu);
+    ConnectCommands(m_pView->Archive().m_menu);
+    ConnectCommands(m_pView->Spell().m_menu);
+
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), ids::FileNew);
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), ids::FileOpen);
+    // The menus show Ctrl+D beside the game directory command.
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_D), ids::FileOpen);
+    // Ctrl+S saves what the current tab's menu shows it beside.
+    AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), &CMainFrame::SaveOfCurrentTab);
+
+    m_pView->OnInitialUpdate();
+}
+
+CMainFrame::~CMainFrame()
+{
+    // Put the own menus back, so no entry of a controller's menu outlives it.
+    menuBar()->clear();
+    for (QMenu* menu : m_menu)
+        menuBar()->addMenu(menu);
+    delete m_pView;
+    m_pView = nullptr;
+    qDeleteAll(m_menu);
+}
+
+void CMainFrame::ConnectCommands(const QList<QMenu*>& menus)
+{
+    for (QMenu* menu : menus) {
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator() || action->menu())
+                continue;
+            const int commandId = action->data().toInt();
+            connect(action, &QAction::triggered, this, [this, commandId] { OnCommand(commandId); });
+        }
+    }
+}
+
+void CMainFrame::AddShortcut(const QKeySequence& keys, int commandId)
+{
+    auto* shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, this, [this, commandId] { OnCommand(commandId); });
+}
+
+void CMainFrame::AddShortcut(const QKeySequence& keys, void (CMainFrame::*handler)())
+{
+    auto* shortcut = new QShortcut(keys, this);
+    connect(shortcut, &QShortcut::activated, this, handler);
+}
+
+void CMainFrame::SaveOfCurrentTab()
+{
+    m_pView->OnSaveShortcut();
+}
+
+void CMainFrame::OnCommand(int commandId)
+{
+    if (m_pView && m_pView->OnCommand(commandId))
+        return;
+    switch (commandId) {
+    case ids::AppAbout:
+        OnAppAbout();
+        break;
+    case ids::AppExit:
+        close();
+        break;
+    case ids::FileNew:
+        // The document holds nothing; a new one only repeats the view's initial update.
+        m_pView->OnInitialUpdate();
+        break;
+    default:
+        break;
+    }
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}

@@ -1,0 +1,76 @@
+#include "shell/QtPrompts.h"
+
+#include "archives/CDlgCRC.h"
+#include "archives/CDlgRename.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+QString TitleOr(const QString& caption)
+{
+    return caption.isEmpty() ? QStringLiteral("Tomelens") : caption;
+}
+}  // namespace
+
+QtPrompts::QtPrompts(QWidget* parent) : m_pParent(parent) {}
+
+void QtPrompts::Message(const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, TitleOr(caption), text, QMessageBox::Ok, m_pParent);
+    box.exec();
+}
+
+bool QtPrompts::Question(const QString& text, const QString& caption)
+{
+    QMessageBox box(QMessageBox::Question, TitleOr(caption), text,
+                    QMessageBox::Yes | QMessageBox::No, m_pParent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtPrompts::OpenFile(const QString& proposedName)
+{
+    return QFileDialog::getOpenFileName(m_pParent, QString(), proposedName);
+}
+
+QString QtPrompts::SaveFile(const QString& proposedName, const QString& defaultSuffix)
+{
+    QFileDialog dialog(m_pParent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);  // overwrite is confirmed by default
+    dialog.selectFile(proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtPrompts::Rename(QString& name)
+{
+    CDlgRename dialog(m_pParent);
+    dialog.m_name = name;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    name = dialog.m_name;
+    return true;
+}
+
+bool QtPrompts::CheckSum(std::uint32_t& value)
+{
+    CDlgCRC dialog(m_pParent);
+    dialog.m_crc = value;
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    value = dialog.m_crc;
+    return true;
+}
+
+QString QtPrompts::ChooseGameFile()
+{
+    QFileDialog dialog(m_pParent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}

@@ -1,0 +1,21 @@
+#include "shell/WaitCapture.h"
+
+#include <QApplication>
+#include <QWidget>
+
+CWaitCapture::CWaitCapture(QWidget* window)
+    : m_pWindow(window), m_pPreviousGrabber(QWidget::mouseGrabber())
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_pWindow)
+        m_pWindow->grabMouse();
+}
+
+CWaitCapture::~CWaitCapture()
+{
+    if (m_pWindow)
+        m_pWindow->releaseMouse();
+    if (m_pPreviousGrabber && m_pPreviousGrabber != m_pWindow)
+        m_pPreviousGrabber->grabMouse();
+    QApplication::restoreOverrideCursor();
+}

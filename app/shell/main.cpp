@@ -1,0 +1,35 @@
+#include "resources/Icon.h"
+#include "shell/CMainFrame.h"
+#include "shell/QtDesktopOpener.h"
+#include "shell/QtPrompts.h"
+#include "skills/DMSkills.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+// The library reports a broken skill table through this hook.
+void ShowSkillsError(const char* text, const char* caption)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(caption), QString::fromLatin1(text),
+                    QMessageBox::Ok);
+    box.exec();
+}
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    // Any command line is accepted; the program has no options of its own.
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tomelens"));
+    QApplication::setOrganizationName(QStringLiteral("Tomelens"));
+    QApplication::setWindowIcon(ProgramIcon());
+    SetSkillsErrorHandler(&ShowSkillsError);
+
+    QtPrompts prompts;
+    QtDesktopOpener opener;
+    CMainFrame frame(prompts, opener);
+    prompts.SetParent(&frame);
+    frame.show();
+    return app.exec();
+}
