@@ -1,0 +1,69 @@
+#include "ArchiveEditing.h"
+
+#include "Diagnostics.h"
+#include "LibraryMessages.h"
+#include "archive/DMResultCodes.h"
+
+#include <filesystem>
+
+bool CheckInputFiles(const std::vector<std::string>& paths)
+{
+    bool allReadable = true;
+    for (const std::string& path : paths) {
+        const std::string problem = InputFileProblem(path);
+        if (!problem.empty()) {
+            ReportError(path, problem);
+            allReadable = false;
+        }
+    }
+    return allReadable;
+}
+
+std::string EntryNameForFile(const std::string& path)
+{
+    return std::filesystem::path(path).filename().string();
+}
+
+bool AddFileEntry(DMDataFile& file, const std::string& path, const std::string& name)
+{
+    const unsigned position = file.AddEntry();
+    DMDataFileEntry* entry = file.GetEntry(position);
+    if (!entry) {
+        ReportError(path, "cannot create a new entry for it");
+        return false;
+    }
+    entry->SetName(name.c_str());
+    const int code = entry->LoadData(path.c_str());
+    if (code != DMResult::Success) {
+        file.DelEntry(position);
+        ReportError(path, EntryLoadMessage(code));
+        return false;
+    }
+    return true;
+}
+
+std::optional<unsigned> FindSingleEntry(DMDataFile& file, const std::string& archivePath,
+                                        const std::string& name)
+{
+    const auto found = FindEntries(file, name);
+    if (found.empty()) {
+        ReportError(archivePath, "no " + EntryLabel(name));
+        return std::nullopt;
+    }
+    if (found.size() > 1) {
+        ReportError(archivePath, std::to_string(found.size()) + " entries are named \"" + DisplayName(name)
+                                     + "\"; refusing to guess which one is meant");
+        return std::nullopt;
+    }
+    return found.front();
+}
+
+int SaveArchive(DMDataFile& file, const std::string& path)
+{
+    const int code = file.Save(path.c_str());
+    if (code != DMResult::Success) {
+        ReportError(path, ArchiveSaveMessage(code));
+        return kExitFailed;
+    }
+    return kExitOk;
+}

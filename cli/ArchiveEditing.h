@@ -1,0 +1,31 @@
+#pragma once
+
+#include "ArchiveAccess.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Helpers shared by the commands that change an archive. Every command checks
+// all its input first and saves only when everything succeeded, so a bad
+// argument leaves the archive file untouched.
+
+// Reports every input file that cannot be read; true when all can.
+bool CheckInputFiles(const std::vector<std::string>& paths);
+
+// The entry name a file gets when added: its name without folders.
+std::string EntryNameForFile(const std::string& path);
+
+// Adds an entry named name holding the content of the file at path. Reports
+// a failure against path and returns false; the new entry is then deleted
+// again, and the caller must not save.
+bool AddFileEntry(DMDataFile& file, const std::string& path, const std::string& name);
+
+// The one live entry named name. Reports an unknown or ambiguous name against
+// archivePath and returns nothing.
+std::optional<unsigned> FindSingleEntry(DMDataFile& file, const std::string& archivePath,
+                                        const std::string& name);
+
+// Saves the container to path (atomically, by the library). Returns the exit
+// code and reports a failure.
+int SaveArchive(DMDataFile& file, const std::string& path);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <span>
+#include <string>
+
+// Each subcommand takes the arguments after its own name and returns the exit
+// code (Diagnostics.h). Usage errors are thrown as UsageError.
+using CommandArgs = std::span<const std::string>;
+
+int RunList(CommandArgs args);
+int RunExtract(CommandArgs args);
+int RunVerify(CommandArgs args);
+int RunCrc(CommandArgs args);
+
+int RunCreate(CommandArgs args);
+int RunAdd(CommandArgs args);
+int RunDelete(CommandArgs args);
+int RunRename(CommandArgs args);
+int RunReplace(CommandArgs args);
+int RunSetCrc(CommandArgs args);
+
+int RunSpells(CommandArgs args);

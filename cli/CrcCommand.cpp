@@ -1,0 +1,67 @@
+#include "ArchiveAccess.h"
+#include "CommandLine.h"
+#include "Commands.h"
+#include "Diagnostics.h"
+#include "EntryListing.h"
+#include "Help.h"
+#include "archive/CheckSum.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// The checksum of a whole file, read in pieces so any size works. Returns an
+// empty text on success, otherwise what went wrong.
+std::string FileCheckSum(const std::string& path, unsigned& checkSum)
+{
+    const std::string problem = InputFileProblem(path);
+    if (!problem.empty())
+        return problem;
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return std::string("cannot be opened: ") + std::strerror(errno);
+    std::vector<unsigned char> buffer(1 << 16);
+    checkSum = 0;
+    for (;;) {
+        const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+        checkSum = CheckSum(buffer.data(), static_cast<unsigned>(got), checkSum);
+        if (got < buffer.size())
+            break;
+    }
+    if (std::ferror(file.get()))
+        return "cannot be read in full";
+    return {};
+}
+
+}  // namespace
+
+int RunCrc(CommandArgs args)
+{
+    const ParsedArgs parsed = ParseArgs(args, {});
+    if (parsed.help)
+        return PrintHelp("crc");
+    RequirePositionals(parsed, 1, SIZE_MAX, "crc");
+
+    int result = kExitOk;
+    for (const std::string& path : parsed.positionals) {
+        unsigned checkSum = 0;
+        const std::string problem = FileCheckSum(path, checkSum);
+        if (!problem.empty()) {
+            ReportError(path, problem);
+            result = kExitFailed;
+            continue;
+        }
+        std::cout << Hex8(checkSum) << "  " << DisplayName(path) << '\n';
+    }
+    return FinishOutput(result);
+}

@@ -1,0 +1,78 @@
+#include "ArchiveEditing.h"
+#include "CommandLine.h"
+#include "Commands.h"
+#include "Diagnostics.h"
+#include "Help.h"
+#include "ProgressBar.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+// Adds every file under its own name (or the one name given); false when one
+// fails, after reporting it.
+bool AddFiles(DMDataFile& file, const std::vector<std::string>& paths,
+              const std::optional<std::string>& name)
+{
+    ProgressBar progress = ProgressBar::ForStderr(paths.size());
+    for (const std::string& path : paths) {
+        progress.Step(path);
+        if (!AddFileEntry(file, path, name.value_or(EntryNameForFile(path))))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int RunCreate(CommandArgs args)
+{
+    static const OptionSpec options[] = {{"force", 'f', false}};
+    const ParsedArgs parsed = ParseArgs(args, options);
+    if (parsed.help)
+        return PrintHelp("create");
+    RequirePositionals(parsed, 1, SIZE_MAX, "create");
+
+    const std::string& archivePath = parsed.positionals[0];
+    const std::vector<std::string> inputs(parsed.positionals.begin() + 1, parsed.positionals.end());
+    std::error_code error;
+    if (!parsed.Flag("force") && std::filesystem::exists(std::filesystem::symlink_status(archivePath, error))) {
+        ReportError(archivePath, "already exists; use --force to replace it, or 'add' to add to it");
+        return kExitFailed;
+    }
+    if (!CheckInputFiles(inputs))
+        return kExitFailed;
+
+    DataFilePtr file = NewDataFile();
+    // The first element of a new container becomes its name list.
+    file->AddEntry();
+    if (!AddFiles(*file, inputs, std::nullopt))
+        return kExitFailed;
+    return SaveArchive(*file, archivePath);
+}
+
+int RunAdd(CommandArgs args)
+{
+    static const OptionSpec options[] = {{"as", 0, true}};
+    const ParsedArgs parsed = ParseArgs(args, options);
+    if (parsed.help)
+        return PrintHelp("add");
+    RequirePositionals(parsed, 2, SIZE_MAX, "add");
+    const std::optional<std::string> name = parsed.Value("as");
+    if (name && parsed.positionals.size() != 2)
+        throw UsageError("add: --as names one entry, so it takes exactly one FILE");
+
+    const std::string& archivePath = parsed.positionals[0];
+    const std::vector<std::string> inputs(parsed.positionals.begin() + 1, parsed.positionals.end());
+    std::string problem;
+    DataFilePtr file = OpenArchive(archivePath, problem);
+    if (!file) {
+        ReportError(archivePath, problem);
+        return kExitFailed;
+    }
+    if (!CheckInputFiles(inputs) || !AddFiles(*file, inputs, name))
+        return kExitFailed;
+    return SaveArchive(*file, archivePath);
+}

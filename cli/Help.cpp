@@ -1,0 +1,170 @@
+#include "Help.h"
+
+#include "Diagnostics.h"
+
+#include <iostream>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view kOverview = R"TXT(Usage: tomelens-cli COMMAND [ARGUMENTS...]
+
+Works on the game's archive files and its spell file from the command line.
+
+Archive commands:
+  list ARCHIVE [--json]              list the entries in data order
+  extract ARCHIVE [NAME...] [-C DIR] write entries out as files
+  create ARCHIVE FILE... [--force]   make a new archive from files
+  add ARCHIVE FILE... [--as NAME]    add files as new entries
+  delete ARCHIVE NAME...             remove entries
+  rename ARCHIVE OLD NEW             rename an entry
+  replace ARCHIVE NAME FILE          replace an entry's data with a file's
+  set-crc ARCHIVE NAME VALUE         set the checksum stored with an entry
+  verify ARCHIVE...                  check that archives read and inflate
+  crc FILE...                        print the checksum of files
+
+Spell commands:
+  spells list|export|describe ...    see 'tomelens-cli spells --help'
+
+Entry names are byte strings and must be given exactly (case matters).
+Commands that change an archive check everything first and then replace the
+file in one step: on any error the archive is left as it was.
+
+Exit codes: 0 success, 1 the work failed, 2 bad usage.
+Run 'tomelens-cli COMMAND --help' for the details of a command.
+)TXT";
+
+constexpr std::string_view kList = R"TXT(Usage: tomelens-cli list ARCHIVE [--json]
+
+Prints one line per entry, in data order: the length, the packed length, the
+checksum as 8 hex digits and the name. Control characters in names are shown
+as \xNN.
+
+  --json   print a JSON array instead, one object per entry:
+           {"name": ..., "length": N, "packedLength": N, "checksum": "xxxxxxxx"}
+           Names are read as Latin-1: each byte from 0x80 up is written as the
+           escape \u00XX of its Latin-1 code point, so the output is plain ASCII.
+)TXT";
+
+constexpr std::string_view kExtract = R"TXT(Usage: tomelens-cli extract ARCHIVE [NAME...] [-C DIR]
+
+Writes the named entries (all entries when no name is given) as files under
+DIR (default: the current folder; made if missing).
+
+Names are made safe so that nothing lands outside DIR: '/' and '\' separate
+folders, "." and empty parts are dropped, parts made only of dots become
+underscores, ':' and control characters become '_', and an empty name becomes
+"unnamed". When two entries would land on the same file, the later ones get
+"~2", "~3", ... appended. Such changes are reported on stderr.
+
+An entry that fails to inflate is reported and the others are still written;
+the exit code is then 1. An unknown NAME is an error and nothing is written.
+
+  -C, --directory DIR   the folder to write into
+)TXT";
+
+constexpr std::string_view kCreate = R"TXT(Usage: tomelens-cli create ARCHIVE FILE... [--force]
+
+Makes a new archive holding each FILE as an entry named after the file
+(without its folders). An unreadable FILE is an error and nothing is written.
+
+  -f, --force   replace ARCHIVE if it already exists
+)TXT";
+
+constexpr std::string_view kAdd = R"TXT(Usage: tomelens-cli add ARCHIVE FILE... [--as NAME]
+
+Adds each FILE as a new entry named after the file (without its folders) and
+saves the archive. A name that another entry already has is accepted.
+
+  --as NAME   the entry's name (only with a single FILE)
+)TXT";
+
+constexpr std::string_view kDelete = R"TXT(Usage: tomelens-cli delete ARCHIVE NAME...
+
+Removes every entry of each NAME and saves the archive. An unknown NAME is an
+error and nothing is written.
+)TXT";
+
+constexpr std::string_view kRename = R"TXT(Usage: tomelens-cli rename ARCHIVE OLD NEW
+
+Renames the entry OLD to NEW; its data and checksum stay as they are. OLD must
+name exactly one entry.
+)TXT";
+
+constexpr std::string_view kReplace = R"TXT(Usage: tomelens-cli replace ARCHIVE NAME FILE
+
+Replaces the data of the entry NAME with the content of FILE; its name and
+checksum stay as they are. NAME must name exactly one entry.
+)TXT";
+
+constexpr std::string_view kSetCrc = R"TXT(Usage: tomelens-cli set-crc ARCHIVE NAME VALUE
+
+Stores VALUE as the checksum of the entry NAME. VALUE is an unsigned 32-bit
+number in decimal (305419896) or hex with 0x (0x12345678). The checksum is
+never computed for you: 'crc' prints the one of a file.
+)TXT";
+
+constexpr std::string_view kVerify = R"TXT(Usage: tomelens-cli verify ARCHIVE...
+
+Checks that each file is an archive and that every entry inflates. Prints
+"ARCHIVE: OK (N entries)" for each good archive; for a bad one, one line on
+stderr with the entries that fail and why. Exit code 1 when any fails.
+)TXT";
+
+constexpr std::string_view kCrc = R"TXT(Usage: tomelens-cli crc FILE...
+
+Prints the checksum of each file's bytes (CRC-32, as archive entries carry
+it) as 8 hex digits, then two blanks and the file name.
+)TXT";
+
+constexpr std::string_view kSpells = R"TXT(Usage: tomelens-cli spells list|export --game-dir DIR [FILTERS] [-o FILE]
+       tomelens-cli spells describe --game-dir DIR NAME
+
+Reads the spell file spdat.eff of the game folder DIR.
+
+  list       prints the spells that pass the filters, one line each, in the
+             order of the Spells tab's list (a single class: by level, then
+             by name, each line starting with the level)
+  export     writes the descriptions of those spells as "Save All" does
+  describe   prints the description of the spell named NAME (the first one
+             in the file when several have that name)
+
+Filters (each "*** All ***" when not given):
+  --class NAME    a class: Warrior, Cleric, Paladin, Ranger, Shaddow Knight,
+                  Druid, Rogue, Bard, Monk, Shaman, Necromancer, Wizard,
+                  Magician, Enchanter, or "*** Not available ***"
+  --from N        lowest level (read as the From edit reads it: 0 or no
+                  number means 1)
+  --to N          highest level (0 or no number means 50; raised to From
+                  when lower)
+  --skill NAME    the casting skill, by its name ("Evocation", ...)
+  --effect NAME   an effect, by its name ("Healing/Damage", "Stun", ...)
+
+  -o, --output FILE   write to FILE (replaced in one step) instead of stdout
+  -g, --game-dir DIR  the game folder holding spdat.eff
+)TXT";
+
+constexpr std::pair<std::string_view, std::string_view> kTexts[] = {
+    {"", kOverview},          {"list", kList},       {"extract", kExtract},
+    {"create", kCreate},      {"add", kAdd},         {"delete", kDelete},
+    {"rename", kRename},      {"replace", kReplace}, {"set-crc", kSetCrc},
+    {"verify", kVerify},      {"crc", kCrc},         {"spells", kSpells},
+    {"spells list", kSpells}, {"spells export", kSpells}, {"spells describe", kSpells},
+};
+
+}  // namespace
+
+std::string_view HelpText(std::string_view command)
+{
+    for (const auto& [name, text] : kTexts)
+        if (name == command)
+            return text;
+    return {};
+}
+
+int PrintHelp(std::string_view command)
+{
+    std::cout << HelpText(command);
+    std::cout.flush();
+    return kExitOk;
+}

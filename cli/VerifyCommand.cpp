@@ -1,0 +1,67 @@
+#include "ArchiveAccess.h"
+#include "CommandLine.h"
+#include "Commands.h"
+#include "Diagnostics.h"
+#include "Help.h"
+#include "LibraryMessages.h"
+#include "ProgressBar.h"
+#include "archive/DMResultCodes.h"
+
+#include <cstdint>
+#include <iostream>
+
+namespace {
+
+// Checks one archive: it must load and every entry must inflate to its
+// length. Prints "PATH: OK (n entries)" on stdout, or one error line naming
+// each failing entry and why. Returns whether the archive passed.
+bool VerifyArchive(const std::string& path)
+{
+    std::string problem;
+    DataFilePtr file = OpenArchive(path, problem);
+    if (!file) {
+        ReportError(path, problem);
+        return false;
+    }
+
+    const std::vector<unsigned> positions = AllEntries(*file);
+    std::string failures;
+    std::size_t failureCount = 0;
+    std::vector<unsigned char> bytes;
+    {
+        ProgressBar progress = ProgressBar::ForStderr(positions.size());
+        for (unsigned position : positions) {
+            const DMDataFileEntry& entry = *file->GetEntry(position);
+            progress.Step(entry.GetName());
+            const int code = ReadEntryData(entry, bytes);
+            if (code == DMResult::Success)
+                continue;
+            failures += (failureCount == 0 ? "" : "; ") + EntryLabel(entry.GetName()) + ": "
+                      + EntryDataMessage(code);
+            ++failureCount;
+        }
+    }
+    if (failureCount != 0) {
+        ReportError(path, std::to_string(failureCount) + " of " + std::to_string(positions.size())
+                              + " entries fail: " + failures);
+        return false;
+    }
+    std::cout << DisplayName(path) << ": OK (" << positions.size()
+              << (positions.size() == 1 ? " entry)" : " entries)") << '\n';
+    return true;
+}
+
+}  // namespace
+
+int RunVerify(CommandArgs args)
+{
+    const ParsedArgs parsed = ParseArgs(args, {});
+    if (parsed.help)
+        return PrintHelp("verify");
+    RequirePositionals(parsed, 1, SIZE_MAX, "verify");
+
+    bool allPassed = true;
+    for (const std::string& path : parsed.positionals)
+        allPassed = VerifyArchive(path) && allPassed;
+    return FinishOutput(allPassed ? kExitOk : kExitFailed);
+}

@@ -1,0 +1,62 @@
+#include "Commands.h"
+#include "Diagnostics.h"
+#include "Help.h"
+
+#include <exception>
+#include <iostream>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(CommandArgs);
+};
+
+constexpr Command kCommands[] = {
+    {"list", RunList},       {"extract", RunExtract}, {"create", RunCreate},   {"add", RunAdd},
+    {"delete", RunDelete},   {"rename", RunRename},   {"replace", RunReplace}, {"set-crc", RunSetCrc},
+    {"verify", RunVerify},   {"crc", RunCrc},         {"spells", RunSpells},
+};
+
+void ReportUsage(const std::string& what, const std::string& command)
+{
+    const std::string helpCommand = command.empty() ? "" : command + " ";
+    std::cerr << kProgramName << ": " << what << " (see '" << kProgramName << " " << helpCommand
+              << "--help')\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        ReportUsage("no command given", "");
+        return kExitUsage;
+    }
+    const std::string& name = args[0];
+    if (name == "--help" || name == "-h" || name == "help")
+        return PrintHelp("");
+
+    for (const Command& command : kCommands) {
+        if (name != command.name)
+            continue;
+        try {
+            return command.run(CommandArgs(args).subspan(1));
+        } catch (const UsageError& error) {
+            ReportUsage(error.what(), name);
+            return kExitUsage;
+        } catch (const std::bad_alloc&) {
+            ReportError(name, "out of memory");
+            return kExitFailed;
+        } catch (const std::exception& error) {
+            ReportError(name, error.what());
+            return kExitFailed;
+        }
+    }
+    ReportUsage("unknown command '" + name + "'", "");
+    return kExitUsage;
+}
