@@ -67,6 +67,11 @@ SpellFileResult ReadSpellFile(const std::string& path, std::vector<SpellRecord>&
     unsigned long long length = 0;
     if (!file || !RegularFileSize(file.get(), length))
         return Failure(SpellFileStatus::CannotOpen);
+    return ReadSpellRecords(file.get(), length, records);
+}
+
+SpellFileResult ReadSpellRecords(std::FILE* file, unsigned long long length, std::vector<SpellRecord>& records)
+{
     if (length % kSpellRecordSize != 0)
         return Failure(SpellFileStatus::InvalidLength);
 
@@ -76,7 +81,8 @@ SpellFileResult ReadSpellFile(const std::string& path, std::vector<SpellRecord>&
         return Failure(SpellFileStatus::ShortRead);
 
     std::vector<SpellRecord> block(static_cast<std::size_t>(count));
-    if (count != 0 && std::fread(block.data(), kSpellRecordSize, block.size(), file.get()) != block.size())
+    if (count != 0 && (std::fseek(file, 0, SEEK_SET) != 0 ||
+                       std::fread(block.data(), kSpellRecordSize, block.size(), file) != block.size()))
         return Failure(SpellFileStatus::ShortRead);
 
     records = std::move(block);

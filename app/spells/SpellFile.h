@@ -2,6 +2,7 @@
 
 #include "spells/SpellRecord.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,11 @@ std::string SpellFilePathIn(const std::string& directory);
 // one read into one block. On success records holds every record in file
 // order; on failure records is left as it was.
 SpellFileResult ReadSpellFile(const std::string& path, std::vector<SpellRecord>& records);
+
+// The second half of ReadSpellFile: checks length (the size of the open file)
+// and reads its records from the start of file in one read. Exposed so the
+// short-read failure can be reached without a file that shrinks on purpose.
+SpellFileResult ReadSpellRecords(std::FILE* file, unsigned long long length, std::vector<SpellRecord>& records);
 
 // Writes records back to back as a spell file (for tests and the sample game
 // directory). Returns false if the file cannot be written completely; a
