@@ -7,6 +7,7 @@
 #include "ProgressBar.h"
 #include "SafeEntryPath.h"
 #include "SafeFileWriter.h"
+#include "UniquePaths.h"
 #include "archive/DMResultCodes.h"
 
 #include <algorithm>
@@ -40,20 +41,6 @@ bool SelectEntries(DMDataFile& file, const std::string& archivePath,
     }
     positions.assign(chosen.begin(), chosen.end());
     return allFound;
-}
-
-// A relative path no earlier entry of this run has used: entries with equal
-// names (or names made equal by SafeEntryPath) must not overwrite each other.
-std::string UnusedPath(const std::string& name, std::set<std::string>& used)
-{
-    std::string path = SafeEntryPath(name);
-    if (path.empty())
-        path = "unnamed";
-    std::string candidate = path;
-    for (unsigned n = 2; used.count(candidate) != 0; ++n)
-        candidate = NumberedPath(path, n);
-    used.insert(candidate);
-    return candidate;
 }
 
 }  // namespace
@@ -91,7 +78,7 @@ int RunExtract(CommandArgs args)
     }
 
     bool anyFailed = false;
-    std::set<std::string> usedPaths;
+    UniquePaths usedPaths;
     std::vector<unsigned char> bytes;
     ProgressBar progress = ProgressBar::ForStderr(positions.size());
     for (unsigned position : positions) {
@@ -105,7 +92,10 @@ int RunExtract(CommandArgs args)
             anyFailed = true;
             continue;
         }
-        const std::string target = UnusedPath(name, usedPaths);
+        std::string safePath = SafeEntryPath(name);
+        if (safePath.empty())
+            safePath = "unnamed";
+        const std::string target = usedPaths.Claim(safePath);
         const std::string writeProblem = WriteFileInside(root, target, bytes);
         if (!writeProblem.empty()) {
             ReportError((root / target).string(), writeProblem);

@@ -18,7 +18,7 @@ std::string ArchiveLoadMessage(int code)
     case DMResult::CannotOpen:
         return "cannot be opened";
     case DMResult::ShortRead:
-        return "cannot be read in full (the file is truncated or unreadable)";
+        return "is not a valid archive (it is too short, or could not be read in full)";
     case DMResult::NotArchive:
         return "is not a valid archive";
     case DMResult::CorruptData:

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <set>
+#include <string>
+
+// Hands out the relative paths of one extraction so that no two entries
+// share a file and no file sits where another entry needs a folder: a part
+// that clashes with an earlier file or folder gets "~2", "~3", ... appended
+// ("dup" then "dup~2"; "a" as a file, then "a/b" becomes "a~2/b").
+class UniquePaths {
+public:
+    // Claims a path for safePath (parts separated by '/', none empty).
+    std::string Claim(const std::string& safePath);
+
+private:
+    std::set<std::string> m_files;
+    std::set<std::string> m_folders;
+};

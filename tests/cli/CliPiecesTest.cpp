@@ -1,0 +1,175 @@
+// The pieces of tomelens-cli that decide paths, names and numbers, tested
+// directly with many cases each.
+#include "CommandLine.h"
+#include "Diagnostics.h"
+#include "EntryListing.h"
+#include "ProgressBar.h"
+#include "SafeEntryPath.h"
+#include "SpellFilterNames.h"
+#include "UniquePaths.h"
+#include "skills/DMSkills.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+TEST(SafeEntryPath, KeepsPlainNamesAndFolders)
+{
+    EXPECT_EQ(SafeEntryPath("readme.txt"), "readme.txt");
+    EXPECT_EQ(SafeEntryPath(" Unnamed"), " Unnamed");
+    EXPECT_EQ(SafeEntryPath("textures/wall.bmp"), "textures/wall.bmp");
+    EXPECT_EQ(SafeEntryPath("textures\\wall.bmp"), "textures/wall.bmp");
+    EXPECT_EQ(SafeEntryPath("caf\xE9.txt"), "caf\xE9.txt");
+    EXPECT_EQ(SafeEntryPath(".hidden"), ".hidden");
+    EXPECT_EQ(SafeEntryPath("a..b"), "a..b");
+}
+
+TEST(SafeEntryPath, NeverLeavesTheFolder)
+{
+    EXPECT_EQ(SafeEntryPath("../x"), "__/x");
+    EXPECT_EQ(SafeEntryPath("..\\..\\x"), "__/__/x");
+    EXPECT_EQ(SafeEntryPath("/etc/passwd"), "etc/passwd");
+    EXPECT_EQ(SafeEntryPath("\\\\server\\share\\f"), "server/share/f");
+    EXPECT_EQ(SafeEntryPath("C:\\Windows\\x.dll"), "C_/Windows/x.dll");
+    EXPECT_EQ(SafeEntryPath("C:x"), "C_x");
+    EXPECT_EQ(SafeEntryPath("a/./b//c/"), "a/b/c");
+    EXPECT_EQ(SafeEntryPath("..."), "___");
+    EXPECT_EQ(SafeEntryPath("x/.."), "x/__");
+    EXPECT_EQ(SafeEntryPath("line\nbreak\x7F"), "line_break_");
+}
+
+TEST(SafeEntryPath, NamesWithNothingLeftGiveAnEmptyPath)
+{
+    for (const char* name : {"", "/", "\\", ".", "./.", "//\\\\"})
+        EXPECT_EQ(SafeEntryPath(name), "") << name;
+}
+
+TEST(UniquePaths, NumbersClashingFilesAndFolders)
+{
+    UniquePaths paths;
+    EXPECT_EQ(paths.Claim("a/x"), "a/x");
+    EXPECT_EQ(paths.Claim("a/y"), "a/y");      // folders are shared
+    EXPECT_EQ(paths.Claim("a/x"), "a/x~2");    // files are not
+    EXPECT_EQ(paths.Claim("a/x"), "a/x~3");
+    EXPECT_EQ(paths.Claim("a"), "a~2");        // a file may not take a folder's place
+    EXPECT_EQ(paths.Claim("a~2/z"), "a~2~2/z"); // nor a folder a file's
+    EXPECT_EQ(paths.Claim("b"), "b");
+}
+
+TEST(JsonString, EscapesWhatJsonRequiresAndHighBytesAsLatin1)
+{
+    EXPECT_EQ(JsonString("plain.txt"), "\"plain.txt\"");
+    EXPECT_EQ(JsonString("a\"b\\c/d"), "\"a\\\"b\\\\c/d\"");
+    EXPECT_EQ(JsonString("\t\n\r\b\f"), "\"\\t\\n\\r\\b\\f\"");
+    EXPECT_EQ(JsonString(std::string("\x01\x1F\x7F", 3)), "\"\\u0001\\u001f\\u007f\"");
+    EXPECT_EQ(JsonString("\x80\xE9\xFF"), "\"\\u0080\\u00e9\\u00ff\"");
+    EXPECT_EQ(JsonString(""), "\"\"");
+}
+
+TEST(EntryListing, FormatsLinesAndJson)
+{
+    EXPECT_EQ(FormatEntryLine({"a\nb", 3, 4294967295u, 0xABC}), "         3 4294967295 00000abc a\\x0Ab");
+    EXPECT_EQ(FormatEntriesJson({}), "[]");
+    EXPECT_EQ(FormatEntriesJson({{"x", 1, 2, 0xFFFFFFFF}}),
+              "[\n  {\"name\": \"x\", \"length\": 1, \"packedLength\": 2, \"checksum\": \"ffffffff\"}\n]");
+}
+
+TEST(ParseUnsigned32, AcceptsDecimalAndHexWithinRange)
+{
+    EXPECT_EQ(ParseUnsigned32("0"), 0u);
+    EXPECT_EQ(ParseUnsigned32("4294967295"), 4294967295u);
+    EXPECT_EQ(ParseUnsigned32("0xffffffff"), 4294967295u);
+    EXPECT_EQ(ParseUnsigned32("0X1aB"), 0x1ABu);
+    EXPECT_EQ(ParseUnsigned32("007"), 7u);
+    for (const char* bad : {"", "4294967296", "0x100000000", "-1", "+1", "0x", "1 ", "1e3", "0x-1", "abc"})
+        EXPECT_EQ(ParseUnsigned32(bad), std::nullopt) << bad;
+}
+
+TEST(ParseArgs, MixesOptionsAndPositionals)
+{
+    const OptionSpec options[] = {{"directory", 'C', true}, {"json", 0, false}};
+    const std::vector<std::string> args = {"a.pfs", "-C", "out", "x", "--json", "--directory=final", "--", "--json"};
+    const ParsedArgs parsed = ParseArgs(args, options);
+    EXPECT_THAT(parsed.positionals, ::testing::ElementsAre("a.pfs", "x", "--json"));
+    EXPECT_EQ(parsed.Value("directory"), "final");
+    EXPECT_TRUE(parsed.Flag("json"));
+    EXPECT_FALSE(parsed.help);
+    EXPECT_TRUE(ParseArgs(std::vector<std::string>{"-h"}, options).help);
+    // A lone dash is a positional (a file named "-").
+    EXPECT_THAT(ParseArgs(std::vector<std::string>{"-"}, options).positionals, ::testing::ElementsAre("-"));
+}
+
+TEST(ParseArgs, RefusesUnknownOptionsAndMissingValues)
+{
+    const OptionSpec options[] = {{"directory", 'C', true}, {"json", 0, false}};
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--nope"}, {"-x"}, {"-C"}, {"--directory"}, {"--json=1"}, {"-Cout"}})
+        EXPECT_THROW(ParseArgs(args, options), UsageError) << args[0];
+}
+
+TEST(ProgressBar, RendersTheShareDoneAndCutsLongLabels)
+{
+    EXPECT_EQ(ProgressBar::Render(0, 4, "", 80), "[........................]  0/4");
+    EXPECT_EQ(ProgressBar::Render(1, 4, "a.txt", 80), "[######..................]  1/4  a.txt");
+    EXPECT_EQ(ProgressBar::Render(4, 4, "x", 80), "[########################]  4/4  x");
+    EXPECT_EQ(ProgressBar::Render(9, 4, "", 80), "[########################]  4/4");
+    EXPECT_EQ(ProgressBar::Render(0, 0, "", 80), "[########################]  0/0");
+    EXPECT_EQ(ProgressBar::Render(1, 2, "bad\r\x1B", 80), "[############............]  1/2  bad??");
+    EXPECT_EQ(ProgressBar::Render(1, 2, std::string(200, 'n'), 60).size(), 60u);
+}
+
+TEST(ProgressBar, DrawsOnlyWhenEnabledAndClearsItsLine)
+{
+    std::ostringstream silent;
+    {
+        ProgressBar bar(silent, 2, false);
+        bar.Step("a");
+        bar.Step("b");
+    }
+    EXPECT_EQ(silent.str(), "");
+
+    std::ostringstream shown;
+    {
+        ProgressBar bar(shown, 2, true);
+        bar.Step("a");
+        ProgressBar::ClearActive();
+        bar.Step("b");
+    }
+    EXPECT_EQ(shown.str(), "\r\033[K[############............]  1/2  a\r\033[K"
+                           "\r\033[K[########################]  2/2  b\r\033[K");
+}
+
+TEST(SpellFilterNames, FindTheNumbersTheCombosCarry)
+{
+    EXPECT_EQ(ClassFilterByName("Rogue"), 6);
+    EXPECT_EQ(ClassFilterByName("Druid"), 5);
+    EXPECT_EQ(ClassFilterByName("shaddow knight"), 4);
+    EXPECT_EQ(ClassFilterByName("*** All ***"), 14);
+    EXPECT_EQ(ClassFilterByName("*** Not available ***"), 256);
+    EXPECT_EQ(ClassFilterByName("Shadow Knight"), std::nullopt);
+    EXPECT_EQ(EffectFilterByName("Healing/Damage"), 0);
+    EXPECT_EQ(EffectFilterByName("Cloak"), 90);
+    EXPECT_EQ(EffectFilterByName("*** All ***"), 127);
+    EXPECT_EQ(EffectFilterByName("Unknown"), std::nullopt);
+
+    DMSkills skills;
+    ASSERT_EQ(skills.GetMaxSkill(), 74);
+    EXPECT_EQ(SkillFilterByName("1H Blunt", skills), 0);
+    EXPECT_EQ(SkillFilterByName("Bash", skills), 10);
+    EXPECT_EQ(SkillFilterByName("bash", skills), 10);
+    EXPECT_EQ(SkillFilterByName("Taunt", skills), 73);
+    EXPECT_EQ(SkillFilterByName("*** All ***", skills), 74);
+    EXPECT_EQ(SkillFilterByName("Unknown", skills), std::nullopt);
+    EXPECT_EQ(SkillFilterByName("Bash ", skills), std::nullopt);
+}
+
+TEST(DisplayName, EscapesOnlyControlBytes)
+{
+    EXPECT_EQ(DisplayName("a b\\c\xE9"), "a b\\c\xE9");
+    EXPECT_EQ(DisplayName(std::string("\x00\x1F\x7F", 3)), "\\x00\\x1F\\x7F");
+}
+
+}  // namespace

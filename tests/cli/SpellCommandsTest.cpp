@@ -1,0 +1,246 @@
+// Runs tomelens-cli spells on spell files made here, and holds its output
+// against what the Spells tab's own core produces for the same filters.
+#include "CliRunner.h"
+
+#include "skills/DMSkills.h"
+#include "spells/SpellDescription.h"
+#include "spells/SpellExport.h"
+#include "spells/SpellFile.h"
+#include "spells/SpellQuery.h"
+#include "spells/SpellRecord.h"
+#include "spells/SpellTables.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+namespace {
+
+constexpr int kWizard = 11, kRogue = 6, kDruid = 5, kEnchanter = 13;
+constexpr int kEvocation = 24, kConjuration = 14, kSneak = 42;
+constexpr int kHealingDamage = 0, kStun = 21, kSummonItem = 32;
+
+std::vector<SpellRecord> MakeSpells()
+{
+    std::vector<SpellRecord> spells(8, SpellRecord::MakeEmpty());
+    spells[0].SetName("Fireball").SetMana(40).SetSkill(kEvocation).SetClassLevel(kWizard, 12)
+        .SetEffect(0, kHealingDamage, -100, 40000).SetCastTime(3000).SetRecoverTime(61500)
+        .SetComponent(0, ITEM_TINY_DAGGER, 1).SetCastingMessage("You feel warm.");
+    spells[1].SetName("Bolt").SetMana(10).SetSkill(kEvocation).SetClassLevel(kWizard, 5)
+        .SetEffect(0, kStun, 3);
+    spells[2].SetClassLevel(kWizard, 1);  // a blank slot: never listed
+    spells[3].SetName("Apple").SetSkill(kConjuration).SetClassLevel(kWizard, 12)
+        .SetEffect(1, kSummonItem, 1).SetKeptComponent(1, 13080);
+    spells[4].SetName("Hidden").SetSkill(kConjuration);
+    spells[5].SetName("Rogue Trick").SetSkill(kSneak).SetClassLevel(kRogue, 3).SetClassLevel(kDruid, 40);
+    spells[6].SetName("Zap").SetSkill(kEvocation).SetClassLevel(kWizard, 51);
+    spells[7].SetName("Fireball").SetMana(99).SetSkill(kEvocation).SetClassLevel(kEnchanter, 30);
+    return spells;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+class SpellCommandsTest : public ::testing::Test {
+protected:
+    TempFolder game;
+    std::vector<SpellRecord> spells = MakeSpells();
+
+    void SetUp() override { ASSERT_TRUE(WriteSpellFile(SpellFilePathIn(game.Path().string()), spells)); }
+
+    CliRun Spells(std::vector<std::string> args)
+    {
+        args.insert(args.begin() + 1, {"--game-dir", game.Path().string()});
+        args.insert(args.begin(), "spells");
+        return RunCli(args);
+    }
+
+    // What "Save All" writes for a query with these filter values, by the core.
+    std::string CoreExport(const SpellFilter& filter) const
+    {
+        std::vector<SpellLine> lines = QuerySpells(spells, filter);
+        SortSpellLines(lines);
+        std::vector<int> numbers;
+        for (const auto& line : lines)
+            numbers.push_back(line.record);
+        std::ostringstream out;
+        WriteAllSpellsExport(out, spells, numbers);
+        return out.str();
+    }
+
+    static SpellFilter Filter(int classFilter, const std::string& from, const std::string& to, int skill = -1,
+                              int effect = EFFECT_ALL)
+    {
+        SpellFilter filter;
+        filter.skillCount = DMSkills().GetMaxSkill();
+        filter.classFilter = classFilter;
+        filter.levels = ParseLevelRange(from, to);
+        filter.skillFilter = skill < 0 ? filter.skillCount : skill;
+        filter.effectFilter = effect;
+        return filter;
+    }
+};
+
+TEST_F(SpellCommandsTest, ListForOneClassIsOrderedByLevelThenName)
+{
+    const CliRun run = Spells({"list", "--class", "Wizard"});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_THAT(Lines(run.out), ElementsAre(" 5  Bolt", "12  Apple", "12  Fireball"));
+    EXPECT_THAT(Lines(Spells({"list", "--class", "wizard", "--to", "60"}).out),
+                ElementsAre(" 5  Bolt", "12  Apple", "12  Fireball", "51  Zap"));
+}
+
+TEST_F(SpellCommandsTest, ClassNamesMapToTheirOwnClassNumbers)
+{
+    // Rogue is class 6 and Druid class 5, although the table lists Rogue first.
+    EXPECT_THAT(Lines(Spells({"list", "--class", "Rogue"}).out), ElementsAre(" 3  Rogue Trick"));
+    EXPECT_THAT(Lines(Spells({"list", "--class", "Druid"}).out), ElementsAre("40  Rogue Trick"));
+    EXPECT_THAT(Lines(Spells({"list", "--class", "*** Not available ***"}).out), ElementsAre("Hidden"));
+}
+
+TEST_F(SpellCommandsTest, WithoutFiltersEveryNamedSpellInLevels1To50IsListedByName)
+{
+    EXPECT_THAT(Lines(Spells({"list"}).out), ElementsAre("Apple", "Bolt", "Fireball", "Fireball", "Rogue Trick"));
+    EXPECT_THAT(Lines(Spells({"list", "--from", "51", "--to", "51"}).out), ElementsAre("Zap"));
+}
+
+TEST_F(SpellCommandsTest, LevelBoundsAreReadAsTheLevelEditsReadThem)
+{
+    // Letters count as 0 and become the defaults 1 and 50.
+    EXPECT_EQ(Spells({"list", "--from", "abc", "--to", "0"}).out, Spells({"list"}).out);
+    // From above To raises To to From.
+    EXPECT_THAT(Lines(Spells({"list", "--class", "Enchanter", "--from", "30", "--to", "20"}).out),
+                ElementsAre("30  Fireball"));
+    EXPECT_THAT(Lines(Spells({"list", "--class", "Wizard", "--from", "12abc"}).out),
+                ElementsAre("12  Apple", "12  Fireball"));
+}
+
+TEST_F(SpellCommandsTest, SkillAndEffectFiltersTakeTheirNames)
+{
+    EXPECT_THAT(Lines(Spells({"list", "--class", "Wizard", "--skill", "Evocation"}).out),
+                ElementsAre(" 5  Bolt", "12  Fireball"));
+    EXPECT_THAT(Lines(Spells({"list", "--effect", "Stun"}).out), ElementsAre("Bolt"));
+    EXPECT_THAT(Lines(Spells({"list", "--skill", "Sneak", "--effect", "*** All ***"}).out),
+                ElementsAre("Rogue Trick"));
+    // A real skill that no spell uses lists nothing.
+    const CliRun unused = Spells({"list", "--skill", "Taunt"});
+    EXPECT_EQ(unused.exitCode, 0);
+    EXPECT_THAT(unused.out, IsEmpty());
+}
+
+TEST_F(SpellCommandsTest, UnknownFilterNamesAreUsageErrors)
+{
+    for (const auto& [option, value] : std::vector<std::pair<std::string, std::string>>{
+             {"--class", "Paladinn"}, {"--skill", "Unknown"}, {"--skill", "Evocationx"}, {"--effect", "Stunned"}}) {
+        const CliRun run = Spells({"list", option, value});
+        EXPECT_EQ(run.exitCode, 2) << option << " " << value;
+        EXPECT_THAT(run.err, HasSubstr("\"" + value + "\"")) << option;
+    }
+}
+
+TEST_F(SpellCommandsTest, ExportIsWhatTheCoreWritesForTheSameFilters)
+{
+    struct Case {
+        std::vector<std::string> args;
+        SpellFilter filter;
+    };
+    const std::vector<Case> cases = {
+        {{}, Filter(CLASS_ALL, "", "")},
+        {{"--class", "Wizard"}, Filter(kWizard, "", "")},
+        {{"--class", "Wizard", "--to", "60", "--skill", "Evocation"}, Filter(kWizard, "", "60", kEvocation)},
+        {{"--effect", "Summon Item"}, Filter(CLASS_ALL, "", "", -1, kSummonItem)},
+        {{"--class", "*** Not available ***"}, Filter(CLASS_NOT_AVAILABLE, "", "")},
+        {{"--class", "Enchanter", "--from", "30", "--to", "20"}, Filter(kEnchanter, "30", "20")},
+        {{"--class", "Monk"}, Filter(8, "", "")},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"export"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliRun run = Spells(args);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        EXPECT_EQ(run.out, CoreExport(c.filter)) << args.size();
+    }
+    // A spot check that the text really is the export: the Wizard one starts with Bolt.
+    EXPECT_THAT(Spells({"export", "--class", "Wizard"}).out, ::testing::StartsWith("Spell: Bolt\n\tMana:\t10\n"));
+}
+
+TEST_F(SpellCommandsTest, OutputFileHoldsExactlyTheExport)
+{
+    TempFolder outFolder;
+    const auto exportPath = outFolder / "spells.txt";
+    WriteBytes(exportPath, std::string(100000, 'o'));  // replaced, not appended to
+    const CliRun run = Spells({"export", "--class", "Wizard", "-o", exportPath.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(ReadBytes(exportPath), CoreExport(Filter(kWizard, "", "")));
+
+    const auto listPath = outFolder / "list.txt";
+    EXPECT_EQ(Spells({"list", "--class", "Rogue", "--output", listPath.string()}).exitCode, 0);
+    EXPECT_EQ(ReadBytes(listPath), " 3  Rogue Trick\n");
+    EXPECT_THAT(FilesBelow(outFolder.Path()), ElementsAre("list.txt", "spells.txt"));
+
+    const CliRun nowhere = Spells({"export", "-o", (outFolder / "missing" / "x.txt").string()});
+    EXPECT_EQ(nowhere.exitCode, 1);
+    EXPECT_THAT(nowhere.err, HasSubstr("x.txt: cannot be created"));
+}
+
+TEST_F(SpellCommandsTest, DescribePrintsTheTabsDescription)
+{
+    std::ostringstream expected;
+    DescribeSpell(expected, spells[1], "");
+    const CliRun run = Spells({"describe", "Bolt"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, expected.str());
+    EXPECT_EQ(run.err, "");
+    EXPECT_THAT(run.out, HasSubstr("Effects: \n\tStun: 3\n"));
+}
+
+TEST_F(SpellCommandsTest, DescribeOfASharedNameShowsTheFirstAndSaysSo)
+{
+    std::ostringstream expected;
+    DescribeSpell(expected, spells[0], "");
+    const CliRun run = Spells({"describe", "Fireball"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, expected.str());
+    EXPECT_THAT(run.out, HasSubstr("Mana:\t40\n"));
+    EXPECT_THAT(run.err, HasSubstr("2 spells are named \"Fireball\"; describing record 0"));
+
+    const CliRun missing = Spells({"describe", "Nothing"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_THAT(missing.err, HasSubstr("no spell named \"Nothing\""));
+    EXPECT_EQ(missing.out, "");
+}
+
+TEST(SpellFileProblems, AMissingOrDamagedSpellFileIsReportedWithTheFilesName)
+{
+    TempFolder game;
+    const std::string spellFile = SpellFilePathIn(game.Path().string());
+    CliRun run = RunCli({"spells", "list", "--game-dir", game.Path().string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.err, "tomelens-cli: " + spellFile + ": Can't open spdat.eff file\n");
+
+    WriteBytes(spellFile, std::string(561, '\0'));
+    run = RunCli({"spells", "export", "--game-dir", game.Path().string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr(spellFile + ": Invalid spdat.eff file. Please report this error to "));
+    EXPECT_EQ(run.out, "");
+
+    WriteBytes(spellFile, "");
+    run = RunCli({"spells", "list", "--game-dir", game.Path().string()});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out + run.err, "");
+}
+
+}  // namespace

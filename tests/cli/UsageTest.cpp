@@ -1,0 +1,61 @@
+// The program's command line: help for everything, usage errors with exit code 2.
+#include "CliRunner.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+namespace {
+
+TEST(Usage, EveryCommandHasHelp)
+{
+    for (const char* command : {"list", "extract", "create", "add", "delete", "rename", "replace", "set-crc",
+                                "verify", "crc", "spells"}) {
+        const CliRun run = RunCli({command, "--help"});
+        EXPECT_EQ(run.exitCode, 0) << command;
+        EXPECT_THAT(run.out, StartsWith(std::string("Usage: tomelens-cli ") + command)) << command;
+        EXPECT_EQ(run.err, "") << command;
+    }
+    const CliRun overview = RunCli({"--help"});
+    EXPECT_EQ(overview.exitCode, 0);
+    EXPECT_THAT(overview.out, HasSubstr("Exit codes: 0 success, 1 the work failed, 2 bad usage."));
+    EXPECT_EQ(RunCli({"spells", "list", "-h"}).out, RunCli({"spells", "--help"}).out);
+}
+
+TEST(Usage, ListHelpSaysHowNamesAreWrittenInJson)
+{
+    EXPECT_THAT(RunCli({"list", "--help"}).out, HasSubstr("\\u00XX of its Latin-1 code point"));
+}
+
+TEST(Usage, BadCommandLinesExitWithTwoAndOneLine)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"frobnicate"},
+        {"list"},
+        {"list", "a.pfs", "b.pfs"},
+        {"list", "a.pfs", "--jsn"},
+        {"extract", "a.pfs", "-C"},
+        {"crc"},
+        {"spells"},
+        {"spells", "cast", "--game-dir", "."},
+        {"spells", "list"},
+        {"spells", "describe", "--game-dir", ".", "Name", "--class", "Wizard"},
+        {"list", "--json=yes", "a.pfs"},
+    };
+    for (const auto& args : bad) {
+        const CliRun run = RunCli(args);
+        std::string shown;
+        for (const auto& arg : args)
+            shown += arg + " ";
+        EXPECT_EQ(run.exitCode, 2) << shown;
+        EXPECT_THAT(run.err, StartsWith("tomelens-cli: ")) << shown;
+        EXPECT_THAT(run.err, HasSubstr("--help')\n")) << shown;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << shown << run.err;
+        EXPECT_EQ(run.out, "") << shown;
+    }
+}
+
+}  // namespace
