@@ -1,7 +1,7 @@
 // Build-time tool: reads the readable skill table (SkillTable.txt), packs its
 // records into the blob the library embeds (a little-endian length word, then
 // the 140-byte records as one zlib stream at level 9) and writes the blob as
-// a C++ source file, plus the raw blob for inspection.
+// a C++ source file, plus the raw blob for looking at by hand.
 //
 //   tomelens_pack_skills <SkillTable.txt> <out.cpp> <out.bin>
 //
