@@ -1,13 +1,15 @@
 #pragma once
 
 // Small helpers shared by the spell core tests: a private temporary folder
-// and whole-file reads.
+// (unique per run, so builds testing side by side never share one) and
+// whole-file reads.
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 class TempFolder {
@@ -17,7 +19,7 @@ public:
         const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
         m_path = std::filesystem::temp_directory_path() /
                  ("tomelens-spells-" + std::string(test->test_suite_name()) + "-" + test->name() + "-" +
-                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+                  std::to_string(std::random_device{}()));
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);
     }
