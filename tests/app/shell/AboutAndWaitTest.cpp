@@ -1,0 +1,63 @@
+#include "shell/CAboutDlg.h"
+#include "shell/WaitCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+TEST(AboutBox, ShowsIconVersionNoticeAndADefaultOk)
+{
+    CAboutDlg about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Tomelens"));
+    auto* icon = about.findChild<QLabel*>(QStringLiteral("aboutIcon"));
+    ASSERT_NE(icon, nullptr);
+    EXPECT_FALSE(icon->pixmap().isNull());
+    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("aboutVersion"))->text(),
+              QStringLiteral("Tomelens Version 0.21 beta"));
+    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("aboutNotice"))->text().count(u'\n'), 2);
+    auto* ok = about.findChild<QPushButton*>(QStringLiteral("id1"));
+    ASSERT_NE(ok, nullptr);
+    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+    EXPECT_TRUE(ok->isDefault());
+}
+
+TEST(AboutBox, EnterAndOkCloseIt)
+{
+    CAboutDlg about;
+    about.show();
+    QTest::keyClick(&about, Qt::Key_Return);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+
+    CAboutDlg again;
+    again.show();
+    QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("id1")), Qt::LeftButton);
+    EXPECT_FALSE(again.isVisible());
+}
+
+TEST(WaitCapture, SetsAndRestoresTheCursorAndTheMouseGrab)
+{
+    QWidget window;
+    auto* list = new QListWidget(&window);
+    auto* other = new QListWidget(&window);
+    window.show();
+    other->grabMouse();
+    {
+        CWaitCapture wait(list);
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        EXPECT_EQ(QWidget::mouseGrabber(), list);
+        {
+            CWaitCapture nested(list);
+            EXPECT_EQ(QWidget::mouseGrabber(), list);
+        }
+        EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QWidget::mouseGrabber(), other);
+    other->releaseMouse();
+}

@@ -1,0 +1,290 @@
+#include "archives/DMArchive.h"
+#include "resources/Menus.h"
+#include "resources/ResourceIds.h"
+#include "shell/CMainFrame.h"
+#include "shell/CTomelensView.h"
+#include "app/support/GuiFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+extern bool g_guiTestMainRan;
+
+namespace {
+
+const std::vector<int> kArchivesControls = {1008, 1007, 1005, 1000, 1001};
+const std::vector<int> kSpellsControls = {1011, 1015, 1012, 1023, 1016, 1024, 1017,
+                                          1013, 1018, 1014, 1019, 1025, 1020, 1022};
+
+// A game directory with two archives, a file that is not one and three spells.
+struct Game {
+    Game()
+    {
+        dir.WriteArchive(QStringLiteral("alpha.pak"), {"a.txt", "b.bmp"});
+        dir.WriteArchive(QStringLiteral("beta.pak"), {"c.wav"});
+        dir.WriteBytes(QStringLiteral("notes.txt"), "not an archive");
+        dir.WriteSpells({MakeSpell("Ember", 11, 3), MakeSpell("Frost", 11, 1),
+                         MakeSpell("Ward", 1, 7)});
+        settings.StoreDMPath(dir.Path());
+    }
+    PrivateSettings settings;
+    GameDir dir;
+};
+
+QStringList Lines(const QListWidget* list)
+{
+    QStringList lines;
+    for (int i = 0; i < list->count(); ++i)
+        lines.append(list->item(i)->text());
+    return lines;
+}
+
+void ExpectRect(const Program& p, int id, int x, int y, int w, int h)
+{
+    EXPECT_EQ(p.Find(id)->geometry(), QRect(x, y, w, h)) << "control " << id;
+}
+
+void ExpectShown(const Program& p, const std::vector<int>& controls, bool shown)
+{
+    for (int id : controls)
+        EXPECT_EQ(p.Find(id)->isVisible(), shown) << "control " << id;
+}
+
+}  // namespace
+
+TEST(GuiTestMain, OwnMainWithQApplicationRuns)
+{
+    EXPECT_TRUE(g_guiTestMainRan);
+}
+
+TEST(MainView, StateAfterStartUp)
+{
+    Game game;
+    // What the Archives controller's first activation says for this directory.
+    ScriptedPrompts quiet;
+    RecordingOpener opener;
+    QListWidget files, entries;
+    QLabel label;
+    const QString firstTip = DMArchive(&files, &entries, &label, quiet, opener).Activate();
+
+    Program p;
+    auto* tab = p.Find<QTabWidget>(1006);
+    ASSERT_EQ(tab->count(), 2);
+    EXPECT_EQ(tab->tabText(0), QStringLiteral("Archives"));
+    EXPECT_EQ(tab->tabText(1), QStringLiteral("Spells"));
+    EXPECT_EQ(tab->currentIndex(), 0);
+    EXPECT_EQ(p.view->CurrentTab(), &p.view->Archive());
+    EXPECT_TRUE(p.Shows(p.view->Archive().m_menu));
+    EXPECT_EQ(p.Tip(), QStringLiteral("Tip: ") + firstTip);
+    EXPECT_EQ(p.Find<QLabel>(1005)->text(), QStringLiteral("Not selected"));
+    EXPECT_EQ(p.Find<QLineEdit>(1016)->text(), QStringLiteral("0"));
+    EXPECT_EQ(p.Find<QLineEdit>(1017)->text(), QStringLiteral("0"));
+    ExpectShown(p, kArchivesControls, true);
+    ExpectShown(p, kSpellsControls, false);
+    EXPECT_EQ(Lines(p.Find<QListWidget>(1000)), Lines(&files));
+    EXPECT_TRUE(Lines(&files).contains(QStringLiteral("alpha.pak")));
+    EXPECT_FALSE(Lines(&files).contains(QStringLiteral("notes.txt")));
+    EXPECT_EQ(p.frame->windowTitle(), QStringLiteral("Untitled - Tomelens"));
+    EXPECT_FALSE(p.frame->windowIcon().isNull());
+    EXPECT_TRUE(p.prompts.shown.isEmpty());
+}
+
+TEST(MainView, TabSwitchesInstallMenusActivateAndShowTips)
+{
+    Game game;
+    Program p;
+    p.SelectTab(1);
+    EXPECT_EQ(p.view->CurrentTab(), &p.view->Spell());
+    EXPECT_TRUE(p.Shows(p.view->Spell().m_menu));
+    EXPECT_EQ(p.Tip(), QStringLiteral("Tip: "));  // the spells were listed without a tip
+    EXPECT_EQ(p.Find<QListWidget>(1020)->count(), 3);
+    ExpectShown(p, kArchivesControls, false);
+    ExpectShown(p, kSpellsControls, true);
+
+    p.view->SetTip(QStringLiteral("left over"));
+    p.SelectTab(0);
+    EXPECT_TRUE(p.Shows(p.view->Archive().m_menu));
+    EXPECT_EQ(p.Tip(), QStringLiteral("Tip: "));  // files already listed
+    ExpectShown(p, kArchivesControls, true);
+    ExpectShown(p, kSpellsControls, false);
+}
+
+TEST(MainView, LayoutOf600By400WithTipLineOnAndOff)
+{
+    Game game;
+    Program p(600, 400);
+    ExpectRect(p, 1006, 0, 0, 600, 380);
+    ExpectRect(p, 1002, 5, 382, 590, 15);
+    ExpectRect(p, 1008, 5, 33, 155, 15);
+    ExpectRect(p, 1007, 165, 33, 75, 15);
+    ExpectRect(p, 1005, 245, 33, 345, 15);
+    ExpectRect(p, 1000, 5, 50, 155, 325);
+    ExpectRect(p, 1001, 165, 50, 430, 325);
+
+    p.Command(ids::ViewTips);
+    EXPECT_FALSE(p.view->ShowsTips());
+    EXPECT_FALSE(p.Find(1002)->isVisible());
+    ExpectRect(p, 1006, 0, 0, 600, 400);
+    ExpectRect(p, 1000, 5, 50, 155, 345);
+    ExpectRect(p, 1001, 165, 50, 430, 345);
+
+    p.SelectTab(1);
+    ExpectRect(p, 1022, 155, 70, 440, 325);
+    ExpectRect(p, 1020, 5, 70, 145, 325);
+    ExpectRect(p, 1019, 410, 40, 180, 20);
+    ExpectRect(p, 1014, 405, 25, 190, 40);
+    ExpectRect(p, 1018, 255, 40, 140, 20);
+    ExpectRect(p, 1013, 250, 25, 150, 40);
+    ExpectRect(p, 1017, 215, 40, 25, 20);
+    ExpectRect(p, 1024, 195, 42, 19, 13);
+    ExpectRect(p, 1016, 165, 40, 25, 20);
+    ExpectRect(p, 1023, 135, 42, 29, 13);
+    ExpectRect(p, 1012, 130, 25, 115, 40);
+    ExpectRect(p, 1015, 10, 40, 110, 20);
+    ExpectRect(p, 1011, 5, 25, 120, 40);
+
+    p.Command(ids::ViewTips);
+    EXPECT_TRUE(p.Find(1002)->isVisible());
+    ExpectRect(p, 1006, 0, 0, 600, 380);
+    ExpectRect(p, 1022, 155, 70, 440, 305);
+    ExpectRect(p, 1020, 5, 70, 145, 305);
+}
+
+TEST(MainView, ToggleKeepsTheTipTextAndFollowsResizes)
+{
+    Game game;
+    Program p(600, 400);
+    p.view->SetTip(QStringLiteral("keep me"));
+    p.Command(ids::ViewTips);
+    p.Command(ids::ViewTips);
+    EXPECT_EQ(p.Tip(), QStringLiteral("Tip: keep me"));
+    p.view->setFixedSize(700, 500);
+    ExpectRect(p, 1001, 165, 50, 530, 425);
+    ExpectRect(p, 1002, 5, 482, 690, 15);
+}
+
+TEST(MainView, GroupFramesLieAboveTheirFiltersButLetClicksThrough)
+{
+    Game game;
+    Program p;
+    p.SelectTab(1);
+    const QList<QObject*> order = p.ViewWidget()->children();
+    for (auto [control, group] : {std::pair{1015, 1011}, {1016, 1012}, {1018, 1013}, {1019, 1014}}) {
+        QWidget* filter = p.Find(control);
+        QWidget* frame = p.Find(group);
+        EXPECT_GT(order.indexOf(frame), order.indexOf(filter)) << group << " above " << control;
+        QWidget* hit = p.ViewWidget()->childAt(filter->geometry().center());
+        EXPECT_TRUE(hit == filter || filter->isAncestorOf(hit)) << "clicks reach " << control;
+    }
+    // Every Spells control lies above the tab control.
+    for (int id : kSpellsControls)
+        EXPECT_GT(order.indexOf(p.Find(id)), order.indexOf(p.Find(1006))) << id;
+}
+
+TEST(MainView, GetSpellsButtonIsShownWithoutCoveringAFilterAndRefreshes)
+{
+    Game game;
+    Program p;
+    p.SelectTab(1);
+    QWidget* button = p.Find(1025);
+    EXPECT_TRUE(button->isVisible());
+    for (int id : {1011, 1012, 1013, 1014, 1015, 1016, 1017, 1018, 1019, 1020, 1022, 1023, 1024})
+        EXPECT_FALSE(button->geometry().intersects(p.Find(id)->geometry())) << id;
+    p.Find<QLineEdit>(1016)->setText(QStringLiteral("2"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(p.Find<QLineEdit>(1016)->text(), QStringLiteral("2"));
+    EXPECT_EQ(p.Find<QLineEdit>(1017)->text(), QStringLiteral("50"));
+    EXPECT_EQ(p.Find<QListWidget>(1020)->count(), 2);  // Ember (3) and Ward (7)
+}
+
+TEST(MainView, TipsCheckMarkBelongsToEachMenu)
+{
+    Game game;
+    Program p;
+    QAction* archivesTips = FindCommand(p.view->Archive().m_menu, ids::ViewTips);
+    QAction* spellsTips = FindCommand(p.view->Spell().m_menu, ids::ViewTips);
+    QAction* frameTips = FindCommand(p.frame->OwnMenu(), ids::ViewTips);
+
+    p.Command(ids::ViewTips);  // off, while Archives is current
+    EXPECT_FALSE(archivesTips->isChecked());
+    EXPECT_TRUE(spellsTips->isChecked());
+    EXPECT_TRUE(frameTips->isChecked());
+
+    p.SelectTab(1);
+    EXPECT_TRUE(spellsTips->isChecked());  // its own, stale mark
+    EXPECT_FALSE(p.Find(1002)->isVisible());
+    p.Command(ids::ViewTips);  // on again
+    EXPECT_TRUE(p.view->ShowsTips());
+    EXPECT_TRUE(spellsTips->isChecked());
+    EXPECT_FALSE(archivesTips->isChecked());
+}
+
+TEST(MainView, KeyboardShortcutsFollowTheCurrentTab)
+{
+    Game game;
+    Program p;
+    p.frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(p.frame.get()));
+
+    // Archives: Ctrl+S is the archive's Save, which wants an open archive.
+    QTest::keyClick(p.frame.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(p.prompts.Messages(), QStringList{QStringLiteral("Please select archive to save first")});
+
+    // Spells: Ctrl+S is the spell's Save.
+    p.prompts.Clear();
+    p.SelectTab(1);
+    QTest::keyClick(p.frame.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(p.prompts.Messages(), QStringList{QStringLiteral("Select spell first.")});
+
+    // Ctrl+O and Ctrl+D both open the game directory command.
+    p.prompts.Clear();
+    QTest::keyClick(p.frame.get(), Qt::Key_O, Qt::ControlModifier);
+    QTest::keyClick(p.frame.get(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(p.prompts.CountOf(QStringLiteral("ChooseGameFile")), 2);
+}
+
+TEST(MainView, NewDocumentLeavesExactlyTheTwoTabs)
+{
+    Game game;
+    Program p;
+    p.SelectTab(1);
+    p.frame->OnCommand(ids::FileNew);
+    p.frame->OnCommand(ids::FileNew);
+    auto* tab = p.Find<QTabWidget>(1006);
+    EXPECT_EQ(tab->count(), 2);
+    EXPECT_EQ(tab->currentIndex(), 0);
+    EXPECT_TRUE(p.Shows(p.view->Archive().m_menu));
+    ExpectShown(p, kSpellsControls, false);
+}
+
+TEST(MainView, ClosingAsksNothing)
+{
+    Game game;
+    Program p;
+    EXPECT_TRUE(p.frame->close());
+    EXPECT_TRUE(p.prompts.shown.isEmpty());
+}
+
+TEST(MainView, ResizeBeforeTheInitialUpdateDoesNothing)
+{
+    PrivateSettings settings;
+    ScriptedPrompts prompts;
+    RecordingOpener opener;
+    CTomelensView view(prompts, opener);
+    view.resize(600, 400);
+    view.ArrangeControls();
+    EXPECT_EQ(view.CurrentTab(), nullptr);
+    auto* list = view.findChild<QWidget*>(QStringLiteral("id1000"));
+    EXPECT_NE(list->geometry(), QRect(5, 50, 155, 325));
+    EXPECT_TRUE(list->isHidden());
+}

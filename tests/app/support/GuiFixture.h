@@ -1,0 +1,90 @@
+#pragma once
+
+// Helpers shared by the program's GUI tests: a private settings file and home
+// (so no test reaches the user's own settings or Wine prefix), a game
+// directory built in a temporary folder, and the main window with scripted prompts.
+
+#include "shell/testing/ScriptedPrompts.h"
+#include "spells/SpellRecord.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CMainFrame;
+class CTomelensView;
+class QWidget;
+
+// Points TOMELENS_SETTINGS at a fresh ini file and HOME at a fresh folder,
+// removes WINEPREFIX, and restores all three when it goes.
+class PrivateSettings {
+public:
+    PrivateSettings();
+    ~PrivateSettings();
+    PrivateSettings(const PrivateSettings&) = delete;
+    PrivateSettings& operator=(const PrivateSettings&) = delete;
+
+    QString SettingsFile() const;
+    QString Home() const;
+    // The "DM Path" value as stored in the file; null when absent.
+    QString StoredDMPath() const;
+    void StoreDMPath(const QString& directory) const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_oldSettings, m_oldHome, m_oldWinePrefix;
+    bool m_hadSettings, m_hadHome, m_hadWinePrefix;
+};
+
+// A game directory in a temporary folder.
+class GameDir {
+public:
+    GameDir();
+    QString Path() const { return m_dir.path(); }
+    QString File(const QString& name) const { return m_dir.filePath(name); }
+    void WriteSpells(const std::vector<SpellRecord>& records) const;
+    void WriteBytes(const QString& name, const QByteArray& bytes) const;
+    // An archive holding entries with these names (each with a little text).
+    void WriteArchive(const QString& name, const std::vector<std::string>& entries) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A named spell with one usable class.
+SpellRecord MakeSpell(const std::string& name, int classNumber, int level, int skill = 24);
+
+// The main window on scripted prompts, its view sized to width by height.
+struct Program {
+    explicit Program(int width = 600, int height = 400);
+    ~Program();
+
+    ScriptedPrompts prompts;
+    RecordingOpener opener;
+    std::unique_ptr<CMainFrame> frame;
+    CTomelensView* view = nullptr;
+
+    // A control of the view by its id (objectName "id<id>").
+    template <typename Control = QWidget>
+    Control* Find(int id) const;
+    QString Tip() const;
+    void SelectTab(int index) const;
+    // The titles of the top-level menus that the menu bar shows now.
+    QStringList MenuTitles() const;
+    // True when the menu bar shows exactly these menus.
+    bool Shows(const QList<class QMenu*>& menus) const;
+    void Command(int commandId) const;
+    QWidget* ViewWidget() const;
+};
+
+#include <QWidget>
+
+template <typename Control>
+Control* Program::Find(int id) const
+{
+    return ViewWidget()->findChild<Control*>(QStringLiteral("id%1").arg(id));
+}

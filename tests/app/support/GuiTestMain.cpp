@@ -1,0 +1,17 @@
+// main() of the GUI test programs: GoogleTest needs a QApplication around it.
+// The test programs also link gtest_main; the linker takes this main instead.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+bool g_guiTestMainRan = false;
+
+int main(int argc, char** argv)
+{
+    g_guiTestMainRan = true;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tomelens"));
+    QApplication::setOrganizationName(QStringLiteral("Tomelens"));
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
