@@ -14,15 +14,26 @@ namespace {
 // Adds every file under its own name (or the one name given); false when one
 // fails, after reporting it.
 bool AddFiles(DMDataFile& file, const std::vector<std::string>& paths,
-              const std::optional<std::string>& name)
+              const std::optional<std::string>& name, ProgressBar& progress)
 {
-    ProgressBar progress = ProgressBar::ForStderr(paths.size());
     for (const std::string& path : paths) {
         progress.Step(path);
         if (!AddFileEntry(file, path, name.value_or(EntryNameForFile(path))))
             return false;
     }
     return true;
+}
+
+// Adds the files and saves: reading the files is quick, packing them is done
+// by the save, so the bar has one more step for it.
+int AddFilesAndSave(DMDataFile& file, const std::string& archivePath, const std::vector<std::string>& inputs,
+                    const std::optional<std::string>& name)
+{
+    ProgressBar progress = ProgressBar::ForStderr(inputs.size() + 1);
+    if (!AddFiles(file, inputs, name, progress))
+        return kExitFailed;
+    progress.Step("packing " + archivePath);
+    return SaveArchive(file, archivePath);
 }
 
 }  // namespace
@@ -48,9 +59,7 @@ int RunCreate(CommandArgs args)
     DataFilePtr file = NewDataFile();
     // The first element of a new container becomes its name list.
     file->AddEntry();
-    if (!AddFiles(*file, inputs, std::nullopt))
-        return kExitFailed;
-    return SaveArchive(*file, archivePath);
+    return AddFilesAndSave(*file, archivePath, inputs, std::nullopt);
 }
 
 int RunAdd(CommandArgs args)
@@ -72,7 +81,7 @@ int RunAdd(CommandArgs args)
         ReportError(archivePath, problem);
         return kExitFailed;
     }
-    if (!CheckInputFiles(inputs) || !AddFiles(*file, inputs, name))
+    if (!CheckInputFiles(inputs))
         return kExitFailed;
-    return SaveArchive(*file, archivePath);
+    return AddFilesAndSave(*file, archivePath, inputs, name);
 }

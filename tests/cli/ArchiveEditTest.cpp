@@ -104,6 +104,10 @@ TEST_F(ArchiveEditTest, CreateWithAnUnreadableFileWritesNothing)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "tomelens-cli: missing.dat: no such file\n");
     EXPECT_FALSE(fs::exists(folder / "made.pfs"));
+
+    const CliRun nowhere = RunCli({"create", "no-such-folder/made.pfs", "new.dat"}, folder.Path());
+    EXPECT_EQ(nowhere.exitCode, 1);
+    EXPECT_THAT(nowhere.err, HasSubstr("no-such-folder/made.pfs: cannot be written"));
 }
 
 TEST_F(ArchiveEditTest, AddAppendsEntriesAndKeepsTheOthers)
