@@ -67,6 +67,8 @@ QString DMArchive::FindDataFiles()
     QString tip;
     {
         CDlgProgress progress(static_cast<int>(m_files.size()), QStringLiteral("Looking for DM Data files"));
+        if (m_progressObserver)
+            m_progressObserver(progress);
         for (qsizetype i = m_files.size() - 1; i >= 0; --i) {
             if (m_pDataFile->CheckFile(QFile::encodeName(m_files[i].path).constData()) != 0)
                 m_files.removeAt(i);

@@ -60,7 +60,8 @@ public:
     DMDataFile* DataFile() const { return m_pDataFile; }
 
     // Test seams: view entries into this existing directory instead of a
-    // private temporary one; watch the discovery progress window after each step.
+    // private temporary one; watch the discovery progress window when it opens
+    // and after each step.
     void SetTempDirectory(const QString& directory) { m_tempFiles.SetDirectory(directory); }
     void SetProgressObserver(std::function<void(const CDlgProgress&)> observer)
     {
