@@ -77,16 +77,23 @@ std::string WriteFileAtomically(const fs::path& path, std::span<const unsigned c
     fs::path folder = path.parent_path();
     if (folder.empty())
         folder = ".";
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    // A short fixed name: the target's own name may already be as long as the
+    // file system allows.
+    std::string pattern = (folder / ".tomelens-cli.XXXXXX").string();
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     const int fd = mkstemp(name.data());
     if (fd < 0)
         return "cannot create a file in '" + folder.string() + "': " + ErrnoText(errno);
 
+    // A replaced file keeps its permissions; a new one gets what the umask allows.
+    struct stat existing {};
+    const mode_t mode = (fs::is_regular_file(status) && stat(path.c_str(), &existing) == 0)
+                            ? (existing.st_mode & 07777)
+                            : NewFileMode();
     int error = 0;
     bool ok = WriteAll(fd, bytes, error);
-    if (ok && fchmod(fd, NewFileMode()) != 0)
+    if (ok && fchmod(fd, mode) != 0)
         error = errno, ok = false;
     if (ok && flushToDisk && fsync(fd) != 0)
         error = errno, ok = false;

@@ -38,8 +38,17 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     const std::string& name = args[0];
-    if (name == "--help" || name == "-h" || name == "help")
+    if (name == "--help" || name == "-h")
         return PrintHelp("");
+    if (name == "help") {
+        // "help COMMAND" is another way to ask for COMMAND --help.
+        const std::string topic = args.size() > 1 ? args[1] : "";
+        if (HelpText(topic).empty()) {
+            ReportUsage("no help for '" + topic + "'", "");
+            return kExitUsage;
+        }
+        return PrintHelp(topic);
+    }
 
     for (const Command& command : kCommands) {
         if (name != command.name)

@@ -181,14 +181,17 @@ TEST_F(SpellCommandsTest, OutputFileHoldsExactlyTheExport)
     TempFolder outFolder;
     const auto exportPath = outFolder / "spells.txt";
     WriteBytes(exportPath, std::string(100000, 'o'));  // replaced, not appended to
+    const auto listPath = outFolder / "list.txt";
+    WriteBytes(listPath, "old list");
+    std::filesystem::permissions(listPath, std::filesystem::perms(0640));
     const CliRun run = Spells({"export", "--class", "Wizard", "-o", exportPath.string()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(ReadBytes(exportPath), CoreExport(Filter(kWizard, "", "")));
 
-    const auto listPath = outFolder / "list.txt";
     EXPECT_EQ(Spells({"list", "--class", "Rogue", "--output", listPath.string()}).exitCode, 0);
     EXPECT_EQ(ReadBytes(listPath), " 3  Rogue Trick\n");
+    EXPECT_EQ(std::filesystem::status(listPath).permissions(), std::filesystem::perms(0640));
     EXPECT_THAT(FilesBelow(outFolder.Path()), ElementsAre("list.txt", "spells.txt"));
 
     const CliRun nowhere = Spells({"export", "-o", (outFolder / "missing" / "x.txt").string()});

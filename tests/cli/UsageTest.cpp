@@ -22,6 +22,8 @@ TEST(Usage, EveryCommandHasHelp)
     EXPECT_EQ(overview.exitCode, 0);
     EXPECT_THAT(overview.out, HasSubstr("Exit codes: 0 success, 1 the work failed, 2 bad usage."));
     EXPECT_EQ(RunCli({"spells", "list", "-h"}).out, RunCli({"spells", "--help"}).out);
+    EXPECT_EQ(RunCli({"help", "extract"}).out, RunCli({"extract", "--help"}).out);
+    EXPECT_EQ(RunCli({"help", "nonsense"}).exitCode, 2);
 }
 
 TEST(Usage, ListHelpSaysHowNamesAreWrittenInJson)
