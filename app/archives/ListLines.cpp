@@ -1,5 +1,7 @@
 #include "archives/ListLines.h"
 
+#include "spells/ListOrder.h"
+
 #include <QListWidget>
 
 namespace {
@@ -11,10 +13,14 @@ public:
         setData(Qt::UserRole, datum);
     }
 
-    // Case-insensitive, so " Unnamed" comes first and a blank sorts before a digit.
+    // The program's one list order. UTF-8 keeps the order of code points, so
+    // entry names (all below 256) sort exactly as their Latin-1 bytes would.
     bool operator<(const QListWidgetItem& other) const override
     {
-        return QString::compare(text(), other.text(), Qt::CaseInsensitive) < 0;
+        const QByteArray mine = text().toUtf8();
+        const QByteArray theirs = other.text().toUtf8();
+        return ListTextLess(std::string_view(mine.constData(), static_cast<size_t>(mine.size())),
+                            std::string_view(theirs.constData(), static_cast<size_t>(theirs.size())));
     }
 };
 

@@ -11,7 +11,7 @@ class QListWidgetItem;
 // Qt::UserRole (an index or a position, -1 for a placeholder line); commands
 // find their object through it, never through the line's place.
 
-// Adds a line at its sorted place (alphabetical, case-insensitive) and gives it back.
+// Adds a line at its sorted place (the program's list order) and gives it back.
 QListWidgetItem* AddLine(QListWidget* list, const QString& text, int datum);
 
 // The datum of the selected line; nothing when no line is selected.

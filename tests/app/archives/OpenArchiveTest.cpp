@@ -45,6 +45,25 @@ TEST_F(OpenArchive, ShowsNamesThroughLatin1)
     EXPECT_EQ(EntryLines(), QList<Line>({{QStringLiteral("caf\u00E9.txt"), 0}, {QString(QChar(0xFF)) + QChar(0x80), 1}}));
 }
 
+TEST_F(OpenArchive, SortsLinesInTheProgramsListOrder)
+{
+    PutArchive(QStringLiteral("order.pak"), {{"b2", QByteArray("0"), 0},
+                                             {"\xE9t\xE9", QByteArray("1"), 0},
+                                             {"A1", QByteArray("2"), 0},
+                                             {"c", QByteArray("3"), 0},
+                                             {"10", QByteArray("4"), 0},
+                                             {" 5", QByteArray("5"), 0},
+                                             {"*star", QByteArray("6"), 0}});
+    Open(QStringLiteral("order.pak"));
+    EXPECT_EQ(EntryLines(), QList<Line>({{QStringLiteral(" 5"), 5},
+                                         {QStringLiteral("*star"), 6},
+                                         {QStringLiteral("10"), 4},
+                                         {QStringLiteral("A1"), 2},
+                                         {QStringLiteral("b2"), 0},
+                                         {QStringLiteral("c"), 3},
+                                         {QStringLiteral("\u00E9t\u00E9"), 1}}));
+}
+
 TEST_F(OpenArchive, AModifiedArchiveIsKeptWhenTheUserSaysNo)
 {
     const QString first = PutArchive(QStringLiteral("first.pak"), ThreeEntries());
