@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,6 +59,18 @@ void Place(QWidget* control, int x, int y, int width, int height)
     control->setGeometry(x, y, qMax(width, 0), qMax(height, 0));
     control->show();
     control->raise();
+}
+
+// The fixed-width captions were sized for a small dialog font; shrink the font
+// of one that would be clipped until its text fits.
+void FitCaption(QLabel* caption)
+{
+    QFont font = caption->font();
+    while (QFontMetrics(font).horizontalAdvance(caption->text()) > caption->width() &&
+           font.pixelSize() != 7) {
+        font.setPixelSize(QFontInfo(font).pixelSize() - 1);
+    }
+    caption->setFont(font);
 }
 
 constexpr int kTipLineHeight = 20;
@@ -239,6 +253,8 @@ void CTomelensView::ArrangeControls()
         Place(m_pArchiveLabel, 245, 33, W - 255, 15);
         Place(m_pFileList, 5, 50, 155, listHeight);
         Place(m_pEntryList, 165, 50, W - 170, listHeight);
+        FitCaption(m_pFileListCaption);
+        FitCaption(m_pArchiveCaption);
     } else {
         for (QWidget* control :
              {static_cast<QWidget*>(m_pFileListCaption), static_cast<QWidget*>(m_pArchiveCaption),
@@ -262,6 +278,8 @@ void CTomelensView::ArrangeControls()
         Place(m_pLevelGroup, 130, 25, 115, 40);
         Place(m_pClassCombo, 10, 40, 110, 20);
         Place(m_pClassGroup, 5, 25, 120, 40);
+        FitCaption(m_pFromCaption);
+        FitCaption(m_pToCaption);
         // The refresh button sits in the free corner right of the tab headers,
         // covering no filter.
         Place(m_pGetSpells, W - 90, 1, 85, 22);

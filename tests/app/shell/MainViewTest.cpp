@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QImage>
+#include <QSet>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -287,4 +289,34 @@ TEST(MainView, ResizeBeforeTheInitialUpdateDoesNothing)
     auto* list = view.findChild<QWidget*>(QStringLiteral("id1000"));
     EXPECT_NE(list->geometry(), QRect(5, 50, 155, 325));
     EXPECT_TRUE(list->isHidden());
+}
+
+TEST(MainView, BothTabsPaint)
+{
+    Game game;
+    Program p(640, 420);
+    const QString shots = qEnvironmentVariable("TOMELENS_SCREENSHOTS");
+    for (int tab : {0, 1}) {
+        p.SelectTab(tab);
+        if (tab == 1)
+            p.Find<QListWidget>(1020)->setCurrentRow(1);
+        const QImage image = p.frame->grab().toImage();
+        ASSERT_FALSE(image.isNull());
+        // A filled list's white area and the text drawn on it differ.
+        const QRect list = p.Find(tab == 0 ? 1000 : 1020)->geometry();
+        const QPoint origin = p.view->mapTo(p.frame.get(), list.topLeft());
+        QSet<QRgb> colours;
+        for (int y = 0; y < list.height(); y += 2)
+            for (int x = 0; x < list.width(); x += 2)
+                colours.insert(image.pixel(origin + QPoint(x, y)));
+        EXPECT_GT(colours.size(), 2) << "tab " << tab;
+        // Fixed-width captions show their whole text.
+        for (int id : tab == 0 ? std::vector<int>{1007, 1008} : std::vector<int>{1023, 1024}) {
+            auto* caption = p.Find<QLabel>(id);
+            EXPECT_LE(caption->fontMetrics().horizontalAdvance(caption->text()), caption->width())
+                << id;
+        }
+        if (!shots.isEmpty())
+            image.save(QStringLiteral("%1/tab%2.png").arg(shots).arg(tab));
+    }
 }
