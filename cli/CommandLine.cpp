@@ -8,7 +8,7 @@
 
 namespace {
 
-const OptionSpec* FindLong(std::span<const OptionSpec> options, const std::string& name)
+const OptionRule* FindLong(std::span<const OptionRule> options, const std::string& name)
 {
     for (const auto& option : options)
         if (option.longName == name)
@@ -16,7 +16,7 @@ const OptionSpec* FindLong(std::span<const OptionSpec> options, const std::strin
     return nullptr;
 }
 
-const OptionSpec* FindShort(std::span<const OptionSpec> options, char name)
+const OptionRule* FindShort(std::span<const OptionRule> options, char name)
 {
     for (const auto& option : options)
         if (option.shortName != 0 && option.shortName == name)
@@ -34,7 +34,7 @@ std::optional<std::string> ParsedArgs::Value(const std::string& longName) const
     return found->second;
 }
 
-ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSpec> options)
+ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionRule> options)
 {
     ParsedArgs parsed;
     bool optionsEnded = false;
@@ -53,7 +53,7 @@ ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSp
             continue;
         }
 
-        const OptionSpec* option = nullptr;
+        const OptionRule* option = nullptr;
         std::optional<std::string> inlineValue;
         if (arg.starts_with("--")) {
             const auto equals = arg.find('=');

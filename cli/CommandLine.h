@@ -9,7 +9,7 @@
 
 // One option a subcommand accepts: "--name" (and "-x" when shortName is set),
 // either a flag or followed by a value ("--name VALUE" or "--name=VALUE").
-struct OptionSpec {
+struct OptionRule {
     std::string longName;  // without the leading dashes
     char shortName = 0;    // 0: no short form
     bool takesValue = false;
@@ -30,7 +30,7 @@ struct ParsedArgs {
 
 // Parses args against options; an unknown option or a missing value throws
 // UsageError. When an option is given twice, the last value counts.
-ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSpec> options);
+ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionRule> options);
 
 // Throws UsageError unless the number of positional arguments lies in
 // [min, max]; what names the subcommand for the message.

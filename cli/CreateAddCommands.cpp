@@ -40,7 +40,7 @@ int AddFilesAndSave(DMDataFile& file, const std::string& archivePath, const std:
 
 int RunCreate(CommandArgs args)
 {
-    static const OptionSpec options[] = {{"force", 'f', false}};
+    static const OptionRule options[] = {{"force", 'f', false}};
     const ParsedArgs parsed = ParseArgs(args, options);
     if (parsed.help)
         return PrintHelp("create");
@@ -64,7 +64,7 @@ int RunCreate(CommandArgs args)
 
 int RunAdd(CommandArgs args)
 {
-    static const OptionSpec options[] = {{"as", 0, true}};
+    static const OptionRule options[] = {{"as", 0, true}};
     const ParsedArgs parsed = ParseArgs(args, options);
     if (parsed.help)
         return PrintHelp("add");

@@ -47,7 +47,7 @@ bool SelectEntries(DMDataFile& file, const std::string& archivePath,
 
 int RunExtract(CommandArgs args)
 {
-    static const OptionSpec options[] = {{"directory", 'C', true}};
+    static const OptionRule options[] = {{"directory", 'C', true}};
     const ParsedArgs parsed = ParseArgs(args, options);
     if (parsed.help)
         return PrintHelp("extract");

@@ -9,7 +9,7 @@
 
 int RunList(CommandArgs args)
 {
-    static const OptionSpec options[] = {{"json", 0, false}};
+    static const OptionRule options[] = {{"json", 0, false}};
     const ParsedArgs parsed = ParseArgs(args, options);
     if (parsed.help)
         return PrintHelp("list");

@@ -16,7 +16,7 @@
 
 namespace {
 
-const OptionSpec kSpellOptions[] = {
+const OptionRule kSpellOptions[] = {
     {"game-dir", 'g', true}, {"class", 0, true},  {"from", 0, true},       {"to", 0, true},
     {"skill", 0, true},      {"effect", 0, true}, {"output", 'o', true},
 };

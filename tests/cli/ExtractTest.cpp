@@ -56,7 +56,7 @@ TEST_F(ExtractTest, AnUnknownNameWritesNothing)
 TEST_F(ExtractTest, HostileNamesStayInsideTheTargetFolder)
 {
     const std::vector<std::string> names = {
-        "../escape1", "../../escape2", "/tmp/absolute", "\\windows\\evil", "C:\\drive\\file", "a/../../up",
+        "../escape1", "../../escape2", "/tmp/absolute", "\\system\\evil", "C:\\drive\\file", "a/../../up",
         "..", "", "dir\\..\\..\\x", "ok/./fine", "....//dots",
     };
     TestArchive archive;
@@ -82,8 +82,8 @@ TEST_F(ExtractTest, HostileNamesStayInsideTheTargetFolder)
     EXPECT_EQ(files.size(), names.size());
     // ".." maps to "__", which escape1 already made a folder, so it is numbered.
     EXPECT_THAT(files, ElementsAre("C_/drive/file", "__/__/escape2", "__/escape1", "____/dots", "__~2",
-                                   "a/__/__/up", "dir/__/__/x", "ok/fine", "tmp/absolute", "unnamed",
-                                   "windows/evil"));
+                                   "a/__/__/up", "dir/__/__/x", "ok/fine", "system/evil", "tmp/absolute",
+                                   "unnamed"));
     EXPECT_EQ(ReadBytes(inside / "__/escape1"), "data0");
     EXPECT_EQ(ReadBytes(inside / "unnamed"), "data7");
     // Each changed name is reported.
