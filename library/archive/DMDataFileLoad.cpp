@@ -4,9 +4,9 @@
 #include "archive/DMDataFileInternals.h"
 #include "archive/DMResultCodes.h"
 #include "archive/FileIo.h"
+#include "archive/GrowableBytes.h"
 
 #include <algorithm>
-#include <new>
 #include <vector>
 
 using namespace tomelens::archive;
@@ -83,13 +83,12 @@ int DMDataFileInternals::ReadArchive(DMDataFile& file)
     const std::uint32_t directoryOffset = ReadWord(header);
 
     const std::uint32_t areaLength = directoryOffset - kHeaderSize;
-    // At least one byte, so even an empty data area has an address to point views at.
-    void* area = std::malloc(areaLength > 0 ? areaLength : 1);
-    if (!area)
-        throw std::bad_alloc();
-    file.m_pDataArea.reset(static_cast<unsigned char*>(area));
+    GrowableBytes buffer;
+    buffer.Reserve(areaLength);
+    // Never null, so even an empty data area has an address to point views at.
+    file.m_pDataArea.reset(buffer.Release(areaLength));
     file.m_dataAreaLength = areaLength;
-    if (ReadFully(in.Get(), area, areaLength) != areaLength)
+    if (ReadFully(in.Get(), file.m_pDataArea.get(), areaLength) != areaLength)
         return DMResult::NotArchive;
 
     unsigned char countWord[kCountSize];
