@@ -35,13 +35,20 @@ CDlgProgress::CDlgProgress(int range, const QString& title, QWidget* parent)
              area.y() + (area.height() - frame.height()) / 2);
     }
     repaint();
-    QCoreApplication::processEvents();
+    PaintNow();
 }
 
 void CDlgProgress::Step()
 {
     m_progress->setValue(std::min(m_progress->value() + 1, m_progress->maximum()));
-    QCoreApplication::processEvents();
+    PaintNow();
+}
+
+void CDlgProgress::PaintNow()
+{
+    // Paint, but take no clicks or keys: the caller is in the middle of its
+    // work, and a command started now would run inside it.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 int CDlgProgress::Position() const

@@ -21,4 +21,7 @@ public:
 
     QProgressBar* m_progress;
     int m_nRange;
+
+private:
+    static void PaintNow();
 };

@@ -50,7 +50,9 @@ void DMArchive::SaveEntryData()
         m_prompts.Message(QStringLiteral("Please select entry to save first."));
         return;
     }
-    const QString target = m_prompts.SaveFile(EntryDisplayName(entry->GetName()), QString());
+    // The proposal is the entry's name made safe, so a name from the archive
+    // cannot point the dialog at another directory.
+    const QString target = m_prompts.SaveFile(SafeFileName(EntryDisplayName(entry->GetName())), QString());
     if (target.isEmpty())
         return;
 

@@ -136,6 +136,13 @@ TEST_F(Discovery, KeepsTheOpenArchiveButEmptiesTheEntryList)
     entryList.clearSelection();
     tab->RenameEntry();
     EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Please select entry to rename first.")}));
+
+    // Save still writes the open archive's own file, not one the new search found.
+    const QByteArray far = ReadBytes(otherGame.filePath(QStringLiteral("far.pak")));
+    prompts.questionAnswers.enqueue(true);
+    tab->SaveArchive();
+    EXPECT_EQ(ReadWithLibrary(path).entries.size(), 5u);
+    EXPECT_EQ(ReadBytes(otherGame.filePath(QStringLiteral("far.pak"))), far);
 }
 
 }  // namespace

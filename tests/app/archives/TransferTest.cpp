@@ -114,6 +114,13 @@ TEST_F(Transfer, HostileNamesStayInsideTheViewingDirectory)
     contents.sort();
     EXPECT_EQ(contents, QStringList({"1", "2", "3", "4", "5"}));
     EXPECT_FALSE(QFileInfo::exists(QFileInfo(viewDir.path()).absolutePath() + QStringLiteral("/escape.txt")));
+
+    // Save Data proposes a name without directory parts too.
+    SelectEntry(QStringLiteral("../escape.txt"));
+    tab->SaveEntryData();
+    ASSERT_EQ(prompts.shown.last().kind, QStringLiteral("SaveFile"));
+    EXPECT_FALSE(prompts.shown.last().text.contains(QLatin1Char('/')));
+    EXPECT_TRUE(prompts.shown.last().text.endsWith(QStringLiteral("escape.txt")));
 }
 
 TEST_F(Transfer, EntriesOfOneNameShareOneTemporaryFile)
