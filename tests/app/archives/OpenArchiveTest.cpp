@@ -38,13 +38,6 @@ TEST_F(OpenArchive, ListsEntriesSortedWithTheirPositions)
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
 
-TEST_F(OpenArchive, ShowsNamesThroughLatin1)
-{
-    PutArchive(QStringLiteral("names.pak"), {{"caf\xE9.txt", QByteArray("x"), 0}, {"\xFF\x80", QByteArray("y"), 0}});
-    Open(QStringLiteral("names.pak"));
-    EXPECT_EQ(EntryLines(), QList<Line>({{QStringLiteral("caf\u00E9.txt"), 0}, {QString(QChar(0xFF)) + QChar(0x80), 1}}));
-}
-
 TEST_F(OpenArchive, SortsLinesInTheProgramsListOrder)
 {
     PutArchive(QStringLiteral("order.pak"), {{"b2", QByteArray("0"), 0},
