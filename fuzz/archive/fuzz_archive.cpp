@@ -26,6 +26,14 @@ const std::string& ScratchDir()
     return dir;
 }
 
+// Removes the scratch files when the fuzzer exits normally.
+void RemoveScratch()
+{
+    for (const char* name : {"/input.dat", "/entry.bin", "/saved.dat"})
+        ::unlink((ScratchDir() + name).c_str());
+    ::rmdir(ScratchDir().c_str());
+}
+
 void WriteInput(const std::string& path, const uint8_t* data, size_t size)
 {
     FILE* file = std::fopen(path.c_str(), "wb");
@@ -61,6 +69,8 @@ Inflated Inflate(DMDataFileEntry& entry, const std::string& exportPath)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    static const bool cleanupRegistered = std::atexit(RemoveScratch) == 0;
+    (void)cleanupRegistered;
     const std::string input = ScratchDir() + "/input.dat";
     const std::string exported = ScratchDir() + "/entry.bin";
     const std::string saved = ScratchDir() + "/saved.dat";
