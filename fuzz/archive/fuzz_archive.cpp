@@ -69,7 +69,8 @@ Inflated Inflate(DMDataFileEntry& entry, const std::string& exportPath)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool cleanupRegistered = std::atexit(RemoveScratch) == 0;
+    // Registered after the directory name exists, so it runs before that name is destroyed.
+    static const bool cleanupRegistered = (ScratchDir(), std::atexit(RemoveScratch) == 0);
     (void)cleanupRegistered;
     const std::string input = ScratchDir() + "/input.dat";
     const std::string exported = ScratchDir() + "/entry.bin";
