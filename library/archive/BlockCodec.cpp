@@ -9,64 +9,36 @@ namespace tomelens::archive {
 
 namespace {
 
-// One zlib stream per thread, reset between blocks. Setting a stream up for
-// every 8 KiB block allocates and frees a few hundred KiB each time, which
-// costs as much as the compression itself; a reset gives the same bytes.
-class Deflater {
+// One zlib stream per thread and direction, reset between blocks. Setting a
+// stream up for every 8 KiB block allocates and frees a few hundred KiB each
+// time, which costs as much as the compression itself; a reset gives the same bytes.
+class ReusedStream {
 public:
-    Deflater() : m_ready(deflateInit(&m_stream, kPackLevel) == Z_OK) {}
-    ~Deflater()
+    explicit ReusedStream(bool deflating) : m_deflating(deflating)
+    {
+        m_ready = (deflating ? deflateInit(&m_stream, kPackLevel) : inflateInit(&m_stream)) == Z_OK;
+    }
+    ~ReusedStream()
     {
         if (m_ready)
-            deflateEnd(&m_stream);
+            (m_deflating ? deflateEnd : inflateEnd)(&m_stream);
     }
-    Deflater(const Deflater&) = delete;
-    Deflater& operator=(const Deflater&) = delete;
+    ReusedStream(const ReusedStream&) = delete;
+    ReusedStream& operator=(const ReusedStream&) = delete;
 
-    // What compress2 at level 9 does: one complete stream, or false for lack of room.
-    bool Compress(unsigned char* dest, uLongf& destLength, const unsigned char* source, uInt sourceLength)
+    bool Ready() const { return m_ready; }
+
+    // Runs one complete stream from source into dest: true when it ends within
+    // the room, with destLength set to the bytes produced.
+    bool Run(unsigned char* dest, uLongf& destLength, const unsigned char* source, uInt sourceLength)
     {
-        if (!m_ready)
-            return compress2(dest, &destLength, source, sourceLength, kPackLevel) == Z_OK;
-        deflateReset(&m_stream);
+        (m_deflating ? deflateReset : inflateReset)(&m_stream);
         m_stream.next_in = const_cast<unsigned char*>(source);
         m_stream.avail_in = sourceLength;
         m_stream.next_out = dest;
         m_stream.avail_out = static_cast<uInt>(std::min<uLongf>(destLength, 0xFFFFFFFFu));
-        if (deflate(&m_stream, Z_FINISH) != Z_STREAM_END)
-            return false;
-        destLength = m_stream.total_out;
-        return true;
-    }
-
-private:
-    z_stream m_stream{};
-    bool m_ready;
-};
-
-class Inflater {
-public:
-    Inflater() : m_ready(inflateInit(&m_stream) == Z_OK) {}
-    ~Inflater()
-    {
-        if (m_ready)
-            inflateEnd(&m_stream);
-    }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-
-    // What uncompress does: true when one complete stream fits the room.
-    bool Uncompress(unsigned char* dest, uLongf& destLength, const unsigned char* source, uLong sourceLength)
-    {
-        if (!m_ready || sourceLength > 0xFFFFFFFFu || destLength > 0xFFFFFFFFu)
-            return uncompress(dest, &destLength, source, sourceLength) == Z_OK;
-        inflateReset(&m_stream);
-        m_stream.next_in = const_cast<unsigned char*>(source);
-        m_stream.avail_in = static_cast<uInt>(sourceLength);
-        m_stream.next_out = dest;
-        m_stream.avail_out = static_cast<uInt>(destLength);
         // Z_FINISH lets zlib skip its window when the stream ends in one call.
-        if (inflate(&m_stream, Z_FINISH) != Z_STREAM_END)
+        if ((m_deflating ? deflate : inflate)(&m_stream, Z_FINISH) != Z_STREAM_END)
             return false;
         destLength = m_stream.total_out;
         return true;
@@ -74,11 +46,28 @@ public:
 
 private:
     z_stream m_stream{};
-    bool m_ready;
+    bool m_deflating;
+    bool m_ready = false;
 };
 
-thread_local Deflater t_deflater;
-thread_local Inflater t_inflater;
+thread_local ReusedStream t_deflater(true);
+thread_local ReusedStream t_inflater(false);
+
+// What compress2 at level 9 does: one complete stream, or false for lack of room.
+bool Compress(unsigned char* dest, uLongf& destLength, const unsigned char* source, uInt sourceLength)
+{
+    if (!t_deflater.Ready())
+        return compress2(dest, &destLength, source, sourceLength, kPackLevel) == Z_OK;
+    return t_deflater.Run(dest, destLength, source, sourceLength);
+}
+
+// What uncompress does: true when one complete stream fits the room.
+bool Uncompress(unsigned char* dest, uLongf& destLength, const unsigned char* source, uLong sourceLength)
+{
+    if (!t_inflater.Ready() || sourceLength > 0xFFFFFFFFu || destLength > 0xFFFFFFFFu)
+        return uncompress(dest, &destLength, source, sourceLength) == Z_OK;
+    return t_inflater.Run(dest, destLength, source, static_cast<uInt>(sourceLength));
+}
 
 }  // namespace
 
@@ -98,7 +87,7 @@ bool UnpackBlocks(const unsigned char* packed, std::uint32_t packedLength, unsig
         if (position + streamSize > packedLength)
             break;
         uLongf room = static_cast<uLongf>(length - produced);
-        if (!t_inflater.Uncompress(dest + produced, room, packed + position, streamSize))
+        if (!Uncompress(dest + produced, room, packed + position, streamSize))
             break;
         if (room != plainSize)
             break;
@@ -118,7 +107,7 @@ bool PackBlocks(const unsigned char* source, std::uint32_t length, unsigned char
             return false;
         const std::uint32_t chunk = std::min(kBlockSize, length - consumed);
         uLongf streamSize = static_cast<uLongf>(room - position - kBlockHeaderSize);
-        if (!t_deflater.Compress(dest + position + kBlockHeaderSize, streamSize, source + consumed, chunk))
+        if (!Compress(dest + position + kBlockHeaderSize, streamSize, source + consumed, chunk))
             return false;
         WriteWord(dest + position, static_cast<std::uint32_t>(streamSize));
         WriteWord(dest + position + 4, chunk);

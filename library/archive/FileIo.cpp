@@ -52,34 +52,35 @@ FileHandle OpenRegularFileForReading(const char* path, std::uint64_t& size)
     return file;
 }
 
-std::uint64_t ReadFully(int fd, void* dest, std::uint64_t count)
+namespace {
+// Moves up to `count` bytes with read() or write(), retrying when interrupted;
+// returns how many moved before the end of the file or an error.
+template <typename Byte, typename Call>
+std::uint64_t Transfer(int fd, Byte* bytes, std::uint64_t count, Call call)
 {
-    auto* bytes = static_cast<unsigned char*>(dest);
     std::uint64_t done = 0;
     while (done < count) {
-        const ssize_t got = ::read(fd, bytes + done, std::min(count - done, kMaxChunk));
-        if (got < 0 && errno == EINTR)
+        const ssize_t moved = call(fd, bytes + done, std::min(count - done, kMaxChunk));
+        if (moved < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
+        if (moved <= 0)
             break;
-        done += static_cast<std::uint64_t>(got);
+        done += static_cast<std::uint64_t>(moved);
     }
     return done;
+}
+}  // namespace
+
+std::uint64_t ReadFully(int fd, void* dest, std::uint64_t count)
+{
+    return Transfer(fd, static_cast<unsigned char*>(dest), count,
+                    [](int f, void* p, std::size_t n) { return ::read(f, p, n); });
 }
 
 bool WriteFully(int fd, const void* source, std::uint64_t count)
 {
-    const auto* bytes = static_cast<const unsigned char*>(source);
-    std::uint64_t done = 0;
-    while (done < count) {
-        const ssize_t put = ::write(fd, bytes + done, std::min(count - done, kMaxChunk));
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        done += static_cast<std::uint64_t>(put);
-    }
-    return true;
+    return Transfer(fd, static_cast<const unsigned char*>(source), count,
+                    [](int f, const void* p, std::size_t n) { return ::write(f, p, n); }) == count;
 }
 
 }  // namespace tomelens::archive
