@@ -1,15 +1,12 @@
 // Saving never damages what is already on disk: a failed write leaves the old
-// file byte for byte and no temporary file behind.
-#include "ArchiveTestSupport.h"
-
-#include "archive/DMDataFile.h"
-#include "archive/DMResultCodes.h"
-
-#include <gtest/gtest.h>
+// file byte for byte and no temporary file behind; a good one keeps the file's
+// times, permissions and symbolic link.
+#include "ArchiveSuite.h"
 
 #include <csignal>
-#include <random>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace archivetest;
 
@@ -24,37 +21,31 @@ public:
         m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit limit = m_old;
         limit.rlim_cur = bytes;
-        m_active = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
     }
     ~FileSizeLimit()
     {
         ::setrlimit(RLIMIT_FSIZE, &m_old);
         std::signal(SIGXFSZ, m_oldHandler);
     }
-    bool Active() const { return m_active; }
 
 private:
     struct rlimit m_old {};
     void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
 };
-
-Bytes Noise(std::size_t size)
-{
-    std::mt19937 random(42);
-    Bytes bytes(size);
-    for (auto& byte : bytes)
-        byte = static_cast<unsigned char>(random());
-    return bytes;
-}
 
 class AtomicSave : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        original = MakeArchive({{"one", ToBytes("first"), 1}, {"two", Noise(30000), 2}}).Serialize();
+        original = MakeArchive({{"one", ToBytes("first"), 1}, {"two", PatternBytes(30000, 42), 2}}).Serialize();
         WriteFile(path, original);
         ASSERT_EQ(archive.Load(path.c_str()), DMResult::Success);
+    }
+    void ExpectUntouched(std::vector<std::string> names = {"game.dat"})
+    {
+        EXPECT_EQ(ReadFile(path), original);
+        EXPECT_EQ(dir.List(), names) << "no temporary file left";
     }
 
     TempDir dir;
@@ -65,65 +56,62 @@ protected:
 
 TEST_F(AtomicSave, AFailedWriteLeavesTheOldArchiveAlone)
 {
-    const Bytes bigger = Noise(200000);
+    const Bytes bigger = PatternBytes(200000, 43);
     archive.GetEntry(0)->SetData(bigger.data(), static_cast<unsigned>(bigger.size()));
     {
         FileSizeLimit limit(100000);
-        ASSERT_TRUE(limit.Active());
         EXPECT_EQ(archive.Save(nullptr), DMResult::ShortWrite);
+        EXPECT_EQ(archive.Save(dir.File("new.dat").c_str()), DMResult::ShortWrite);  // the stored path now
     }
-    EXPECT_EQ(ReadFile(path), original);
-    EXPECT_EQ((std::vector<std::string>{"game.dat"}), dir.List());
-
+    ExpectUntouched();
     // Nothing was lost in memory either: the next save goes through.
-    ASSERT_EQ(archive.Save(nullptr), DMResult::Success);
-    DMDataFile reloaded(nullptr);
-    ASSERT_EQ(reloaded.Load(path.c_str()), DMResult::Success);
-    const auto entries = Snapshot(reloaded);
-    ASSERT_EQ(entries.size(), 2u);
-    EXPECT_EQ(entries[0].data, bigger);
-    EXPECT_EQ(entries[1].data, Noise(30000));
-}
-
-TEST_F(AtomicSave, AFailedWriteCreatesNoNewFile)
-{
-    const std::string target = dir.File("new.dat");
-    {
-        FileSizeLimit limit(1000);
-        ASSERT_TRUE(limit.Active());
-        EXPECT_EQ(archive.Save(target.c_str()), DMResult::ShortWrite);
-    }
-    EXPECT_EQ((std::vector<std::string>{"game.dat"}), dir.List());
+    const std::vector<EntryState> expected = Snapshot(archive);
+    ASSERT_EQ(archive.Save(path.c_str()), DMResult::Success);
+    EXPECT_EQ(Reload(path), expected);
+    EXPECT_EQ(expected[0].data, bigger);
 }
 
 TEST_F(AtomicSave, AnUnopenableTargetIsReportedAndNothingCreated)
 {
-    EXPECT_EQ(archive.Save(dir.File("missing/dir/game.dat").c_str()), DMResult::CannotOpen);
-    EXPECT_EQ(archive.Save(dir.Path().c_str()), DMResult::CannotOpen) << "a directory is not replaced";
-    EXPECT_EQ(archive.Save((dir.Path() + "/").c_str()), DMResult::CannotOpen);
-    EXPECT_EQ((std::vector<std::string>{"game.dat"}), dir.List());
-    EXPECT_EQ(ReadFile(path), original);
+    for (const std::string& target : {dir.File("missing/dir/game.dat"), dir.Path(), dir.Path() + "/"})
+        EXPECT_EQ(archive.Save(target.c_str()), DMResult::CannotOpen) << target;
+    ExpectUntouched();
 }
 
 TEST_F(AtomicSave, ExportingEntryDataIsAtomicToo)
 {
     const std::string target = dir.File("export.bin");
-    WriteFile(target, ToBytes("previous export"));
+    WriteFile(target, "previous export");
     {
         FileSizeLimit limit(10000);
-        ASSERT_TRUE(limit.Active());
         EXPECT_EQ(archive.GetEntry(1)->SaveData(target.c_str()), DMResult::ShortWrite);
     }
     EXPECT_EQ(ReadFile(target), ToBytes("previous export"));
-    EXPECT_EQ((std::vector<std::string>{"export.bin", "game.dat"}), dir.List());
-    ASSERT_EQ(archive.GetEntry(1)->SaveData(target.c_str()), DMResult::Success);
-    EXPECT_EQ(ReadFile(target), Noise(30000));
-}
-
-TEST_F(AtomicSave, EntryDataCanStillGoToADevice)
-{
+    ExpectUntouched({"export.bin", "game.dat"});
     // Not a regular file: written directly instead of renamed over.
     EXPECT_EQ(archive.GetEntry(1)->SaveData("/dev/null"), DMResult::Success);
+}
+
+TEST_F(AtomicSave, OverwritingKeepsTimesPermissionsAndLinks)
+{
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const struct timespec times[2] = {{1000000000, 123}, {1100000000, 456}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    const std::string link = dir.File("link.dat");
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    archive.GetEntry(0)->SetName("via link");
+    ASSERT_EQ(archive.Save(link.c_str()), DMResult::Success);
+
+    struct stat info {};
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(info.st_atim.tv_sec, 1000000000);
+    EXPECT_EQ(info.st_mtim.tv_sec, 1100000000);
+    EXPECT_EQ(info.st_mtim.tv_nsec, 456);
+    EXPECT_EQ(Reload(path)[0].name, "via link");
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"game.dat", "link.dat"}));
 }
 
 }  // namespace

@@ -9,36 +9,26 @@
 
 namespace {
 
-unsigned Crc(const std::string& text, unsigned seed = 0, unsigned length = ~0u)
-{
-    return CheckSum(text.data(), length == ~0u ? static_cast<unsigned>(text.size()) : length, seed);
-}
-
 TEST(CheckSum, GivesTheStandardCheckValues)
 {
-    EXPECT_EQ(Crc("abc"), 0x352441C2u);
-    EXPECT_EQ(Crc("123456789"), 0xCBF43926u);
-    EXPECT_EQ(Crc("ab"), 0x9E83486Du);
-    // The terminating NUL counts only when the caller includes it.
-    const char withNul[] = "abc";
-    EXPECT_EQ(CheckSum(withNul, 4, 0), 0xA75D6850u);
-}
-
-TEST(CheckSum, ContinuesFromASeed)
-{
-    EXPECT_EQ(Crc("c", 0x9E83486Du), 0x352441C2u);
-    for (unsigned seed : {0u, 1u, 0xDEADBEEFu, 0xFFFFFFFFu})
-        EXPECT_EQ(CheckSum(nullptr, 0, seed), seed) << seed;
-}
-
-TEST(CheckSum, UsesTheReflectedTableOfEachByte)
-{
-    // With an all-ones seed the register starts at 0, so one byte yields the
-    // complement of that byte's table entry.
-    const unsigned char bytes[] = {1, 128, 255};
-    const unsigned expected[] = {0x77073096u, 0xEDB88320u, 0x2D02EF8Du};
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(~CheckSum(&bytes[i], 1, 0xFFFFFFFFu), expected[i]) << int(bytes[i]);
+    const struct {
+        std::string text;
+        unsigned length, seed, expected;
+    } cases[] = {
+        {"abc", 3, 0, 0x352441C2u},
+        {"123456789", 9, 0, 0xCBF43926u},
+        {"ab", 2, 0, 0x9E83486Du},
+        {"abc", 4, 0, 0xA75D6850u},           // the terminating NUL counts when included
+        {"c", 1, 0x9E83486Du, 0x352441C2u},   // continues from the checksum of "ab"
+        {"", 0, 0xDEADBEEFu, 0xDEADBEEFu},    // no bytes: the seed comes back
+        // With an all-ones seed the register starts at 0: one byte yields the
+        // complement of its reflected table entry.
+        {"\x01", 1, 0xFFFFFFFFu, ~0x77073096u},
+        {"\x80", 1, 0xFFFFFFFFu, ~0xEDB88320u},
+        {"\xFF", 1, 0xFFFFFFFFu, ~0x2D02EF8Du},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CheckSum(c.text.c_str(), c.length, c.seed), c.expected) << '"' << c.text << "\" seed " << c.seed;
 }
 
 TEST(CheckSum, MatchesZlibOnRandomDataInAnyPieces)

@@ -1,12 +1,8 @@
 // The 32-bit format's size limits. The save limit is lowered through the
 // library's internals so the refusal is reached without gigabytes.
-#include "ArchiveTestSupport.h"
+#include "ArchiveSuite.h"
 
 #include "archive/ArchiveLimits.h"
-#include "archive/DMDataFile.h"
-#include "archive/DMResultCodes.h"
-
-#include <gtest/gtest.h>
 
 #include <unistd.h>
 
@@ -18,31 +14,29 @@ namespace {
 class SaveLimit : public ::testing::Test {
 protected:
     void TearDown() override { SetMaxArchiveFileSize(0xFFFFFFFFu); }
+    TempDir dir;
+    std::string path = dir.File("game.dat");
 };
 
 TEST_F(SaveLimit, AnArchiveThatWouldNotFitIsRefusedAndNothingWritten)
 {
-    TempDir dir;
-    const std::string path = dir.File("game.dat");
     const Bytes original = MakeArchive({{"small", ToBytes("tiny"), 9}}).Serialize();
     WriteFile(path, original);
     DMDataFile archive(nullptr);
     ASSERT_EQ(archive.Load(path.c_str()), DMResult::Success);
     const Bytes plain(50000, 'x');
     archive.GetEntry(0)->SetData(plain.data(), static_cast<unsigned>(plain.size()));
+    const std::vector<EntryState> before = Snapshot(archive);
 
-    // Packed, the entry takes about 130 bytes; the whole file about 180.
-    SetMaxArchiveFileSize(150);
-    EXPECT_EQ(archive.Save(nullptr), DMResult::ShortWrite);
-    EXPECT_EQ(ReadFile(path), original);
-    EXPECT_EQ((std::vector<std::string>{"game.dat"}), dir.List());
-    Bytes out(plain.size());
-    EXPECT_EQ(archive.GetEntry(0)->GetData(out.data()), DMResult::Success);
-    EXPECT_EQ(out, plain) << "the container is left as it was";
-
-    SetMaxArchiveFileSize(20);  // not even the header, count and records fit
-    EXPECT_EQ(archive.Save(nullptr), DMResult::ShortWrite);
-
+    // Packed, the entry takes about 130 bytes, the whole file about 180; 20
+    // bytes do not even hold the header, count and records.
+    for (std::uint64_t limit : {150u, 20u}) {
+        SetMaxArchiveFileSize(limit);
+        EXPECT_EQ(archive.Save(nullptr), DMResult::ShortWrite) << limit;
+        EXPECT_EQ(ReadFile(path), original);
+        EXPECT_EQ(dir.List(), std::vector<std::string>{"game.dat"});
+        EXPECT_EQ(Snapshot(archive), before) << "the container is left as it was";
+    }
     SetMaxArchiveFileSize(1000);
     ASSERT_EQ(archive.Save(nullptr), DMResult::Success);
     EXPECT_LE(ReadFile(path).size(), 1000u);
@@ -50,8 +44,6 @@ TEST_F(SaveLimit, AnArchiveThatWouldNotFitIsRefusedAndNothingWritten)
 
 TEST_F(SaveLimit, TheLimitCountsTheWholeFile)
 {
-    TempDir dir;
-    const std::string path = dir.File("exact.dat");
     DMDataFile archive(nullptr);
     ASSERT_EQ(archive.Save(path.c_str()), DMResult::Success);
     const auto size = ReadFile(path).size();
@@ -66,11 +58,7 @@ TEST(ReadLimit, AFileOf4GiBIsNoArchive)
     // A sound header at the front of a sparse file just past the 32-bit range.
     TempDir dir;
     const std::string path = dir.File("huge.dat");
-    Bytes header;
-    PutWord(header, 12);
-    PutWord(header, 0x20534650);
-    PutWord(header, 0x00020000);
-    WriteFile(path, header);
+    RawArchive().WriteTo(path);
     ASSERT_EQ(::truncate(path.c_str(), 0x100000010LL), 0);
     DMDataFile archive(nullptr);
     EXPECT_EQ(archive.CheckFile(path.c_str()), DMResult::NotArchive);
