@@ -9,34 +9,29 @@
 #include <QPushButton>
 #include <QTest>
 
-TEST(AboutBox, ShowsIconVersionNoticeAndADefaultOk)
+TEST(AboutBox, ShowsIconVersionNoticeAndADefaultOkThatEnterOrAClickCloses)
 {
-    CAboutDlg about;
-    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Tomelens"));
-    auto* icon = about.findChild<QLabel*>(QStringLiteral("aboutIcon"));
-    ASSERT_NE(icon, nullptr);
-    EXPECT_FALSE(icon->pixmap().isNull());
-    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("aboutVersion"))->text(),
-              QStringLiteral("Tomelens Version 0.21 beta"));
-    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("aboutNotice"))->text().count(u'\n'), 2);
-    auto* ok = about.findChild<QPushButton*>(QStringLiteral("id1"));
-    ASSERT_NE(ok, nullptr);
-    EXPECT_EQ(ok->text(), QStringLiteral("OK"));
-    EXPECT_TRUE(ok->isDefault());
-}
-
-TEST(AboutBox, EnterAndOkCloseIt)
-{
-    CAboutDlg about;
-    about.show();
-    QTest::keyClick(&about, Qt::Key_Return);
-    EXPECT_FALSE(about.isVisible());
-    EXPECT_EQ(about.result(), QDialog::Accepted);
-
-    CAboutDlg again;
-    again.show();
-    QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("id1")), Qt::LeftButton);
-    EXPECT_FALSE(again.isVisible());
+    for (bool click : {false, true}) {
+        CAboutDlg about;
+        EXPECT_EQ(about.windowTitle(), QStringLiteral("About Tomelens"));
+        auto* icon = about.findChild<QLabel*>(QStringLiteral("aboutIcon"));
+        ASSERT_NE(icon, nullptr);
+        EXPECT_FALSE(icon->pixmap().isNull());
+        EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("aboutVersion"))->text(),
+                  QStringLiteral("Tomelens Version 0.21 beta"));
+        EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("aboutNotice"))->text().count(u'\n'), 2);
+        auto* ok = about.findChild<QPushButton*>(QStringLiteral("id1"));
+        ASSERT_NE(ok, nullptr);
+        EXPECT_EQ(ok->text(), QStringLiteral("OK"));
+        EXPECT_TRUE(ok->isDefault());
+        about.show();
+        if (click)
+            QTest::mouseClick(ok, Qt::LeftButton);
+        else
+            QTest::keyClick(&about, Qt::Key_Return);
+        EXPECT_FALSE(about.isVisible()) << click;
+        EXPECT_EQ(about.result(), QDialog::Accepted) << click;
+    }
 }
 
 TEST(WaitCapture, SetsAndRestoresTheCursorAndTheMouseGrab)

@@ -8,16 +8,6 @@
 #include <QDir>
 #include <QListWidget>
 
-namespace {
-QStringList Lines(const QListWidget* list)
-{
-    QStringList lines;
-    for (int i = 0; i < list->count(); ++i)
-        lines.append(list->item(i)->text());
-    return lines;
-}
-}  // namespace
-
 TEST(DirectoryCommand, StoresTheChosenFilesDirectoryAndReloadsTheCurrentTab)
 {
     PrivateSettings settings;
@@ -26,12 +16,12 @@ TEST(DirectoryCommand, StoresTheChosenFilesDirectoryAndReloadsTheCurrentTab)
     second.WriteArchive(QStringLiteral("new.pak"), {"y"});
     settings.StoreDMPath(first.Path());
     Program p;
-    ASSERT_EQ(Lines(p.Find<QListWidget>(1000)), QStringList{QStringLiteral("old.pak")});
+    ASSERT_EQ(Texts(p.Find<QListWidget>(1000)), QStringList{QStringLiteral("old.pak")});
 
     p.prompts.gameFileAnswers.enqueue(second.File(QStringLiteral("whatever.dat")));
     p.Command(ids::FileOpen);
     EXPECT_EQ(settings.StoredDMPath(), QDir::toNativeSeparators(second.Path()));
-    EXPECT_EQ(Lines(p.Find<QListWidget>(1000)), QStringList{QStringLiteral("new.pak")});
+    EXPECT_EQ(Texts(p.Find<QListWidget>(1000)), QStringList{QStringLiteral("new.pak")});
     EXPECT_TRUE(p.view->Archive().m_bInitialized);
     EXPECT_FALSE(p.view->Spell().m_bInitialized);
 }
@@ -73,5 +63,5 @@ TEST(DirectoryCommand, OnTheSpellsTabActivatesSpellsAtOnceAndArchivesLater)
     EXPECT_FALSE(p.view->Archive().m_bInitialized);
 
     p.SelectTab(0);
-    EXPECT_EQ(Lines(p.Find<QListWidget>(1000)), QStringList{QStringLiteral("new.pak")});
+    EXPECT_EQ(Texts(p.Find<QListWidget>(1000)), QStringList{QStringLiteral("new.pak")});
 }

@@ -33,31 +33,19 @@ QString MakePrefix(const QString& prefix, const QByteArray& body)
 
 }  // namespace
 
-TEST(GameDirectory, StoredValueIsReturnedUnchanged)
-{
-    PrivateSettings settings;
-    SetDMPath(QStringLiteral("/no/such/dir "));
-    EXPECT_EQ(GetDMPath(), QStringLiteral("/no/such/dir "));
-    EXPECT_EQ(settings.StoredDMPath(), QStringLiteral("/no/such/dir "));
-    SetDMPath(QStringLiteral("/a,b;c"));  // list and comment characters of ini files
-    EXPECT_EQ(GetDMPath(), QStringLiteral("/a,b;c"));
-}
-
-TEST(GameDirectory, EveryCallReadsTheSettingAgain)
-{
-    PrivateSettings settings;
-    settings.StoreDMPath(QStringLiteral("/first"));
-    EXPECT_EQ(GetDMPath(), QStringLiteral("/first"));
-    settings.StoreDMPath(QStringLiteral("/second"));
-    EXPECT_EQ(GetDMPath(), QStringLiteral("/second"));
-}
-
-TEST(GameDirectory, NeitherSettingNorRecordGivesEmpty)
+TEST(GameDirectory, TheStoredValueIsReturnedUnchangedAndReadAgainEachTime)
 {
     PrivateSettings settings;
     EXPECT_EQ(GetDMPath(), QString());
     settings.StoreDMPath(QString());
     EXPECT_EQ(GetDMPath(), QString());
+    SetDMPath(QStringLiteral("/no/such/dir "));
+    EXPECT_EQ(GetDMPath(), QStringLiteral("/no/such/dir "));
+    EXPECT_EQ(settings.StoredDMPath(), QStringLiteral("/no/such/dir "));
+    SetDMPath(QStringLiteral("/a,b;c"));  // list and comment characters of ini files
+    EXPECT_EQ(GetDMPath(), QStringLiteral("/a,b;c"));
+    settings.StoreDMPath(QStringLiteral("/second"));
+    EXPECT_EQ(GetDMPath(), QStringLiteral("/second"));
 }
 
 TEST(GameDirectory, FallsBackToTheWineRecordInTheDefaultPrefixAndNeverStoresIt)
@@ -92,19 +80,13 @@ TEST(GameDirectory, RecordFailuresGiveEmpty)
 {
     PrivateSettings settings;
     const QString prefix = settings.Home() + QStringLiteral("/.wine");
-    // Value missing.
-    MakePrefix(prefix, QByteArray(kKeyLine) + "@=\"C:\\\\Games\\\\Duskmere\\\\Duskmere.exe\"\n");
-    EXPECT_EQ(GetDMPath(), QString());
-    // Directory missing in the prefix.
-    MakePrefix(prefix, QByteArray(kKeyLine) + "\"Path\"=\"C:\\\\Games\\\\Gone\"\n");
-    EXPECT_EQ(GetDMPath(), QString());
-    // Drive without a dosdevices link.
-    MakePrefix(prefix, QByteArray(kKeyLine) + "\"Path\"=\"D:\\\\Games\"\n");
-    EXPECT_EQ(GetDMPath(), QString());
-    // Not a string value.
-    MakePrefix(prefix, QByteArray(kKeyLine) + "\"Path\"=dword:00000001\n");
-    EXPECT_EQ(GetDMPath(), QString());
-    // No registry at all.
+    for (const char* value : {"@=\"C:\\\\Games\\\\Duskmere\\\\Duskmere.exe\"\n",  // no Path value
+                              "\"Path\"=\"C:\\\\Games\\\\Gone\"\n",                      // no such folder
+                              "\"Path\"=\"D:\\\\Games\"\n",                                  // no dosdevices link
+                              "\"Path\"=dword:00000001\n"}) {                               // not a string
+        MakePrefix(prefix, QByteArray(kKeyLine) + value);
+        EXPECT_EQ(GetDMPath(), QString()) << value;
+    }
     QFile::remove(prefix + QStringLiteral("/system.reg"));
     EXPECT_EQ(GetDMPath(), QString());
 }

@@ -35,33 +35,23 @@ const QStringList kHelp = {QStringLiteral("[&Help]"), QStringLiteral("&About Tom
 
 }  // namespace
 
-TEST(Menus, FrameMenuHasDirectoryExitTipsAndAbout)
+TEST(Menus, EachMenuShowsItsItemsAndCommands)
 {
-    OwnedMenus m(ids::MenuFrame);
-    const QStringList expected = kFileHead + QStringList{"-", "E&xit=57665"} + kView + kHelp;
-    EXPECT_EQ(Describe(m.menus), expected);
-}
-
-TEST(Menus, ArchivesMenuHasSavesAndTheArchivePopupBeforeHelp)
-{
-    OwnedMenus m(ids::MenuArchives);
-    const QStringList expected =
-        kFileHead +
-        QStringList{"&Save ... \tCtrl+S=57603", "Save &As ...=57604", "-", "E&xit=57665"} + kView +
-        QStringList{"[&Archive]", "&New ...=32771", "&Add ...=32779", "&Delete=32778",
-                    "&Rename ...=32772", "&Save Data ...=32773", "&Load Data ...=32774", "-",
-                    "&Update CRC ...=32775"} +
-        kHelp;
-    EXPECT_EQ(Describe(m.menus), expected);
-}
-
-TEST(Menus, SpellsMenuSavesWithItsOwnCommands)
-{
-    OwnedMenus m(ids::MenuSpells);
-    const QStringList expected =
-        kFileHead + QStringList{"&Save ... \tCtrl+S=32781", "Save &All ...=32780", "-", "E&xit=57665"} +
-        kView + kHelp;
-    EXPECT_EQ(Describe(m.menus), expected);
+    const QStringList exit = {"-", "E&xit=57665"};
+    const std::pair<int, QStringList> menus[] = {
+        {ids::MenuFrame, kFileHead + exit + kView + kHelp},
+        {ids::MenuArchives,
+         kFileHead + QStringList{"&Save ... \tCtrl+S=57603", "Save &As ...=57604"} + exit + kView +
+             QStringList{"[&Archive]", "&New ...=32771", "&Add ...=32779", "&Delete=32778", "&Rename ...=32772",
+                         "&Save Data ...=32773", "&Load Data ...=32774", "-", "&Update CRC ...=32775"} +
+             kHelp},
+        {ids::MenuSpells, kFileHead + QStringList{"&Save ... \tCtrl+S=32781", "Save &All ...=32780"} + exit + kView +
+                              kHelp},
+    };
+    for (const auto& [id, expected] : menus)
+        EXPECT_EQ(Describe(OwnedMenus(id).menus), expected) << id;
+    EXPECT_TRUE(LoadMenu(4711).isEmpty());
+    EXPECT_EQ(FindCommand(OwnedMenus(ids::MenuFrame).menus, ids::SpellSave), nullptr);
 }
 
 TEST(Menus, EveryMenuHasItsOwnCheckedTipsItem)
@@ -73,13 +63,5 @@ TEST(Menus, EveryMenuHasItsOwnCheckedTipsItem)
     ASSERT_TRUE(tipsA && tipsB && tipsC);
     EXPECT_TRUE(tipsA->isChecked() && tipsB->isChecked() && tipsC->isChecked());
     tipsB->setChecked(false);
-    EXPECT_TRUE(tipsA->isChecked());
-    EXPECT_TRUE(tipsC->isChecked());
-}
-
-TEST(Menus, UnknownIdsFindNothing)
-{
-    EXPECT_TRUE(LoadMenu(4711).isEmpty());
-    OwnedMenus m(ids::MenuFrame);
-    EXPECT_EQ(FindCommand(m.menus, ids::SpellSave), nullptr);
+    EXPECT_TRUE(tipsA->isChecked() && tipsC->isChecked());
 }

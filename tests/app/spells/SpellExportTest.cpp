@@ -3,7 +3,6 @@
 #include "spells/SpellExport.h"
 
 #include "SpellTestSupport.h"
-#include "spells/SpellDescription.h"
 
 #include <gtest/gtest.h>
 
@@ -18,132 +17,112 @@ namespace {
 
 std::vector<SpellRecord> Book()
 {
-    std::vector<SpellRecord> records(3, SpellRecord::MakeEmpty());
-    records[0].SetName("Minor Healing").SetMana(10).SetSkill(4).SetEffect(0, 0, 10, 20).SetClassLevel(1, 1);
-    records[2].SetName("Burst of Flame").SetMana(7).SetSkill(24).SetEffect(0, 0, -11).SetClassLevel(11, 1);
-    return records;
+    return {FireStorm().SetCastOnYouMessage("You burn."), SpellRecord::MakeEmpty(),
+            SpellRecord::MakeEmpty().SetName("Quiet").SetMana(7)};
 }
 
-std::string Described(const SpellRecord& r)
+std::string One(int record)
 {
     std::ostringstream out;
-    DescribeSpell(out, r, "\t");
+    WriteSpellExport(out, Book(), record);
     return out.str();
 }
 
-std::vector<std::string> FilesIn(const fs::path& folder)
+std::string All(const std::vector<int>& order)
 {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+    std::ostringstream out;
+    WriteAllSpellsExport(out, Book(), order);
+    return out.str();
 }
+
+const std::vector<int> kFirst = {0};
 
 } // namespace
 
-TEST(SpellExportText, OneSpellIsItsNameLineAndTheTabbedDescription)
+TEST(SpellExportText, TheNameLineThenTheDescriptionWithItsPrefix)
 {
-    const std::vector<SpellRecord> records = Book();
-    std::ostringstream out;
-    WriteSpellExport(out, records, 2);
-    const std::string text = out.str();
-    EXPECT_EQ(text, "Spell: Burst of Flame\n" + Described(records[2]));
-    EXPECT_EQ(text.substr(0, 62),
-              "Spell: Burst of Flame\n"
-              "\tMana:\t7\n"
-              "\tSkill:\tEvocation\n"
+    // The prefix starts the labelled and effect lines; class and component
+    // lines keep their single tab.
+    EXPECT_EQ(One(0),
+              "Spell: Fire Storm\n"
+              "\tMana:\t125\n"
+              "\tSkill:\tBash\n"
               "\n"
               "\tMessages:\n"
-              "\n");
-    EXPECT_NE(text.find("\tEffects: \n\t\tHealing/Damage: (negative) 11\n"), std::string::npos);
-    EXPECT_NE(text.find("\tClasses: \n\tWizard: 1\n"), std::string::npos);
+              "\t\tYou start casting:\tYour hands glow.\n"
+              "\t\tSomebody start casting:\tSomebody's hands glow.\n"
+              "\t\tSpell cast on you:\tYou burn.\n"
+              "\t\tSpell cast on somebody:\tX is burned.\n"
+              "\t\tSpell fades:\t\tThe fire fades.\n"
+              "\n"
+              "\tCast Time:\t2.5 sec.\n"
+              "\tRecover Time:\t1 min. 1.5 sec.\n"
+              "\n"
+              "\tEffects: \n"
+              "\t\tHealing/Damage: (negative) 25\n"
+              "\t\tUnknown: 0 to 7\n"
+              "\t\tUnknown: 5\n"
+              "\t\t*** All ***: (negative) 32768 to -25536\n"
+              "\n"
+              "\tClasses: \n"
+              "\tWarrior: 1\n"
+              "\tDruid: 20\n"
+              "\tRogue: 21\n"
+              "\tEnchanter: 60\n"
+              "\n"
+              "\tComponents: \n"
+              "\ttiny dagger - 1 (consumed)\n"
+              "\t#100 - 3 (consumed)\n"
+              "\t#13080 - 1 (not consumed)\n"
+              "\t#500 - 6 (not consumed)\n");
+    EXPECT_EQ(One(3) + One(-1), "");
 }
 
-TEST(SpellExportText, AllSpellsFollowTheListOrderEachWithAnEmptyLineAfter)
+TEST(SpellExportText, AllSpellsFollowTheGivenOrderEachWithAnEmptyLineAfter)
 {
-    const std::vector<SpellRecord> records = Book();
-    const std::vector<int> listOrder = {2, 0};
-    std::ostringstream out;
-    WriteAllSpellsExport(out, records, listOrder);
-    EXPECT_EQ(out.str(), "Spell: Burst of Flame\n" + Described(records[2]) + "\n" + "Spell: Minor Healing\n" +
-                             Described(records[0]) + "\n");
-
-    std::ostringstream none;
-    WriteAllSpellsExport(none, records, {});
-    EXPECT_EQ(none.str(), "");
-    std::ostringstream outside;
-    const std::vector<int> bad = {-1, 3};
-    WriteAllSpellsExport(outside, records, bad);
-    EXPECT_EQ(outside.str(), "");
+    EXPECT_EQ(One(2).rfind("Spell: Quiet\n\tMana:\t7\n", 0), 0u);
+    EXPECT_EQ(All({2, 0}), One(2) + "\n" + One(0) + "\n");
+    EXPECT_EQ(All({}), "");
+    EXPECT_EQ(All({-1, 3}), "");
 }
 
 TEST(SpellExportFile, WritesExactlyTheTextAndReplacesOldContent)
 {
-    TempFolder folder;
-    const std::vector<SpellRecord> records = Book();
-    const std::string path = folder.file("spells.txt");
-    WriteWholeFile(path, std::string(10000, 'o'));
-    const std::vector<int> listOrder = {0, 2};
-    ASSERT_EQ(SaveSpellExportFile(path, records, listOrder, true), SpellExportStatus::Ok);
-    std::ostringstream expected;
-    WriteAllSpellsExport(expected, records, listOrder);
-    EXPECT_EQ(ReadWholeFile(path), expected.str());
-
-    const std::vector<int> one = {0};
-    ASSERT_EQ(SaveSpellExportFile(path, records, one, false), SpellExportStatus::Ok);
-    EXPECT_EQ(ReadWholeFile(path), "Spell: Minor Healing\n" + Described(records[0]));
-    EXPECT_EQ(FilesIn(folder.path()), (std::vector<std::string>{"spells.txt"})) << "no temporary file left";
-}
-
-TEST(SpellExportFile, AnEmptyListGivesAnEmptyFile)
-{
-    TempFolder folder;
-    const std::string path = folder.file("spells.txt");
+    ScratchFolder folder;
+    const std::string path = folder.File("spells.txt");
+    testsupport::WriteFile(path, std::string(10000, 'o'));
+    const std::vector<int> order = {2, 0};
+    ASSERT_EQ(SaveSpellExportFile(path, Book(), order, true), SpellExportStatus::Ok);
+    EXPECT_EQ(folder.Text("spells.txt"), All(order));
+    ASSERT_EQ(SaveSpellExportFile(path, Book(), kFirst, false), SpellExportStatus::Ok);
+    EXPECT_EQ(folder.Text("spells.txt"), One(0));
     ASSERT_EQ(SaveSpellExportFile(path, Book(), {}, true), SpellExportStatus::Ok);
-    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(folder.List(), std::vector<std::string>{"spells.txt"}) << "no temporary file left";
     EXPECT_EQ(fs::file_size(path), 0u);
 }
 
-TEST(SpellExportFile, AMissingFolderIsReportedAndNothingIsMade)
+TEST(SpellExportFile, FailuresLeaveTheTargetAndNoTemporaryFile)
 {
-    TempFolder folder;
-    const std::vector<int> one = {0};
-    EXPECT_EQ(SaveSpellExportFile(folder.file("nowhere/spell.txt"), Book(), one, false),
+    ScratchFolder folder;
+    EXPECT_EQ(SaveSpellExportFile(folder.File("nowhere/spell.txt"), Book(), kFirst, false),
               SpellExportStatus::CannotCreate);
-    EXPECT_TRUE(FilesIn(folder.path()).empty());
-}
-
-TEST(SpellExportFile, ATargetThatCannotBeReplacedKeepsItsContent)
-{
-    TempFolder folder;
+    EXPECT_TRUE(folder.List().empty());
     // A non-empty folder in the file's place cannot be replaced by a file.
-    fs::create_directories(folder.path() / "taken" / "inside");
-    const std::vector<int> one = {0};
-    EXPECT_EQ(SaveSpellExportFile(folder.file("taken"), Book(), one, false), SpellExportStatus::CannotReplace);
-    EXPECT_TRUE(fs::is_directory(folder.path() / "taken" / "inside"));
-    EXPECT_EQ(FilesIn(folder.path()), (std::vector<std::string>{"taken"})) << "no temporary file left";
+    fs::create_directories(folder.File("taken/inside"));
+    EXPECT_EQ(SaveSpellExportFile(folder.File("taken"), Book(), kFirst, false), SpellExportStatus::CannotReplace);
+    EXPECT_TRUE(fs::is_directory(folder.File("taken/inside")));
+    EXPECT_EQ(folder.List(), std::vector<std::string>{"taken"});
 }
 
-TEST(SpellExportFile, AReplacedFileKeepsItsPermissions)
+TEST(SpellExportFile, KeepsAReplacedFilesPermissionsAndAStrangersTemporaryName)
 {
-    TempFolder folder;
-    const std::string path = folder.file("mine.txt");
-    WriteWholeFile(path, "old");
+    ScratchFolder folder;
+    const std::string path = folder.File("s.txt");
+    testsupport::WriteFile(path, "old");
+    testsupport::WriteFile(path + ".tomelens-0.tmp", "not ours");
     fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
-    const std::vector<int> one = {2};
-    ASSERT_EQ(SaveSpellExportFile(path, Book(), one, false), SpellExportStatus::Ok);
+    ASSERT_EQ(SaveSpellExportFile(path, Book(), kFirst, false), SpellExportStatus::Ok);
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_EQ(ReadWholeFile(path).substr(0, 22), "Spell: Burst of Flame\n");
-}
-
-TEST(SpellExportFile, AStrangersTemporaryNameIsNotTakenOver)
-{
-    TempFolder folder;
-    const std::string path = folder.file("s.txt");
-    WriteWholeFile(folder.file("s.txt.tomelens-0.tmp"), "not ours");
-    const std::vector<int> one = {0};
-    ASSERT_EQ(SaveSpellExportFile(path, Book(), one, false), SpellExportStatus::Ok);
-    EXPECT_EQ(ReadWholeFile(folder.file("s.txt.tomelens-0.tmp")), "not ours");
-    EXPECT_EQ(ReadWholeFile(path).substr(0, 21), "Spell: Minor Healing\n");
+    EXPECT_EQ(folder.Text("s.txt"), One(0));
+    EXPECT_EQ(folder.Text("s.txt.tomelens-0.tmp"), "not ours");
 }

@@ -1,8 +1,9 @@
-// The spell list query: level rules, the four tests, line texts, and the
-// skills offered by the skill filter.
+// The spell list query: level rules, the class, skill and effect tests,
+// line texts and their one alphabetical order, and the skills in use.
 
 #include "spells/SpellQuery.h"
 
+#include "spells/ListOrder.h"
 #include "spells/SpellTables.h"
 
 #include <gtest/gtest.h>
@@ -13,198 +14,141 @@
 
 namespace {
 
-constexpr int kSkills = 74;
 constexpr int kWizard = 11;
 
-SpellRecord Spell(const std::string& name, int skill = 0)
+SpellRecord Spell(const std::string& name, int skill)
 {
     return SpellRecord::MakeEmpty().SetName(name).SetSkill(static_cast<std::uint8_t>(skill));
 }
 
-SpellFilter Filter(int classFilter, int from, int to)
+// Levels sit on and around the bounds the cases below use.
+std::vector<SpellRecord> Records()
 {
-    SpellFilter filter;
-    filter.classFilter = classFilter;
-    filter.levels = {from, to};
-    filter.skillFilter = kSkills;
-    filter.skillCount = kSkills;
-    filter.effectFilter = EFFECT_ALL;
-    return filter;
+    std::vector<SpellRecord> r = {Spell("Zap", 24), Spell("Bolt", 24), Spell("Aura", 4), Spell("Storm", 200),
+                                  Spell("Nobody", 24), SpellRecord::MakeEmpty(), Spell("Zero", 4)};
+    r[0].SetClassLevel(kWizard, 12);
+    r[1].SetClassLevel(kWizard, 5).SetEffect(0, 0, 10);
+    r[2].SetClassLevel(kWizard, 12).SetClassLevel(kWizard - 1, 5).SetEffect(3, 99, 1).SetEffect(1, 0, -5);
+    r[3].SetClassLevel(kWizard, 50).SetClassLevel(13, 55);
+    for (int slot = 0; slot < 4; ++slot)
+        r[3].SetEffect(slot, 7, 1);
+    r[5].SetAllClassLevels(1);  // no name: never listed
+    r[6].SetClassLevel(0, 0);
+    return r;
 }
 
-std::vector<std::string> Texts(std::vector<SpellLine> lines, bool sorted = true)
+// The texts of the lines in list order, joined by '|'.
+std::string Listed(const SpellFilter& filter)
 {
-    if (sorted)
-        SortSpellLines(lines);
-    std::vector<std::string> texts;
+    std::vector<SpellLine> lines = QuerySpells(Records(), filter);
+    SortSpellLines(lines);
+    std::string joined;
     for (const SpellLine& line : lines)
-        texts.push_back(line.text);
-    return texts;
-}
-
-std::vector<int> RecordNumbers(const std::vector<SpellLine>& lines)
-{
-    std::vector<int> numbers;
-    for (const SpellLine& line : lines)
-        numbers.push_back(line.record);
-    return numbers;
+        joined += (joined.empty() ? "" : "|") + line.text;
+    return joined;
 }
 
 } // namespace
 
-TEST(LevelRange, EmptyOrZeroBoundsTakeTheirDefaults)
+TEST(LevelRange, AtoiBoundsWithDefaultsAndFromAboveToRaisingTo)
 {
-    for (auto [from, to] : {std::pair<const char*, const char*>{"", ""}, {"0", "0"}, {"abc", "xyz"}, {"-0", "+0"}}) {
-        const LevelRange range = ParseLevelRange(from, to);
-        EXPECT_EQ(range.from, 1) << '"' << from << '"';
-        EXPECT_EQ(range.to, 50) << '"' << to << '"';
+    const struct {
+        const char *from, *to;
+        int expectedFrom, expectedTo;
+    } cases[] = {
+        {"", "", 1, 50},        {"0", "0", 1, 50},      {"abc", "xyz", 1, 50},     {"-0", "+0", 1, 50},
+        {"  7th", "+12 levels", 7, 12}, {"1e3", "x40", 1, 50}, {"30", "20", 30, 30}, {"60", "", 60, 60},
+        {"-5", "10", -5, 10},   {"99999999999999999999", "-99999999999999999999", INT_MAX, INT_MAX},
+    };
+    for (const auto& c : cases) {
+        const LevelRange range = ParseLevelRange(c.from, c.to);
+        EXPECT_EQ(range.from, c.expectedFrom) << '"' << c.from << "\" \"" << c.to << '"';
+        EXPECT_EQ(range.to, c.expectedTo) << '"' << c.from << "\" \"" << c.to << '"';
     }
 }
 
-TEST(LevelRange, ReadsTheLeadingIntegerLikeAtoi)
+TEST(SpellQuery, ClassLevelSkillAndEffectTests)
 {
-    const LevelRange range = ParseLevelRange("  7th", "+12 levels");
-    EXPECT_EQ(range.from, 7);
-    EXPECT_EQ(range.to, 12);
-    EXPECT_EQ(ParseLevelRange("1e3", "").from, 1);
-    EXPECT_EQ(ParseLevelRange("", "x40").to, 50);
-}
-
-TEST(LevelRange, FromAboveToRaisesTo)
-{
-    const LevelRange range = ParseLevelRange("30", "20");
-    EXPECT_EQ(range.from, 30);
-    EXPECT_EQ(range.to, 30);
-    // The default of To is applied before the comparison.
-    const LevelRange high = ParseLevelRange("60", "");
-    EXPECT_EQ(high.from, 60);
-    EXPECT_EQ(high.to, 60);
-}
-
-TEST(LevelRange, NegativeFromStaysAndHugeNumbersSaturate)
-{
-    const LevelRange negative = ParseLevelRange("-5", "10");
-    EXPECT_EQ(negative.from, -5);
-    EXPECT_EQ(negative.to, 10);
-    const LevelRange huge = ParseLevelRange("99999999999999999999", "-99999999999999999999");
-    EXPECT_EQ(huge.from, INT_MAX);
-    EXPECT_EQ(huge.to, INT_MAX);
-}
-
-TEST(SpellQueryClass, AllClassesPassWhenAnyLevelIsInRange)
-{
-    std::vector<SpellRecord> records = {Spell("Low"), Spell("High"), Spell("Nobody"), Spell("Edge")};
-    records[0].SetClassLevel(3, 1);
-    records[1].SetClassLevel(13, 55);
-    records[3].SetClassLevel(0, 50).SetClassLevel(1, 51);
-    EXPECT_EQ(Texts(QuerySpells(records, Filter(CLASS_ALL, 1, 50))), (std::vector<std::string>{"Edge", "Low"}));
-    EXPECT_EQ(Texts(QuerySpells(records, Filter(CLASS_ALL, 51, 55))), (std::vector<std::string>{"Edge", "High"}));
-    // With 61 inside the range the "not available" marker itself matches.
-    EXPECT_EQ(Texts(QuerySpells(records, Filter(CLASS_ALL, 1, 61))),
-              (std::vector<std::string>{"Edge", "High", "Low", "Nobody"}));
-}
-
-TEST(SpellQueryClass, NotAvailableListsSpellsNoClassCanUseWhateverTheLevels)
-{
-    std::vector<SpellRecord> records = {Spell("Nobody"), Spell("Somebody"), Spell("Also nobody")};
-    records[1].SetClassLevel(7, 61).SetClassLevel(8, 12);
-    for (LevelRange range : {LevelRange{1, 50}, LevelRange{70, 80}, LevelRange{-5, -1}}) {
-        const std::vector<SpellLine> lines = QuerySpells(records, Filter(CLASS_NOT_AVAILABLE, range.from, range.to));
-        EXPECT_EQ(Texts(lines), (std::vector<std::string>{"Also nobody", "Nobody"}));
-        EXPECT_EQ(RecordNumbers(lines), (std::vector<int>{0, 2})) << "lines come in file order";
+    const struct Case {
+        int classFilter, from, to;
+        std::string expected;
+        int skill = 74, skillCount = 74, effect = EFFECT_ALL;
+    } cases[] = {
+        {CLASS_ALL, 1, 50, "Aura|Bolt|Storm|Zap"},
+        {CLASS_ALL, 51, 55, "Storm"},
+        // 61 inside the range: the "not available" marker itself matches.
+        {CLASS_ALL, 1, 61, "Aura|Bolt|Nobody|Storm|Zap|Zero"},
+        {CLASS_ALL, -3, 0, "Zero"},
+        {CLASS_NOT_AVAILABLE, 1, 50, "Nobody"},
+        {CLASS_NOT_AVAILABLE, 70, 80, "Nobody"},
+        {kWizard, 1, 50, " 5  Bolt|12  Aura|12  Zap|50  Storm"},
+        {kWizard, 12, 12, "12  Aura|12  Zap"},
+        {kWizard, 6, 11, ""},
+        {kWizard - 1, 1, 50, " 5  Aura"},
+        {0, 1, 50, ""},
+        {0, -3, 0, " 0  Zero"},
+        {-1, 1, 61, ""},
+        {15, 1, 61, ""},
+        {257, 1, 61, ""},
+        {CLASS_ALL, 1, 61, "Bolt|Nobody|Zap", 24},
+        {CLASS_ALL, 1, 61, "Storm", 200},
+        // A failed skill table has a count of 0: skill 0 then means every skill.
+        {CLASS_ALL, 1, 50, "Aura|Bolt|Storm|Zap", 0, 0},
+        {CLASS_ALL, 1, 50, "Aura|Bolt", 74, 74, 0},
+        {CLASS_ALL, 1, 50, "Aura", 74, 74, 99},
+        {CLASS_ALL, 1, 50, "Aura|Bolt|Zap", 74, 74, EFFECT_NONE},
+    };
+    for (const Case& c : cases) {
+        const SpellFilter filter{c.classFilter, {c.from, c.to}, c.skill, c.skillCount, c.effect};
+        EXPECT_EQ(Listed(filter), c.expected)
+            << "class " << c.classFilter << " levels " << c.from << "-" << c.to << " skill " << c.skill << "/"
+            << c.skillCount << " effect " << c.effect;
     }
 }
 
-TEST(SpellQueryClass, SingleClassLinesCarryTheRightAlignedLevel)
+TEST(SpellQuery, LinesComeInFileOrderAndSortStablyByText)
 {
-    std::vector<SpellRecord> records = {Spell("Zap"), Spell("Bolt"), Spell("Aura"), Spell("Storm"), Spell("Other")};
-    records[0].SetClassLevel(kWizard, 12);
-    records[1].SetClassLevel(kWizard, 5);
-    records[2].SetClassLevel(kWizard, 12);
-    records[3].SetClassLevel(kWizard, 50);
-    records[4].SetClassLevel(kWizard - 1, 5);  // Necromancer only
-    const std::vector<SpellLine> lines = QuerySpells(records, Filter(kWizard, 1, 50));
-    EXPECT_EQ(Texts(lines), (std::vector<std::string>{" 5  Bolt", "12  Aura", "12  Zap", "50  Storm"}));
-    std::vector<SpellLine> sorted = lines;
-    SortSpellLines(sorted);
-    EXPECT_EQ(RecordNumbers(sorted), (std::vector<int>{1, 2, 0, 3}));
+    std::vector<SpellLine> lines = QuerySpells(Records(), SpellFilter{kWizard, {1, 50}, 74, 74, EFFECT_ALL});
+    std::vector<int> numbers;
+    for (const SpellLine& line : lines)
+        numbers.push_back(line.record);
+    EXPECT_EQ(numbers, (std::vector<int>{0, 1, 2, 3}));
+
+    lines = {{"12  Alpha", 0}, {" 5  Zed", 1}, {"12  alpha", 2}, {" 5  Bolt", 3}, {"49  Aura", 4}, {" 1  Zap", 5},
+             {"12  Alpha", 6}};
+    SortSpellLines(lines);
+    numbers.clear();
+    for (const SpellLine& line : lines)
+        numbers.push_back(line.record);
+    EXPECT_EQ(numbers, (std::vector<int>{5, 3, 1, 0, 2, 6, 4}));
 }
 
-TEST(SpellQueryClass, BoundsAreInclusiveAndFromAboveToKeepsOneLevel)
+TEST(ListOrder, BlanksThenMarkersThenDigitsThenLettersIgnoringOnlyCase)
 {
-    std::vector<SpellRecord> records;
-    for (int level : {19, 20, 25, 30, 31})
-        records.push_back(Spell("L" + std::to_string(level)).SetClassLevel(kWizard, static_cast<std::uint8_t>(level)));
-    EXPECT_EQ(Texts(QuerySpells(records, Filter(kWizard, 20, 30))),
-              (std::vector<std::string>{"20  L20", "25  L25", "30  L30"}));
-    const LevelRange range = ParseLevelRange("30", "20");
-    EXPECT_EQ(Texts(QuerySpells(records, Filter(kWizard, range.from, range.to))),
-              (std::vector<std::string>{"30  L30"}));
-}
-
-TEST(SpellQueryClass, NegativeFromLetsLevelZeroIn)
-{
-    std::vector<SpellRecord> records = {Spell("Zero").SetClassLevel(0, 0), Spell("One").SetClassLevel(0, 1)};
-    EXPECT_EQ(Texts(QuerySpells(records, Filter(0, -3, 0))), (std::vector<std::string>{" 0  Zero"}));
-    EXPECT_EQ(Texts(QuerySpells(records, Filter(0, 1, 50))), (std::vector<std::string>{" 1  One"}));
-}
-
-TEST(SpellQueryClass, UnknownClassFilterSelectsNothing)
-{
-    std::vector<SpellRecord> records = {Spell("Any").SetAllClassLevels(1)};
-    for (int classFilter : {-1, 15, 255, 257})
-        EXPECT_TRUE(QuerySpells(records, Filter(classFilter, 1, 50)).empty()) << classFilter;
-}
-
-TEST(SpellQueryRecords, BlankNamesNeverPass)
-{
-    std::vector<SpellRecord> records = {Spell("Named").SetAllClassLevels(1), SpellRecord::MakeEmpty()};
-    records[1].SetAllClassLevels(1);
-    const std::vector<SpellLine> lines = QuerySpells(records, Filter(CLASS_ALL, 1, 61));
-    EXPECT_EQ(RecordNumbers(lines), (std::vector<int>{0}));
-    EXPECT_TRUE(QuerySpells({}, Filter(CLASS_ALL, 1, 61)).empty());
-}
-
-TEST(SpellQuerySkill, SkillCountMeansEverySkillOtherwiseAnExactMatch)
-{
-    std::vector<SpellRecord> records = {Spell("Evoke", 24), Spell("Abjure", 4), Spell("Odd", 200)};
-    for (SpellRecord& r : records)
-        r.SetClassLevel(0, 1);
-    SpellFilter filter = Filter(CLASS_ALL, 1, 50);
-    EXPECT_EQ(QuerySpells(records, filter).size(), 3u);
-    filter.skillFilter = 24;
-    EXPECT_EQ(Texts(QuerySpells(records, filter)), (std::vector<std::string>{"Evoke"}));
-    filter.skillFilter = 200;
-    EXPECT_EQ(Texts(QuerySpells(records, filter)), (std::vector<std::string>{"Odd"}));
-    // A failed skill table has a count of 0: only "every skill" then matches 0.
-    filter.skillCount = 0;
-    filter.skillFilter = 0;
-    EXPECT_EQ(QuerySpells(records, filter).size(), 3u);
-}
-
-TEST(SpellQueryEffect, AnySlotMatchesAndAllMatchesEverything)
-{
-    std::vector<SpellRecord> records = {Spell("Heal"), Spell("Root"), Spell("Plain")};
-    for (SpellRecord& r : records)
-        r.SetClassLevel(2, 10);
-    records[0].SetEffect(0, 0, 10);
-    records[1].SetEffect(3, 99, 1).SetEffect(1, 0, -5);
-    SpellFilter filter = Filter(CLASS_ALL, 1, 50);
-    EXPECT_EQ(QuerySpells(records, filter).size(), 3u);
-    filter.effectFilter = 0;
-    EXPECT_EQ(Texts(QuerySpells(records, filter)), (std::vector<std::string>{"Heal", "Root"}));
-    filter.effectFilter = 99;
-    EXPECT_EQ(Texts(QuerySpells(records, filter)), (std::vector<std::string>{"Root"}));
-    filter.effectFilter = EFFECT_NONE;
-    EXPECT_EQ(Texts(QuerySpells(records, filter)), (std::vector<std::string>{"Heal", "Plain", "Root"}));
+    const struct {
+        const char *a, *b;
+        int sign;
+    } cases[] = {
+        {" Unnamed", "*** All ***", -1}, {"*** Not available ***", "9 Lives", -1}, {"9 Lives", "abc", -1},
+        {" 5  Zed", "12  Alpha", -1},    {"Fire Bolt", "fire bolt", 0},           {"apple", "Banana", -1},
+        {"Zeal", "ant", 1},              {"Fire", "Fire Bolt", -1},               {"Fire Bolt", "FireBolt", -1},
+        {"Fire_Bolt", "Fire Bolt", 1},   {"Zorn", "\xC4rger", -1},                {"z", "\xE9", -1},
+    };
+    const auto sign = [](int v) { return (v > 0) - (v < 0); };
+    for (const auto& c : cases) {
+        EXPECT_EQ(sign(CompareListText(c.a, c.b)), c.sign) << c.a << " : " << c.b;
+        EXPECT_EQ(sign(CompareListText(c.b, c.a)), -c.sign) << c.b << " : " << c.a;
+        EXPECT_EQ(ListTextLess(c.a, c.b), c.sign < 0) << c.a << " : " << c.b;
+    }
 }
 
 TEST(SpellSkillsInUse, OnlyNamedRecordsMarkTheirSkillOnceFromTheTopDown)
 {
-    std::vector<SpellRecord> records = {Spell("A", 24), Spell("B", 4), Spell("C", 24), Spell("D", 73),
-                                        SpellRecord::MakeEmpty().SetSkill(10), Spell("E", 74), Spell("F", 255)};
-    EXPECT_EQ(SkillsInUse(records, kSkills), (std::vector<int>{73, 24, 4}));
+    const std::vector<SpellRecord> records = {Spell("A", 24), Spell("B", 4),  Spell("C", 24),
+                                              Spell("D", 73), SpellRecord::MakeEmpty().SetSkill(10),
+                                              Spell("E", 74), Spell("F", 255)};
+    EXPECT_EQ(SkillsInUse(records, 74), (std::vector<int>{73, 24, 4}));
     EXPECT_EQ(SkillsInUse(records, 24), (std::vector<int>{4}));
     EXPECT_TRUE(SkillsInUse(records, 0).empty());
-    EXPECT_TRUE(SkillsInUse({}, kSkills).empty());
+    EXPECT_TRUE(SkillsInUse({}, 74).empty());
 }

@@ -1,51 +1,35 @@
 #pragma once
 
-// Small helpers shared by the spell core tests: a private temporary folder
-// (unique per run, so builds testing side by side never share one) and
-// whole-file reads.
+// Shared by the spell core tests: a scratch folder that may hold subfolders,
+// and one record that exercises every rule of the description.
 
-#include <gtest/gtest.h>
+#include "spells/SpellRecord.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
 
-class TempFolder {
-public:
-    TempFolder()
+struct ScratchFolder : testsupport::TempDir {
+    ~ScratchFolder()
     {
-        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        m_path = std::filesystem::temp_directory_path() /
-                 ("tomelens-spells-" + std::string(test->test_suite_name()) + "-" + test->name() + "-" +
-                  std::to_string(std::random_device{}()));
-        std::filesystem::remove_all(m_path);
-        std::filesystem::create_directories(m_path);
+        std::error_code ignored;
+        std::filesystem::remove_all(Path(), ignored);
     }
-    ~TempFolder()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return m_path; }
-    std::string file(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    std::filesystem::path m_path;
+    std::string Text(const std::string& name) const { return testsupport::ToString(testsupport::ReadFile(File(name))); }
 };
 
-inline std::string ReadWholeFile(const std::string& path)
+// Four messages, both duration forms, each kind of effect label and value,
+// classes set out of number order, both component kinds.
+inline SpellRecord FireStorm()
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteWholeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    SpellRecord r = SpellRecord::MakeEmpty();
+    r.SetName("Fire Storm").SetMana(125).SetSkill(10);
+    r.SetCastingMessage("Your hands glow.").SetOthersCastingMessage("Somebody's hands glow.");
+    r.SetCastOnOtherMessage("X is burned.").SetFadesMessage("The fire fades.");
+    r.SetCastTime(2500).SetRecoverTime(61500);
+    r.SetEffect(0, 0, -25).SetEffect(1, 254, 0, 7).SetEffect(2, 16, 5).SetEffect(3, 127, -32768, 40000);
+    r.SetClassLevel(0, 1).SetClassLevel(6, 21).SetClassLevel(5, 20).SetClassLevel(13, 60);
+    r.SetComponent(0, 13080, 1).SetComponent(2, 100, 3).SetComponentCount(1, 6);
+    r.SetKeptComponent(0, 13080).SetKeptComponent(1, 500);
+    return r;
 }

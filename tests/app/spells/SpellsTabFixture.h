@@ -4,10 +4,9 @@
 #include "shell/CMainFrame.h"
 #include "shell/CTomelensView.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFocusEvent>
-
-#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -20,28 +19,23 @@
 struct SpellsTab {
     static std::vector<SpellRecord> Records()
     {
-        std::vector<SpellRecord> r;
-        r.push_back(MakeSpell("Ember", 11, 3, 24));
-        r.back().SetEffect(0, 0, -25).SetMana(17);
-        r.push_back(MakeSpell("alpha", 11, 5, 14));
-        r.push_back(MakeSpell("Beta", 11, 5, 14));
-        r.back().SetClassLevel(1, 9);
-        r.push_back(SpellRecord());  // blank slot
-        r.push_back(MakeSpell("Gamma", 11, 12, 24));
-        r.back().SetEffect(0, 12, 1);
-        r.push_back(SpellRecord::MakeEmpty());
-        r.back().SetName("Nothing").SetSkill(18);
-        r.push_back(MakeSpell("Delta", 11, 30, 24));
-        r.push_back(MakeSpell("Zeta", 1, 1, 200));  // a skill beyond the table
-        return r;
+        std::vector<SpellRecord> r = {MakeSpell("Ember", 11, 3, 24), MakeSpell("alpha", 11, 5, 14),
+                                      MakeSpell("Beta", 11, 5, 14), SpellRecord(), MakeSpell("Gamma", 11, 12, 24),
+                                      SpellRecord::MakeEmpty().SetName("Nothing").SetSkill(18),
+                                      MakeSpell("Delta", 11, 30, 24), MakeSpell("Zeta", 1, 1, 200)};
+        r[0].SetEffect(0, 0, -25).SetMana(17);
+        r[2].SetClassLevel(1, 9);
+        r[4].SetEffect(0, 12, 1);
+        return r;  // Zeta's skill lies beyond the skill table
     }
 
-    // writeSpells false: no spdat.eff at all.
-    explicit SpellsTab(bool writeSpells = true, std::optional<QByteArray> rawFile = std::nullopt)
+    SpellsTab() : SpellsTab(std::nullopt, true) {}
+    // rawFile as spdat.eff, or no spell file at all.
+    explicit SpellsTab(std::optional<QByteArray> rawFile, bool records = false)
     {
-        if (writeSpells)
+        if (records)
             game.WriteSpells(Records());
-        if (rawFile)
+        else if (rawFile)
             game.WriteBytes(QStringLiteral("spdat.eff"), *rawFile);
         settings.StoreDMPath(game.Path());
         program.emplace();
@@ -52,7 +46,8 @@ struct SpellsTab {
     QComboBox* Combo(int id) { return P().Find<QComboBox>(id); }
     QLineEdit* Edit(int id) { return P().Find<QLineEdit>(id); }
     QListWidget* List() { return P().Find<QListWidget>(1020); }
-    QPlainTextEdit* Description() { return P().Find<QPlainTextEdit>(1022); }
+    QStringList Lines() { return Texts(List()); }
+    QString Description() { return P().Find<QPlainTextEdit>(1022)->toPlainText(); }
 
     // A user's choice in a filter combo.
     void Choose(int comboId, const QString& text)
@@ -83,20 +78,6 @@ struct SpellsTab {
         if (found.size() != 1)
             throw std::runtime_error("no such spell line");
         List()->setCurrentItem(found.first());
-    }
-    QStringList Lines()
-    {
-        QStringList lines;
-        for (int i = 0; i < List()->count(); ++i)
-            lines.append(List()->item(i)->text());
-        return lines;
-    }
-    static QStringList Items(const QComboBox* combo)
-    {
-        QStringList items;
-        for (int i = 0; i < combo->count(); ++i)
-            items.append(combo->itemText(i));
-        return items;
     }
 
     PrivateSettings settings;

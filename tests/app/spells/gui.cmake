@@ -8,6 +8,5 @@ tomelens_add_gtest(spells_gui_tests
     ${CMAKE_SOURCE_DIR}/tests/app/support/GuiFixture.cpp
     ${CMAKE_SOURCE_DIR}/tests/app/support/GuiFixture.h
     ${CMAKE_CURRENT_LIST_DIR}/SpellsTabTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/SpellsTabExportTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SpellsTabFixture.h
   LIBS tomelens_app Qt6::Test)

@@ -8,6 +8,8 @@
 #include "spells/SpellFile.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QListWidget>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -19,28 +21,12 @@
 
 #include <stdexcept>
 
-namespace {
-void Remember(const char* name, QByteArray& value, bool& had)
-{
-    had = qEnvironmentVariableIsSet(name);
-    value = qgetenv(name);
-}
-void Restore(const char* name, const QByteArray& value, bool had)
-{
-    if (had)
-        qputenv(name, value);
-    else
-        qunsetenv(name);
-}
-}  // namespace
-
 PrivateSettings::PrivateSettings()
 {
     if (!m_dir.isValid())
         throw std::runtime_error("no temporary folder");
-    Remember(kSettingsEnvironmentVariable, m_oldSettings, m_hadSettings);
-    Remember("HOME", m_oldHome, m_hadHome);
-    Remember("WINEPREFIX", m_oldWinePrefix, m_hadWinePrefix);
+    for (const char* name : {kSettingsEnvironmentVariable, "HOME", "WINEPREFIX"})
+        m_saved.push_back({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
     QDir(m_dir.path()).mkpath(QStringLiteral("home"));
     qputenv(kSettingsEnvironmentVariable, QFile::encodeName(SettingsFile()));
     qputenv("HOME", QFile::encodeName(Home()));
@@ -49,9 +35,12 @@ PrivateSettings::PrivateSettings()
 
 PrivateSettings::~PrivateSettings()
 {
-    Restore(kSettingsEnvironmentVariable, m_oldSettings, m_hadSettings);
-    Restore("HOME", m_oldHome, m_hadHome);
-    Restore("WINEPREFIX", m_oldWinePrefix, m_hadWinePrefix);
+    for (const Saved& saved : m_saved) {
+        if (saved.had)
+            qputenv(saved.name, saved.value);
+        else
+            qunsetenv(saved.name);
+    }
 }
 
 QString PrivateSettings::SettingsFile() const
@@ -119,6 +108,22 @@ SpellRecord MakeSpell(const std::string& name, int classNumber, int level, int s
     spell.SetName(name).SetSkill(std::uint8_t(skill)).SetMana(10);
     spell.SetClassLevel(classNumber, std::uint8_t(level));
     return spell;
+}
+
+QStringList Texts(const QListWidget* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts.append(list->item(i)->text());
+    return texts;
+}
+
+QStringList Items(const QComboBox* combo)
+{
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items.append(combo->itemText(i));
+    return items;
 }
 
 Program::Program(int width, int height)

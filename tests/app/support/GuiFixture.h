@@ -17,7 +17,13 @@
 
 class CMainFrame;
 class CTomelensView;
+class QComboBox;
+class QListWidget;
 class QWidget;
+
+// The texts of a list's lines and of a combo's items, top to bottom.
+QStringList Texts(const QListWidget* list);
+QStringList Items(const QComboBox* combo);
 
 // Points TOMELENS_SETTINGS at a fresh ini file and HOME at a fresh folder,
 // removes WINEPREFIX, and restores all three when it goes.
@@ -35,9 +41,13 @@ public:
     void StoreDMPath(const QString& directory) const;
 
 private:
+    struct Saved {
+        const char* name;
+        bool had;
+        QByteArray value;
+    };
     QTemporaryDir m_dir;
-    QByteArray m_oldSettings, m_oldHome, m_oldWinePrefix;
-    bool m_hadSettings, m_hadHome, m_hadWinePrefix;
+    std::vector<Saved> m_saved;
 };
 
 // A game directory in a temporary folder.

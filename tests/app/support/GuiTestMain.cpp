@@ -4,11 +4,8 @@
 
 #include <QApplication>
 
-bool g_guiTestMainRan = false;
-
 int main(int argc, char** argv)
 {
-    g_guiTestMainRan = true;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tomelens"));
     QApplication::setOrganizationName(QStringLiteral("Tomelens"));
