@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 
@@ -11,6 +12,11 @@ int RunList(CommandArgs args);
 int RunExtract(CommandArgs args);
 int RunVerify(CommandArgs args);
 int RunCrc(CommandArgs args);
+
+// The frame of a command of the form COMMAND FILE...: prints its help, or runs
+// check on every file in turn (check reports its own failures) and returns
+// kExitFailed when any check failed.
+int RunOnEachFile(CommandArgs args, const char* command, const std::function<bool(const std::string&)>& check);
 
 int RunCreate(CommandArgs args);
 int RunAdd(CommandArgs args);

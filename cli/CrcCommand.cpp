@@ -1,9 +1,7 @@
 #include "ArchiveAccess.h"
-#include "CommandLine.h"
 #include "Commands.h"
 #include "Diagnostics.h"
 #include "EntryListing.h"
-#include "Help.h"
 #include "archive/CheckSum.h"
 
 #include <cerrno>
@@ -47,21 +45,14 @@ std::string FileCheckSum(const std::string& path, unsigned& checkSum)
 
 int RunCrc(CommandArgs args)
 {
-    const ParsedArgs parsed = ParseArgs(args, {});
-    if (parsed.help)
-        return PrintHelp("crc");
-    RequirePositionals(parsed, 1, SIZE_MAX, "crc");
-
-    int result = kExitOk;
-    for (const std::string& path : parsed.positionals) {
+    return RunOnEachFile(args, "crc", [](const std::string& path) {
         unsigned checkSum = 0;
         const std::string problem = FileCheckSum(path, checkSum);
         if (!problem.empty()) {
             ReportError(path, problem);
-            result = kExitFailed;
-            continue;
+            return false;
         }
         std::cout << Hex8(checkSum) << "  " << DisplayName(path) << '\n';
-    }
-    return FinishOutput(result);
+        return true;
+    });
 }

@@ -52,22 +52,30 @@ int RunDelete(CommandArgs args)
     return SaveArchive(*file, archivePath);
 }
 
+// Opens the archive, finds the one entry named name and saves the archive
+// when change, given that entry, succeeds; change reports its own failures.
+template <typename Change>
+int ChangeOneEntry(const std::string& archivePath, const std::string& name, Change change)
+{
+    DataFilePtr file = OpenOrReport(archivePath);
+    if (!file)
+        return kExitFailed;
+    const auto position = FindSingleEntry(*file, archivePath, name);
+    if (!position || !change(*file->GetEntry(*position)))
+        return kExitFailed;
+    return SaveArchive(*file, archivePath);
+}
+
 int RunRename(CommandArgs args)
 {
     const ParsedArgs parsed = ParseArgs(args, {});
     if (parsed.help)
         return PrintHelp("rename");
     RequirePositionals(parsed, 3, 3, "rename");
-
-    const std::string& archivePath = parsed.positionals[0];
-    DataFilePtr file = OpenOrReport(archivePath);
-    if (!file)
-        return kExitFailed;
-    const auto position = FindSingleEntry(*file, archivePath, parsed.positionals[1]);
-    if (!position)
-        return kExitFailed;
-    file->GetEntry(*position)->SetName(parsed.positionals[2].c_str());
-    return SaveArchive(*file, archivePath);
+    return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFileEntry& entry) {
+        entry.SetName(parsed.positionals[2].c_str());
+        return true;
+    });
 }
 
 int RunReplace(CommandArgs args)
@@ -76,21 +84,15 @@ int RunReplace(CommandArgs args)
     if (parsed.help)
         return PrintHelp("replace");
     RequirePositionals(parsed, 3, 3, "replace");
-
-    const std::string& archivePath = parsed.positionals[0];
     const std::string& dataPath = parsed.positionals[2];
-    DataFilePtr file = OpenOrReport(archivePath);
-    if (!file)
-        return kExitFailed;
-    const auto position = FindSingleEntry(*file, archivePath, parsed.positionals[1]);
-    if (!position || !CheckInputFiles({dataPath}))
-        return kExitFailed;
-    const int code = file->GetEntry(*position)->LoadData(dataPath.c_str());
-    if (code != DMResult::Success) {
-        ReportError(dataPath, EntryLoadMessage(code));
-        return kExitFailed;
-    }
-    return SaveArchive(*file, archivePath);
+    return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFileEntry& entry) {
+        if (!CheckInputFiles({dataPath}))
+            return false;
+        const int code = entry.LoadData(dataPath.c_str());
+        if (code != DMResult::Success)
+            ReportError(dataPath, EntryLoadMessage(code));
+        return code == DMResult::Success;
+    });
 }
 
 int RunSetCrc(CommandArgs args)
@@ -103,14 +105,8 @@ int RunSetCrc(CommandArgs args)
     if (!value)
         throw UsageError("set-crc: '" + parsed.positionals[2]
                          + "' is not a 32-bit value (give it in decimal or as 0x followed by hex digits)");
-
-    const std::string& archivePath = parsed.positionals[0];
-    DataFilePtr file = OpenOrReport(archivePath);
-    if (!file)
-        return kExitFailed;
-    const auto position = FindSingleEntry(*file, archivePath, parsed.positionals[1]);
-    if (!position)
-        return kExitFailed;
-    file->GetEntry(*position)->SetCheckSum(*value);
-    return SaveArchive(*file, archivePath);
+    return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFileEntry& entry) {
+        entry.SetCheckSum(*value);
+        return true;
+    });
 }

@@ -53,15 +53,20 @@ bool VerifyArchive(const std::string& path)
 
 }  // namespace
 
-int RunVerify(CommandArgs args)
+int RunOnEachFile(CommandArgs args, const char* command, const std::function<bool(const std::string&)>& check)
 {
     const ParsedArgs parsed = ParseArgs(args, {});
     if (parsed.help)
-        return PrintHelp("verify");
-    RequirePositionals(parsed, 1, SIZE_MAX, "verify");
+        return PrintHelp(command);
+    RequirePositionals(parsed, 1, SIZE_MAX, command);
 
     bool allPassed = true;
     for (const std::string& path : parsed.positionals)
-        allPassed = VerifyArchive(path) && allPassed;
+        allPassed = check(path) && allPassed;
     return FinishOutput(allPassed ? kExitOk : kExitFailed);
+}
+
+int RunVerify(CommandArgs args)
+{
+    return RunOnEachFile(args, "verify", VerifyArchive);
 }

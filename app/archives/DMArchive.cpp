@@ -143,6 +143,18 @@ DMDataFileEntry* DMArchive::SelectedEntry(unsigned* position) const
     return m_pDataFile->GetEntry(static_cast<unsigned>(*datum));
 }
 
+DMDataFileEntry* DMArchive::EntryForCommand(const char* action, unsigned* position)
+{
+    if (!m_bArchiveOpen) {
+        m_prompts.Message(QStringLiteral("Please select archive and entry first."));
+        return nullptr;
+    }
+    DMDataFileEntry* entry = SelectedEntry(position);
+    if (!entry)
+        m_prompts.Message(QStringLiteral("Please select entry to %1 first.").arg(QLatin1String(action)));
+    return entry;
+}
+
 QListWidgetItem* DMArchive::AddEntryLine(const DMDataFileEntry& entry, unsigned position)
 {
     return AddLine(m_pEntryList, EntryDisplayName(entry.GetName()), static_cast<int>(position));

@@ -72,6 +72,10 @@ private:
     // The entry of the selected line of list 1001 when its datum is a valid
     // position; null otherwise.
     DMDataFileEntry* SelectedEntry(unsigned* position = nullptr) const;
+    // The selected entry for a command that acts on one; null, after telling
+    // the user what is missing, when no archive is open or no entry selected.
+    // action names the command in "Please select entry to <action> first."
+    DMDataFileEntry* EntryForCommand(const char* action, unsigned* position = nullptr);
     QListWidgetItem* AddEntryLine(const DMDataFileEntry& entry, unsigned position);
 
     QListWidget* m_pFileList;

@@ -16,7 +16,6 @@
 namespace {
 
 QString SelectArchiveFirst() { return QStringLiteral("Please select archive first."); }
-QString SelectArchiveAndEntryFirst() { return QStringLiteral("Please select archive and entry first."); }
 QString CantCreateEntry() { return QStringLiteral("Can't create new entry."); }
 
 }  // namespace
@@ -72,16 +71,10 @@ void DMArchive::AddFileEntry()
 
 void DMArchive::DeleteEntry()
 {
-    if (!m_bArchiveOpen) {
-        m_prompts.Message(SelectArchiveAndEntryFirst());
-        return;
-    }
     unsigned position = 0;
-    const DMDataFileEntry* entry = SelectedEntry(&position);
-    if (!entry) {
-        m_prompts.Message(QStringLiteral("Please select entry to delete first."));
+    const DMDataFileEntry* entry = EntryForCommand("delete", &position);
+    if (!entry)
         return;
-    }
     if (!m_prompts.Question(QStringLiteral("Are you sure you want to delete: ") + EntryDisplayName(entry->GetName()),
                             QStringLiteral("Confirm Delete")))
         return;
@@ -95,16 +88,10 @@ void DMArchive::DeleteEntry()
 
 void DMArchive::RenameEntry()
 {
-    if (!m_bArchiveOpen) {
-        m_prompts.Message(SelectArchiveAndEntryFirst());
-        return;
-    }
     unsigned position = 0;
-    DMDataFileEntry* entry = SelectedEntry(&position);
-    if (!entry) {
-        m_prompts.Message(QStringLiteral("Please select entry to rename first."));
+    DMDataFileEntry* entry = EntryForCommand("rename", &position);
+    if (!entry)
         return;
-    }
     QString newName = EntryDisplayName(entry->GetName());
     if (!m_prompts.Rename(newName))
         return;
@@ -122,15 +109,9 @@ void DMArchive::RenameEntry()
 
 void DMArchive::UpdateEntryCRC()
 {
-    if (!m_bArchiveOpen) {
-        m_prompts.Message(SelectArchiveAndEntryFirst());
+    DMDataFileEntry* entry = EntryForCommand("update");
+    if (!entry)
         return;
-    }
-    DMDataFileEntry* entry = SelectedEntry();
-    if (!entry) {
-        m_prompts.Message(QStringLiteral("Please select entry to update first."));
-        return;
-    }
     std::uint32_t value = entry->GetCheckSum();
     if (!m_prompts.CheckSum(value))
         return;

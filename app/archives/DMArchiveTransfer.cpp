@@ -41,15 +41,9 @@ QString DMArchive::ViewEntry()
 
 void DMArchive::SaveEntryData()
 {
-    if (!m_bArchiveOpen) {
-        m_prompts.Message(QStringLiteral("Please select archive and entry first."));
+    const DMDataFileEntry* entry = EntryForCommand("save");
+    if (!entry)
         return;
-    }
-    const DMDataFileEntry* entry = SelectedEntry();
-    if (!entry) {
-        m_prompts.Message(QStringLiteral("Please select entry to save first."));
-        return;
-    }
     // The proposal is the entry's name made safe, so a name from the archive
     // cannot point the dialog at another directory.
     const QString target = m_prompts.SaveFile(SafeFileName(EntryDisplayName(entry->GetName())), QString());
@@ -63,15 +57,9 @@ void DMArchive::SaveEntryData()
 
 void DMArchive::LoadEntryData()
 {
-    if (!m_bArchiveOpen) {
-        m_prompts.Message(QStringLiteral("Please select archive and entry first."));
+    DMDataFileEntry* entry = EntryForCommand("load");
+    if (!entry)
         return;
-    }
-    DMDataFileEntry* entry = SelectedEntry();
-    if (!entry) {
-        m_prompts.Message(QStringLiteral("Please select entry to load first."));
-        return;
-    }
     const QString source = m_prompts.OpenFile(EntryDisplayName(entry->GetName()));
     if (source.isEmpty())
         return;
