@@ -16,35 +16,19 @@
 
 namespace {
 
-TEST(SafeEntryPath, KeepsPlainNamesAndFolders)
+TEST(SafeEntryPath, KeepsPlainNamesAndNeverLeavesTheFolder)
 {
-    EXPECT_EQ(SafeEntryPath("readme.txt"), "readme.txt");
-    EXPECT_EQ(SafeEntryPath(" Unnamed"), " Unnamed");
-    EXPECT_EQ(SafeEntryPath("textures/wall.bmp"), "textures/wall.bmp");
-    EXPECT_EQ(SafeEntryPath("textures\\wall.bmp"), "textures/wall.bmp");
-    EXPECT_EQ(SafeEntryPath("caf\xE9.txt"), "caf\xE9.txt");
-    EXPECT_EQ(SafeEntryPath(".hidden"), ".hidden");
-    EXPECT_EQ(SafeEntryPath("a..b"), "a..b");
-}
-
-TEST(SafeEntryPath, NeverLeavesTheFolder)
-{
-    EXPECT_EQ(SafeEntryPath("../x"), "__/x");
-    EXPECT_EQ(SafeEntryPath("..\\..\\x"), "__/__/x");
-    EXPECT_EQ(SafeEntryPath("/etc/passwd"), "etc/passwd");
-    EXPECT_EQ(SafeEntryPath("\\\\server\\share\\f"), "server/share/f");
-    EXPECT_EQ(SafeEntryPath("C:\\System\\x.dll"), "C_/System/x.dll");
-    EXPECT_EQ(SafeEntryPath("C:x"), "C_x");
-    EXPECT_EQ(SafeEntryPath("a/./b//c/"), "a/b/c");
-    EXPECT_EQ(SafeEntryPath("..."), "___");
-    EXPECT_EQ(SafeEntryPath("x/.."), "x/__");
-    EXPECT_EQ(SafeEntryPath("line\nbreak\x7F"), "line_break_");
-}
-
-TEST(SafeEntryPath, NamesWithNothingLeftGiveAnEmptyPath)
-{
-    for (const char* name : {"", "/", "\\", ".", "./.", "//\\\\"})
-        EXPECT_EQ(SafeEntryPath(name), "") << name;
+    const std::pair<const char*, const char*> cases[] = {
+        {"readme.txt", "readme.txt"}, {" Unnamed", " Unnamed"}, {"textures/wall.bmp", "textures/wall.bmp"},
+        {"textures\\wall.bmp", "textures/wall.bmp"}, {"caf\xE9.txt", "caf\xE9.txt"}, {".hidden", ".hidden"},
+        {"a..b", "a..b"}, {"../x", "__/x"}, {"..\\..\\x", "__/__/x"}, {"/etc/passwd", "etc/passwd"},
+        {"\\\\server\\share\\f", "server/share/f"}, {"C:\\System\\x.dll", "C_/System/x.dll"}, {"C:x", "C_x"},
+        {"a/./b//c/", "a/b/c"}, {"...", "___"}, {"x/..", "x/__"}, {"line\nbreak\x7F", "line_break_"},
+        // Names with nothing left give an empty path.
+        {"", ""}, {"/", ""}, {"\\", ""}, {".", ""}, {"./.", ""}, {"//\\\\", ""},
+    };
+    for (const auto& [name, path] : cases)
+        EXPECT_EQ(SafeEntryPath(name), path) << name;
 }
 
 TEST(UniquePaths, NumbersClashingFilesAndFolders)

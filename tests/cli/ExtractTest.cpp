@@ -1,12 +1,9 @@
 // Runs tomelens-cli extract: what lands where, and that nothing ever lands
 // outside the target folder.
-#include "CliRunner.h"
-#include "TestArchive.h"
+#include "CliTest.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
@@ -14,158 +11,132 @@ using ::testing::HasSubstr;
 
 namespace {
 
-class ExtractTest : public ::testing::Test {
+class Extract : public ::testing::Test {
 protected:
-    TempFolder folder;
-    std::string archivePath = (folder / "game.pfs").string();
+    Folder folder;
+    std::string archive = (folder / "game.pfs").string();
     fs::path target = folder / "out";
+
+    CliRun ExtractAll(const std::vector<TextEntry>& entries)
+    {
+        WriteArchive(archive, entries);
+        return RunCli({"extract", archive, "-C", target.string()});
+    }
 };
 
-TEST_F(ExtractTest, WritesEveryEntryUnderTheFolderGivenWithC)
+TEST_F(Extract, WritesEveryEntryOrOnlyTheNamedOnesIntoTheCurrentFolder)
 {
     const std::string big(30000, 'q');
-    TestArchive{{{"a.txt", "alpha"}, {"sub/b.bin", big}, {"c", "gamma"}}}.WriteTo(archivePath);
-    const CliRun run = RunCli({"extract", archivePath, "-C", target.string()});
+    const CliRun run = ExtractAll({{"a.txt", "alpha"}, {"sub/b.bin", big}, {"c.txt", "gamma"}});
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "");
-    EXPECT_THAT(FilesBelow(target), ElementsAre("a.txt", "c", "sub/b.bin"));
-    EXPECT_EQ(ReadBytes(target / "a.txt"), "alpha");
-    EXPECT_EQ(ReadBytes(target / "sub/b.bin"), big);
+    EXPECT_EQ(run.out + run.err, "");
+    EXPECT_THAT(FilesBelow(target), ElementsAre("a.txt", "c.txt", "sub/b.bin"));
+    EXPECT_EQ(ReadText(target / "a.txt"), "alpha");
+    EXPECT_EQ(ReadText(target / "sub/b.bin"), big);
+
+    const fs::path here = folder / "here";
+    fs::create_directory(here);
+    EXPECT_EQ(RunCli({"extract", archive, "c.txt", "a.txt"}, here).exitCode, 0);
+    EXPECT_THAT(FilesBelow(here), ElementsAre("a.txt", "c.txt"));
+    EXPECT_EQ(ReadText(here / "c.txt"), "gamma");
+
+    // An unknown name among them writes nothing at all.
+    const CliRun unknown = RunCli({"extract", archive, "a.txt", "nope", "-C", (folder / "none").string()});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.err, "tomelens-cli: " + archive + ": no entry \"nope\"\n");
+    EXPECT_FALSE(fs::exists(folder / "none"));
 }
 
-TEST_F(ExtractTest, WritesOnlyTheNamedEntriesIntoTheCurrentFolderByDefault)
-{
-    TestArchive{{{"a.txt", "alpha"}, {"b.txt", "beta"}, {"c.txt", "gamma"}}}.WriteTo(archivePath);
-    fs::create_directory(target);
-    const CliRun run = RunCli({"extract", archivePath, "c.txt", "a.txt"}, target);
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_THAT(FilesBelow(target), ElementsAre("a.txt", "c.txt"));
-    EXPECT_EQ(ReadBytes(target / "c.txt"), "gamma");
-}
-
-TEST_F(ExtractTest, AnUnknownNameWritesNothing)
-{
-    TestArchive{{{"a.txt", "alpha"}}}.WriteTo(archivePath);
-    const CliRun run = RunCli({"extract", archivePath, "a.txt", "nope", "-C", target.string()});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "tomelens-cli: " + archivePath + ": no entry \"nope\"\n");
-    EXPECT_FALSE(fs::exists(target));
-}
-
-TEST_F(ExtractTest, HostileNamesStayInsideTheTargetFolder)
+TEST_F(Extract, HostileNamesStayInsideTheTargetFolder)
 {
     const std::vector<std::string> names = {
         "../escape1", "../../escape2", "/tmp/absolute", "\\system\\evil", "C:\\drive\\file", "a/../../up",
         "..", "", "dir\\..\\..\\x", "ok/./fine", "....//dots",
     };
-    TestArchive archive;
+    std::vector<TextEntry> entries;
     for (std::size_t i = 0; i < names.size(); ++i)
-        archive.entries.push_back({names[i], "data" + std::to_string(i)});
-    archive.WriteTo(archivePath);
-
-    const fs::path jail = folder / "jail";
-    const fs::path inside = jail / "inside";
-    fs::create_directories(inside);
-    const CliRun run = RunCli({"extract", archivePath, "-C", inside.string()});
+        entries.push_back({names[i], "data" + std::to_string(i)});
+    target = folder / "jail" / "inside";
+    fs::create_directories(target);
+    const CliRun run = ExtractAll(entries);
     EXPECT_EQ(run.exitCode, 0) << run.err;
 
     // Nothing new beside the target folder or above it.
-    std::vector<std::string> besides;
-    for (const auto& item : fs::directory_iterator(jail))
-        besides.push_back(item.path().filename().string());
-    EXPECT_THAT(besides, ElementsAre("inside"));
+    for (const std::string& file : FilesBelow(folder.Path()))
+        EXPECT_TRUE(file == "game.pfs" || file.starts_with("jail/inside/")) << file;
     EXPECT_FALSE(fs::exists("/tmp/absolute"));
-
-    // Every entry was written, each to a file of its own.
-    const auto files = FilesBelow(inside);
-    EXPECT_EQ(files.size(), names.size());
-    // ".." maps to "__", which escape1 already made a folder, so it is numbered.
-    EXPECT_THAT(files, ElementsAre("C_/drive/file", "__/__/escape2", "__/escape1", "____/dots", "__~2",
-                                   "a/__/__/up", "dir/__/__/x", "ok/fine", "system/evil", "tmp/absolute",
-                                   "unnamed"));
-    EXPECT_EQ(ReadBytes(inside / "__/escape1"), "data0");
-    EXPECT_EQ(ReadBytes(inside / "unnamed"), "data7");
-    // Each changed name is reported.
+    // Every entry was written, each to a file of its own; ".." maps to "__",
+    // which escape1 already made a folder, so it is numbered.
+    EXPECT_THAT(FilesBelow(target), ElementsAre("C_/drive/file", "__/__/escape2", "__/escape1", "____/dots", "__~2",
+                                                "a/__/__/up", "dir/__/__/x", "ok/fine", "system/evil",
+                                                "tmp/absolute", "unnamed"));
+    EXPECT_EQ(ReadText(target / "__/escape1"), "data0");
+    EXPECT_EQ(ReadText(target / "unnamed"), "data7");
     EXPECT_THAT(run.err, HasSubstr("entry \"../escape1\" written as \"__/escape1\""));
 }
 
-TEST_F(ExtractTest, NeverFollowsASymbolicLinkOutOfTheTargetFolder)
+TEST_F(Extract, NeverFollowsASymbolicLinkOutOfTheTargetFolder)
 {
-    TestArchive{{{"link/planted", "evil"}, {"safe", "good"}, {"file-link", "replaced"}}}.WriteTo(archivePath);
     const fs::path outside = folder / "outside";
     fs::create_directories(outside);
     fs::create_directories(target);
     fs::create_directory_symlink(outside, target / "link");
-    WriteBytes(outside / "victim", "precious");
+    WriteText(outside / "victim", "precious");
     fs::create_symlink(outside / "victim", target / "file-link");
 
-    const CliRun run = RunCli({"extract", archivePath, "-C", target.string()});
+    const CliRun run = ExtractAll({{"link/planted", "evil"}, {"safe", "good"}, {"file-link", "replaced"}});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("is a symbolic link"));
     EXPECT_THAT(FilesBelow(outside), ElementsAre("victim"));
-    EXPECT_FALSE(fs::exists(outside / "planted"));
     // The link at a file's place is replaced by the entry, not written through.
-    EXPECT_EQ(ReadBytes(outside / "victim"), "precious");
+    EXPECT_EQ(ReadText(outside / "victim"), "precious");
     EXPECT_FALSE(fs::is_symlink(target / "file-link"));
-    EXPECT_EQ(ReadBytes(target / "file-link"), "replaced");
-    EXPECT_EQ(ReadBytes(target / "safe"), "good");
+    EXPECT_EQ(ReadText(target / "file-link"), "replaced");
+    EXPECT_EQ(ReadText(target / "safe"), "good");
 }
 
-TEST_F(ExtractTest, ACorruptEntryIsReportedAndTheOthersAreStillWritten)
+TEST_F(Extract, AFailingEntryIsReportedAndTheOthersAreStillWritten)
 {
-    TestArchive{{{"first", "one"}, {"broken", "two", 0, true}, {"last", "three"}}}.WriteTo(archivePath);
-    const CliRun run = RunCli({"extract", archivePath, "-C", target.string()});
+    CliRun run = ExtractAll({{"first", "one"}, {"broken", "two", 0, true}, {"last", "three"}});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "tomelens-cli: " + archivePath + ": entry \"broken\": packed data is corrupt; not extracted\n");
+    EXPECT_EQ(run.err, "tomelens-cli: " + archive + ": entry \"broken\": packed data is corrupt; not extracted\n");
     EXPECT_THAT(FilesBelow(target), ElementsAre("first", "last"));
-    EXPECT_EQ(ReadBytes(target / "last"), "three");
-}
+    EXPECT_EQ(ReadText(target / "last"), "three");
 
-TEST_F(ExtractTest, EntriesOfTheSameNameDoNotOverwriteEachOther)
-{
-    TestArchive{{{"dup", "first"}, {"dup", "second"}, {"dup~2", "third"}}}.WriteTo(archivePath);
-    const CliRun run = RunCli({"extract", archivePath, "-C", target.string()});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_THAT(FilesBelow(target), ElementsAre("dup", "dup~2", "dup~2~2"));
-    EXPECT_EQ(ReadBytes(target / "dup"), "first");
-    EXPECT_EQ(ReadBytes(target / "dup~2"), "second");
-    EXPECT_EQ(ReadBytes(target / "dup~2~2"), "third");
-}
-
-TEST_F(ExtractTest, AFileAndAFolderOfTheSameNameBothSurvive)
-{
-    TestArchive{{{"a", "plain file"}, {"a/b", "needs a folder"}, {"c", "fine"}}}.WriteTo(archivePath);
-    const CliRun run = RunCli({"extract", archivePath, "-C", target.string()});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_THAT(FilesBelow(target), ElementsAre("a", "a~2/b", "c"));
-    EXPECT_EQ(ReadBytes(target / "a~2/b"), "needs a folder");
-}
-
-TEST_F(ExtractTest, AFileAlreadyInTheWayOfAFolderFailsOnlyThatEntry)
-{
-    TestArchive{{{"a/b", "needs a folder"}, {"c", "fine"}}}.WriteTo(archivePath);
+    // A file already in the way of a folder fails only that entry.
+    fs::remove_all(target);
     fs::create_directories(target);
-    WriteBytes(target / "a", "was here before");
-    const CliRun run = RunCli({"extract", archivePath, "-C", target.string()});
+    WriteText(target / "a", "was here before");
+    run = ExtractAll({{"a/b", "needs a folder"}, {"c", "fine"}});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr("exists and is not a folder"));
-    EXPECT_EQ(ReadBytes(target / "a"), "was here before");
-    EXPECT_EQ(ReadBytes(target / "c"), "fine");
+    EXPECT_EQ(ReadText(target / "a"), "was here before");
+    EXPECT_EQ(ReadText(target / "c"), "fine");
 }
 
-TEST_F(ExtractTest, ShowsAProgressBarOnlyWhenStderrIsATerminal)
+TEST_F(Extract, ClashingNamesAreNumberedSoNothingIsOverwritten)
 {
-    TestArchive{{{"one", "1"}, {"two", "2"}}}.WriteTo(archivePath);
-    const CliRun piped = RunCli({"extract", archivePath, "-C", target.string()});
-    EXPECT_EQ(piped.exitCode, 0);
-    EXPECT_EQ(piped.err, "");
+    const std::vector<std::pair<std::vector<TextEntry>, std::vector<std::string>>> cases = {
+        {{{"dup", "first"}, {"dup", "second"}, {"dup~2", "third"}}, {"dup", "dup~2", "dup~2~2"}},
+        {{{"a", "plain file"}, {"a/b", "needs a folder"}, {"c", "fine"}}, {"a", "a~2/b", "c"}},
+    };
+    for (const auto& [entries, files] : cases) {
+        fs::remove_all(target);
+        const CliRun run = ExtractAll(entries);
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        ASSERT_EQ(FilesBelow(target), files);
+        for (std::size_t i = 0; i < files.size(); ++i)
+            EXPECT_EQ(ReadText(target / files[i]), entries[i].data) << files[i];
+    }
+}
 
-    const CliRun terminal = RunCliWithTerminalStderr({"extract", archivePath, "-C", (folder / "tty").string()});
+TEST_F(Extract, ShowsAProgressBarOnlyWhenStderrIsATerminal)
+{
+    EXPECT_EQ(ExtractAll({{"one", "1"}, {"two", "2"}}).err, "");
+    const CliRun terminal = RunCli({"extract", archive, "-C", (folder / "tty").string()}, {}, true);
     EXPECT_EQ(terminal.exitCode, 0);
-    EXPECT_THAT(terminal.err, HasSubstr("2/2"));
-    EXPECT_THAT(terminal.err, HasSubstr("[########################]"));
-    EXPECT_EQ(ReadBytes(folder / "tty" / "two"), "2");
+    EXPECT_THAT(terminal.err, HasSubstr("[########################]  2/2"));
+    EXPECT_EQ(ReadText(folder / "tty" / "two"), "2");
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Runs tomelens-cli spells on spell files made here, and holds its output
 // against what the Spells tab's own core produces for the same filters.
-#include "CliRunner.h"
+#include "CliTest.h"
 
 #include "skills/DMSkills.h"
 #include "spells/SpellDescription.h"
@@ -43,25 +43,16 @@ std::vector<SpellRecord> MakeSpells()
     return spells;
 }
 
-std::vector<std::string> Lines(const std::string& text)
-{
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 class SpellCommandsTest : public ::testing::Test {
 protected:
-    TempFolder game;
+    Folder game;
     std::vector<SpellRecord> spells = MakeSpells();
 
-    void SetUp() override { ASSERT_TRUE(WriteSpellFile(SpellFilePathIn(game.Path().string()), spells)); }
+    void SetUp() override { ASSERT_TRUE(WriteSpellFile(SpellFilePathIn(game.Path()), spells)); }
 
     CliRun Spells(std::vector<std::string> args)
     {
-        args.insert(args.begin() + 1, {"--game-dir", game.Path().string()});
+        args.insert(args.begin() + 1, {"--game-dir", game.Path()});
         args.insert(args.begin(), "spells");
         return RunCli(args);
     }
@@ -92,52 +83,36 @@ protected:
     }
 };
 
-TEST_F(SpellCommandsTest, ListForOneClassIsOrderedByLevelThenName)
+TEST_F(SpellCommandsTest, ListTakesTheFiltersByNameAndOrdersByLevelThenName)
 {
-    const CliRun run = Spells({"list", "--class", "Wizard"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.err, "");
-    EXPECT_THAT(Lines(run.out), ElementsAre(" 5  Bolt", "12  Apple", "12  Fireball"));
-    EXPECT_THAT(Lines(Spells({"list", "--class", "wizard", "--to", "60"}).out),
-                ElementsAre(" 5  Bolt", "12  Apple", "12  Fireball", "51  Zap"));
-}
-
-TEST_F(SpellCommandsTest, ClassNamesMapToTheirOwnClassNumbers)
-{
-    // Rogue is class 6 and Druid class 5, although the table lists Rogue first.
-    EXPECT_THAT(Lines(Spells({"list", "--class", "Rogue"}).out), ElementsAre(" 3  Rogue Trick"));
-    EXPECT_THAT(Lines(Spells({"list", "--class", "Druid"}).out), ElementsAre("40  Rogue Trick"));
-    EXPECT_THAT(Lines(Spells({"list", "--class", "*** Not available ***"}).out), ElementsAre("Hidden"));
-}
-
-TEST_F(SpellCommandsTest, WithoutFiltersEveryNamedSpellInLevels1To50IsListedByName)
-{
-    EXPECT_THAT(Lines(Spells({"list"}).out), ElementsAre("Apple", "Bolt", "Fireball", "Fireball", "Rogue Trick"));
-    EXPECT_THAT(Lines(Spells({"list", "--from", "51", "--to", "51"}).out), ElementsAre("Zap"));
-}
-
-TEST_F(SpellCommandsTest, LevelBoundsAreReadAsTheLevelEditsReadThem)
-{
-    // Letters count as 0 and become the defaults 1 and 50.
-    EXPECT_EQ(Spells({"list", "--from", "abc", "--to", "0"}).out, Spells({"list"}).out);
-    // From above To raises To to From.
-    EXPECT_THAT(Lines(Spells({"list", "--class", "Enchanter", "--from", "30", "--to", "20"}).out),
-                ElementsAre("30  Fireball"));
-    EXPECT_THAT(Lines(Spells({"list", "--class", "Wizard", "--from", "12abc"}).out),
-                ElementsAre("12  Apple", "12  Fireball"));
-}
-
-TEST_F(SpellCommandsTest, SkillAndEffectFiltersTakeTheirNames)
-{
-    EXPECT_THAT(Lines(Spells({"list", "--class", "Wizard", "--skill", "Evocation"}).out),
-                ElementsAre(" 5  Bolt", "12  Fireball"));
-    EXPECT_THAT(Lines(Spells({"list", "--effect", "Stun"}).out), ElementsAre("Bolt"));
-    EXPECT_THAT(Lines(Spells({"list", "--skill", "Sneak", "--effect", "*** All ***"}).out),
-                ElementsAre("Rogue Trick"));
-    // A real skill that no spell uses lists nothing.
-    const CliRun unused = Spells({"list", "--skill", "Taunt"});
-    EXPECT_EQ(unused.exitCode, 0);
-    EXPECT_THAT(unused.out, IsEmpty());
+    const std::vector<std::string> unfiltered = {"Apple", "Bolt", "Fireball", "Fireball", "Rogue Trick"};
+    const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+        {{}, unfiltered},  // every named spell of levels 1 to 50, by name
+        {{"--from", "51", "--to", "51"}, {"Zap"}},
+        {{"--class", "Wizard"}, {" 5  Bolt", "12  Apple", "12  Fireball"}},
+        {{"--class", "wizard", "--to", "60"}, {" 5  Bolt", "12  Apple", "12  Fireball", "51  Zap"}},
+        // Rogue is class 6 and Druid class 5, although the table lists Rogue first.
+        {{"--class", "Rogue"}, {" 3  Rogue Trick"}},
+        {{"--class", "Druid"}, {"40  Rogue Trick"}},
+        {{"--class", "*** Not available ***"}, {"Hidden"}},
+        // Level bounds read as the level edits read them: letters count as 0,
+        // 0 becomes the default, and From above To raises To to From.
+        {{"--from", "abc", "--to", "0"}, unfiltered},
+        {{"--class", "Enchanter", "--from", "30", "--to", "20"}, {"30  Fireball"}},
+        {{"--class", "Wizard", "--from", "12abc"}, {"12  Apple", "12  Fireball"}},
+        {{"--class", "Wizard", "--skill", "Evocation"}, {" 5  Bolt", "12  Fireball"}},
+        {{"--effect", "Stun"}, {"Bolt"}},
+        {{"--skill", "Sneak", "--effect", "*** All ***"}, {"Rogue Trick"}},
+        {{"--skill", "Taunt"}, {}},  // a real skill that no spell uses
+    };
+    for (const auto& [filters, lines] : cases) {
+        std::vector<std::string> args = {"list"};
+        args.insert(args.end(), filters.begin(), filters.end());
+        const CliRun run = Spells(args);
+        EXPECT_EQ(run.exitCode, 0) << testing::PrintToString(filters);
+        EXPECT_EQ(run.err, "") << testing::PrintToString(filters);
+        EXPECT_EQ(Lines(run.out), lines) << testing::PrintToString(filters);
+    }
 }
 
 TEST_F(SpellCommandsTest, UnknownFilterNamesAreUsageErrors)
@@ -178,19 +153,19 @@ TEST_F(SpellCommandsTest, ExportIsWhatTheCoreWritesForTheSameFilters)
 
 TEST_F(SpellCommandsTest, OutputFileHoldsExactlyTheExport)
 {
-    TempFolder outFolder;
+    Folder outFolder;
     const auto exportPath = outFolder / "spells.txt";
-    WriteBytes(exportPath, std::string(100000, 'o'));  // replaced, not appended to
+    WriteText(exportPath, std::string(100000, 'o'));  // replaced, not appended to
     const auto listPath = outFolder / "list.txt";
-    WriteBytes(listPath, "old list");
+    WriteText(listPath, "old list");
     std::filesystem::permissions(listPath, std::filesystem::perms(0640));
     const CliRun run = Spells({"export", "--class", "Wizard", "-o", exportPath.string()});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(ReadBytes(exportPath), CoreExport(Filter(kWizard, "", "")));
+    EXPECT_EQ(ReadText(exportPath), CoreExport(Filter(kWizard, "", "")));
 
     EXPECT_EQ(Spells({"list", "--class", "Rogue", "--output", listPath.string()}).exitCode, 0);
-    EXPECT_EQ(ReadBytes(listPath), " 3  Rogue Trick\n");
+    EXPECT_EQ(ReadText(listPath), " 3  Rogue Trick\n");
     EXPECT_EQ(std::filesystem::status(listPath).permissions(), std::filesystem::perms(0640));
     EXPECT_THAT(FilesBelow(outFolder.Path()), ElementsAre("list.txt", "spells.txt"));
 
@@ -199,26 +174,19 @@ TEST_F(SpellCommandsTest, OutputFileHoldsExactlyTheExport)
     EXPECT_THAT(nowhere.err, HasSubstr("x.txt: cannot be created"));
 }
 
-TEST_F(SpellCommandsTest, DescribePrintsTheTabsDescription)
+TEST_F(SpellCommandsTest, DescribePrintsTheTabsDescriptionOfTheFirstSpellOfTheName)
 {
-    std::ostringstream expected;
-    DescribeSpell(expected, spells[1], "");
-    const CliRun run = Spells({"describe", "Bolt"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, expected.str());
-    EXPECT_EQ(run.err, "");
-    EXPECT_THAT(run.out, HasSubstr("Effects: \n\tStun: 3\n"));
-}
-
-TEST_F(SpellCommandsTest, DescribeOfASharedNameShowsTheFirstAndSaysSo)
-{
-    std::ostringstream expected;
-    DescribeSpell(expected, spells[0], "");
-    const CliRun run = Spells({"describe", "Fireball"});
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, expected.str());
-    EXPECT_THAT(run.out, HasSubstr("Mana:\t40\n"));
-    EXPECT_THAT(run.err, HasSubstr("2 spells are named \"Fireball\"; describing record 0"));
+    for (const int record : {1, 0}) {
+        std::ostringstream expected;
+        DescribeSpell(expected, spells[record], "");
+        const CliRun run = Spells({"describe", spells[record].Name()});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out, expected.str());
+        EXPECT_EQ(run.err, record == 1 ? ""
+                                       : "tomelens-cli: " + game.Path()
+                                             + ": 2 spells are named \"Fireball\"; describing record 0\n");
+    }
+    EXPECT_THAT(Spells({"describe", "Bolt"}).out, HasSubstr("Effects: \n\tStun: 3\n"));
 
     const CliRun missing = Spells({"describe", "Nothing"});
     EXPECT_EQ(missing.exitCode, 1);
@@ -228,20 +196,20 @@ TEST_F(SpellCommandsTest, DescribeOfASharedNameShowsTheFirstAndSaysSo)
 
 TEST(SpellFileProblems, AMissingOrDamagedSpellFileIsReportedWithTheFilesName)
 {
-    TempFolder game;
-    const std::string spellFile = SpellFilePathIn(game.Path().string());
-    CliRun run = RunCli({"spells", "list", "--game-dir", game.Path().string()});
+    Folder game;
+    const std::string spellFile = SpellFilePathIn(game.Path());
+    CliRun run = RunCli({"spells", "list", "--game-dir", game.Path()});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.err, "tomelens-cli: " + spellFile + ": Can't open spdat.eff file\n");
 
-    WriteBytes(spellFile, std::string(561, '\0'));
-    run = RunCli({"spells", "export", "--game-dir", game.Path().string()});
+    WriteText(spellFile, std::string(561, '\0'));
+    run = RunCli({"spells", "export", "--game-dir", game.Path()});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_THAT(run.err, HasSubstr(spellFile + ": Invalid spdat.eff file. Please report this error to "));
     EXPECT_EQ(run.out, "");
 
-    WriteBytes(spellFile, "");
-    run = RunCli({"spells", "list", "--game-dir", game.Path().string()});
+    WriteText(spellFile, "");
+    run = RunCli({"spells", "list", "--game-dir", game.Path()});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out + run.err, "");
 }

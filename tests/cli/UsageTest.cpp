@@ -1,5 +1,5 @@
 // The program's command line: help for everything, usage errors with exit code 2.
-#include "CliRunner.h"
+#include "CliTest.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,14 +21,10 @@ TEST(Usage, EveryCommandHasHelp)
     const CliRun overview = RunCli({"--help"});
     EXPECT_EQ(overview.exitCode, 0);
     EXPECT_THAT(overview.out, HasSubstr("Exit codes: 0 success, 1 the work failed, 2 bad usage."));
+    EXPECT_THAT(RunCli({"list", "--help"}).out, HasSubstr("\\u00XX of its Latin-1 code point"));
     EXPECT_EQ(RunCli({"spells", "list", "-h"}).out, RunCli({"spells", "--help"}).out);
     EXPECT_EQ(RunCli({"help", "extract"}).out, RunCli({"extract", "--help"}).out);
     EXPECT_EQ(RunCli({"help", "nonsense"}).exitCode, 2);
-}
-
-TEST(Usage, ListHelpSaysHowNamesAreWrittenInJson)
-{
-    EXPECT_THAT(RunCli({"list", "--help"}).out, HasSubstr("\\u00XX of its Latin-1 code point"));
 }
 
 TEST(Usage, BadCommandLinesExitWithTwoAndOneLine)
@@ -39,19 +35,17 @@ TEST(Usage, BadCommandLinesExitWithTwoAndOneLine)
         {"list"},
         {"list", "a.pfs", "b.pfs"},
         {"list", "a.pfs", "--jsn"},
+        {"list", "--json=yes", "a.pfs"},
         {"extract", "a.pfs", "-C"},
         {"crc"},
         {"spells"},
         {"spells", "cast", "--game-dir", "."},
         {"spells", "list"},
         {"spells", "describe", "--game-dir", ".", "Name", "--class", "Wizard"},
-        {"list", "--json=yes", "a.pfs"},
     };
     for (const auto& args : bad) {
         const CliRun run = RunCli(args);
-        std::string shown;
-        for (const auto& arg : args)
-            shown += arg + " ";
+        const std::string shown = testing::PrintToString(args);
         EXPECT_EQ(run.exitCode, 2) << shown;
         EXPECT_THAT(run.err, StartsWith("tomelens-cli: ")) << shown;
         EXPECT_THAT(run.err, HasSubstr("--help')\n")) << shown;

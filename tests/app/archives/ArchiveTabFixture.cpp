@@ -2,41 +2,104 @@
 
 #include "archive/DMDataFile.h"
 #include "shell/GameDirectory.h"
+#include "support/ArchiveBytes.h"
 
-#include <QDir>
+#include <QFile>
+
+using namespace testsupport;
+
+namespace {
+
+QByteArray ToQt(const Bytes& bytes)
+{
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+}
+
+}  // namespace
+
+QByteArray ArchiveOf(const std::vector<TabEntry>& entries)
+{
+    std::vector<PlainEntry> plain;
+    for (const TabEntry& entry : entries)
+        plain.push_back({entry.name, Bytes(entry.data.begin(), entry.data.end()), entry.checkSum, entry.corrupt});
+    // Records in reverse of data order keep entries of length 0 in their place.
+    return ToQt(MakeArchive(plain, true).Serialize());
+}
+
+QByteArray Pattern(int length, unsigned seed)
+{
+    return ToQt(PatternBytes(static_cast<std::size_t>(length), seed, 23));
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::vector<TabEntry> ReadWithLibrary(const QString& path)
+{
+    std::vector<TabEntry> entries;
+    DMDataFile* file = CreateDMDataFile(nullptr);
+    if (file->Load(QFile::encodeName(path).constData()) == 0) {
+        for (unsigned position = 0; position < file->GetNumEntries(); ++position) {
+            const DMDataFileEntry* entry = file->GetEntry(position);
+            QByteArray data(static_cast<qsizetype>(entry->GetLength()), '\0');
+            const bool corrupt = entry->GetData(data.data()) != 0;
+            entries.push_back({entry->GetName(), data, entry->GetCheckSum(), corrupt});
+        }
+    }
+    DestroyDMDataFile(file);
+    return entries;
+}
+
+QStringList NamesIn(const QString& path)
+{
+    QStringList names;
+    for (const TabEntry& entry : ReadWithLibrary(path))
+        names.append(QString::fromLatin1(entry.name.c_str()));
+    return names;
+}
+
+std::vector<TabEntry> ThreeEntries()
+{
+    return {
+        {"zeta.txt", QByteArray("last in the list, first in data"), 111},
+        {"Alpha.bmp", Pattern(20000, 1), 222},
+        {"beta.wav", Pattern(8192, 2), 333},
+    };
+}
 
 void ArchiveTabFixture::SetUp()
 {
-    ASSERT_TRUE(gameDir.isValid());
-    ASSERT_TRUE(viewDir.isValid());
-    ASSERT_TRUE(outsideDir.isValid());
+    ASSERT_TRUE(gameDir.isValid() && viewDir.isValid() && outsideDir.isValid());
     SetDMPath(gameDir.path());
     fileList.setSelectionMode(QAbstractItemView::SingleSelection);
     entryList.setSelectionMode(QAbstractItemView::SingleSelection);
-    tab = std::make_unique<DMArchive>(&fileList, &entryList, &archiveLabel, prompts, opener);
+    NewTab();
     tab->SetTempDirectory(viewDir.path());
 }
 
-void ArchiveTabFixture::TearDown()
+void ArchiveTabFixture::NewTab()
 {
     tab.reset();
+    tab = std::make_unique<DMArchive>(&fileList, &entryList, &archiveLabel, prompts, opener);
 }
 
-QString ArchiveTabFixture::PutArchive(const QString& fileName, const std::vector<TestEntry>& entries)
+QString ArchiveTabFixture::PutArchive(const QString& fileName, const std::vector<TabEntry>& entries)
 {
-    return PutFile(fileName, MakeArchive(entries));
+    return PutFile(fileName, ArchiveOf(entries));
 }
 
-QString ArchiveTabFixture::PutFile(const QString& fileName, const QByteArray& bytes)
+QString ArchiveTabFixture::PutFile(const QString& fileName, const QByteArray& bytes, bool outside)
 {
-    const QString path = gameDir.filePath(fileName);
-    EXPECT_TRUE(WriteBytes(path, bytes)) << path.toStdString();
-    return path;
-}
-
-QString ArchiveTabFixture::PutOutsideFile(const QString& fileName, const QByteArray& bytes)
-{
-    const QString path = outsideDir.filePath(fileName);
+    const QString path = (outside ? outsideDir : gameDir).filePath(fileName);
     EXPECT_TRUE(WriteBytes(path, bytes)) << path.toStdString();
     return path;
 }
@@ -62,15 +125,9 @@ void ArchiveTabFixture::SelectEntry(const QString& text)
     entryList.setCurrentItem(found.first());
 }
 
-int ArchiveTabFixture::EntryDatum(const QString& text) const
+Lines ArchiveTabFixture::LinesOf(const QListWidget& list)
 {
-    const auto found = entryList.findItems(text, Qt::MatchExactly);
-    return found.size() == 1 ? found.first()->data(Qt::UserRole).toInt() : -100;
-}
-
-QList<Line> ArchiveTabFixture::LinesOf(const QListWidget& list)
-{
-    QList<Line> lines;
+    Lines lines;
     for (int row = 0; row < list.count(); ++row)
         lines.append({list.item(row)->text(), list.item(row)->data(Qt::UserRole).toInt()});
     return lines;
@@ -87,11 +144,9 @@ DMDataFileEntry* ArchiveTabFixture::EntryAt(int position) const
     return tab->DataFile()->GetEntry(static_cast<unsigned>(position));
 }
 
-std::vector<TestEntry> ThreeEntries()
+QByteArray ArchiveTabFixture::DataAt(int position) const
 {
-    return {
-        {"zeta.txt", QByteArray("last in the list, first in data"), 111},
-        {"Alpha.bmp", PatternBytes(20000, 1), 222},
-        {"beta.wav", PatternBytes(8192, 2), 333},
-    };
+    QByteArray bytes(static_cast<qsizetype>(EntryAt(position)->GetLength()), '\0');
+    EXPECT_EQ(EntryAt(position)->GetData(bytes.data()), 0);
+    return bytes;
 }

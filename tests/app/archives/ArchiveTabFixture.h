@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ArchiveMaker.h"
+#include "app/support/GuiFixture.h"
 
 #include "archives/DMArchive.h"
 #include "shell/testing/ScriptedPrompts.h"
@@ -11,38 +11,64 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 // One line of a list: its text and its datum.
 using Line = std::pair<QString, int>;
+using Lines = QList<Line>;
+
+struct TabEntry {
+    std::string name;
+    QByteArray data;
+    std::uint32_t checkSum = 0;
+    bool corrupt = false;  // its first block's stream is damaged (when written)
+                           // or it did not inflate (when read back)
+};
+// An archive's bytes, written from the file layout independently of the library.
+QByteArray ArchiveOf(const std::vector<TabEntry>& entries);
+// Some bytes that are not all alike, so a mix-up between entries shows.
+QByteArray Pattern(int length, unsigned seed);
+bool WriteBytes(const QString& path, const QByteArray& bytes);
+QByteArray ReadBytes(const QString& path);
+// What the library reads back from an archive file, in data order; empty when
+// it does not load.
+std::vector<TabEntry> ReadWithLibrary(const QString& path);
+QStringList NamesIn(const QString& path);
+
+// The three entries that most tests open: names in mixed case, so the sorted
+// list order differs from data order.
+std::vector<TabEntry> ThreeEntries();
 
 // The Archives tab's controls, scripted prompts and a recording opener around
 // a DMArchive, with a game directory and a viewing directory of the test's own.
 class ArchiveTabFixture : public testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override;
+    void TearDown() override { tab.reset(); }
+    // A tab with nothing open yet, on the same controls.
+    void NewTab();
 
-    // Writes an archive into the game directory and gives its path.
-    QString PutArchive(const QString& fileName, const std::vector<TestEntry>& entries);
-    QString PutFile(const QString& fileName, const QByteArray& bytes);
-    // A file outside the game directory (for Add and Load Data).
-    QString PutOutsideFile(const QString& fileName, const QByteArray& bytes);
+    // Writes an archive or a file into the game directory (or outside it) and gives its path.
+    QString PutArchive(const QString& fileName, const std::vector<TabEntry>& entries);
+    QString PutFile(const QString& fileName, const QByteArray& bytes, bool outside = false);
 
     // Runs discovery, selects the file by its line text and opens it.
     QString Open(const QString& fileName);
     void SelectFile(const QString& text);
     void SelectEntry(const QString& text);
-    int EntryDatum(const QString& text) const;
 
-    static QList<Line> LinesOf(const QListWidget& list);
-    QList<Line> FileLines() const { return LinesOf(fileList); }
-    QList<Line> EntryLines() const { return LinesOf(entryList); }
+    static Lines LinesOf(const QListWidget& list);
+    Lines FileLines() const { return LinesOf(fileList); }
+    Lines EntryLines() const { return LinesOf(entryList); }
     QString SelectedEntryText() const;
-
     DMDataFileEntry* EntryAt(int position) const;
+    QByteArray DataAt(int position) const;
 
+    PrivateSettings settings;
     QTemporaryDir gameDir;
     QTemporaryDir viewDir;
     QTemporaryDir outsideDir;
@@ -53,7 +79,3 @@ protected:
     RecordingOpener opener;
     std::unique_ptr<DMArchive> tab;
 };
-
-// The three entries that most tests open: names in mixed case, so the sorted
-// list order differs from data order.
-std::vector<TestEntry> ThreeEntries();

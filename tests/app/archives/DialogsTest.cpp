@@ -1,14 +1,21 @@
+// The Archives tab's dialogs and the pieces that turn entry names into text
+// and into safe file names.
 #include "ModalHelper.h"
 
 #include "archives/CDlgCRC.h"
 #include "archives/CDlgProgress.h"
 #include "archives/CDlgRename.h"
+#include "archives/EntryNames.h"
+#include "archives/TempViewFiles.h"
 #include "resources/ResourceIds.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QRegularExpression>
 #include <QScreen>
 
 #include <gtest/gtest.h>
@@ -24,63 +31,43 @@ TEST(CheckSumText, ReadsUnsignedDecimalsThatFitIn32Bits)
 {
     EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0")), 0u);
     EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("  123456 ")), 123456u);
-    EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("4294967295")), 4294967295u);
     EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0004294967295")), 4294967295u);
-
     for (const char* bad : {"", "   ", "4294967296", "99999999999999999999", "-1", "+5", "12a", "0x10", "1 2", "1.0"})
         EXPECT_FALSE(CDlgCRC::ParseCheckSum(QString::fromLatin1(bad)).has_value()) << bad;
 }
 
-TEST(DataCrcDialog, ShowsTheLargestChecksumAndGivesItBack)
+TEST(DataCrcDialog, ShowsTheValueRefusesTextThatIsNoNumberAndKeepsTheValueOnCancel)
 {
     CDlgCRC dialog;
     dialog.m_crc = 4294967295u;
-    QString shown;
-    WhenModal("CDlgCRC", [&](QWidget* modal) {
-        shown = EditOf(modal, ids::CrcEdit)->text();
-        static_cast<QDialog*>(modal)->accept();
-    });
-    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_EQ(shown, QStringLiteral("4294967295"));
-    EXPECT_EQ(dialog.m_crc, 4294967295u);
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Data CRC"));
-}
-
-TEST(DataCrcDialog, TextThatIsNoNumberKeepsTheDialogOpenWithAMessage)
-{
-    CDlgCRC dialog;
-    dialog.m_crc = 7;
-    QString message;
+    QString shown, message;
     bool openAfterMessage = false;
     WhenModal("CDlgCRC", [&](QWidget* modal) {
         auto* crc = static_cast<CDlgCRC*>(modal);
+        shown = EditOf(crc, ids::CrcEdit)->text();
         EditOf(crc, ids::CrcEdit)->setText(QStringLiteral("12x"));
         WhenModal("QMessageBox", [&](QWidget* box) {
             message = static_cast<QMessageBox*>(box)->text();
             static_cast<QDialog*>(box)->done(QMessageBox::Ok);
         });
         crc->accept();
-        openAfterMessage = crc->isVisible() && crc->result() != QDialog::Accepted;
-        EXPECT_EQ(crc->m_crc, 7u);
+        openAfterMessage = crc->isVisible() && crc->result() != QDialog::Accepted && crc->m_crc == 4294967295u;
         EditOf(crc, ids::CrcEdit)->setText(QStringLiteral("305419896"));
         crc->accept();
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Data CRC"));
+    EXPECT_EQ(shown, QStringLiteral("4294967295"));
     EXPECT_EQ(message, CDlgCRC::NotANumberMessage());
     EXPECT_TRUE(openAfterMessage);
     EXPECT_EQ(dialog.m_crc, 305419896u);
-}
 
-TEST(DataCrcDialog, CancelKeepsTheValue)
-{
-    CDlgCRC dialog;
-    dialog.m_crc = 42;
     WhenModal("CDlgCRC", [](QWidget* modal) {
         EditOf(modal, ids::CrcEdit)->setText(QStringLiteral("43"));
         static_cast<QDialog*>(modal)->reject();
     });
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
-    EXPECT_EQ(dialog.m_crc, 42u);
+    EXPECT_EQ(dialog.m_crc, 305419896u);
 }
 
 TEST(RenameDialog, PresetsTheNameAndAcceptsAnyTextEvenAnEmptyOne)
@@ -107,43 +94,88 @@ TEST(RenameDialog, PresetsTheNameAndAcceptsAnyTextEvenAnEmptyOne)
     EXPECT_EQ(dialog.m_name, QStringLiteral("kept"));
 }
 
-TEST(ProgressWindow, IsShownTitledCentredAndSteppedOnePerCall)
+TEST(ProgressWindow, IsShownCentredSteppedOnePerCallAndKeepsLargeRanges)
 {
-    CDlgProgress progress(3, QStringLiteral("Counting"));
+    CDlgProgress progress(70000, QStringLiteral("Counting"));
     EXPECT_TRUE(progress.isVisible());
     EXPECT_FALSE(progress.isModal());
     EXPECT_EQ(progress.windowTitle(), QStringLiteral("Counting"));
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QRect frame = progress.frameGeometry();
-    EXPECT_LE(std::abs(frame.center().x() - screen.center().x()), 1);
-    EXPECT_LE(std::abs(frame.center().y() - screen.center().y()), 1);
+    const QPoint offset = progress.frameGeometry().center() - QGuiApplication::primaryScreen()->geometry().center();
+    EXPECT_LE(offset.manhattanLength(), 2);
 
     QProgressBar* bar = progress.findChild<QProgressBar*>(QStringLiteral("id%1").arg(ids::ProgressBar));
-    ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->maximum(), 3);
+    ASSERT_EQ(bar, progress.m_progress);
+    EXPECT_EQ(bar->maximum(), 70000);
     EXPECT_EQ(bar->value(), 0);
     progress.Step();
-    progress.Step();
-    EXPECT_EQ(bar->value(), 2);
+    EXPECT_EQ(progress.Position(), 1);
+    bar->setValue(69999);
     progress.Step();
     progress.Step();  // past the end it stays full
-    EXPECT_EQ(bar->value(), 3);
-}
-
-TEST(ProgressWindow, KeepsRangesBeyondSixteenBitsAndShowsAnEmptyBarForNone)
-{
-    CDlgProgress large(70000, QStringLiteral("Large"));
-    EXPECT_EQ(large.Range(), 70000);
-    EXPECT_EQ(large.m_progress->maximum(), 70000);
-    large.m_progress->setValue(65535);
-    large.Step();
-    EXPECT_EQ(large.Position(), 65536);
+    EXPECT_EQ(progress.Position(), 70000);
 
     CDlgProgress none(0, QStringLiteral("None"));
     EXPECT_EQ(none.Range(), 0);
     // A 0..0 bar would be a busy indicator, not an empty bar.
     EXPECT_GT(none.m_progress->maximum(), none.m_progress->minimum());
     EXPECT_EQ(none.Position(), 0);
+}
+
+TEST(EntryNameText, EveryByteRoundTripsThroughLatin1AndNothingElseIsStored)
+{
+    QByteArray all;
+    for (int byte = 1; byte < 256; ++byte)
+        all.append(static_cast<char>(byte));
+    const QString shown = EntryDisplayName(all.constData());
+    EXPECT_EQ(shown.size(), 255);
+    EXPECT_EQ(shown.at(0xE8), QChar(0xE9));  // é stays one character
+    EXPECT_EQ(EntryNameBytes(shown), all);
+    EXPECT_EQ(EntryNameBytes(QString()), QByteArray());
+
+    for (const QString& bad : {QStringLiteral("price\u20AC.txt"), QStringLiteral("\u65E5\u672C"),
+                               QString(QChar(0)) + QStringLiteral("x")})
+        EXPECT_FALSE(EntryNameBytes(bad).has_value()) << bad.toStdString();
+}
+
+TEST(SafeFileNames, NeverHoldSeparatorsOrDotNamesAndKeepTheExtensionWhenShortened)
+{
+    for (const QString& hostile : {QStringLiteral("../../escape"), QStringLiteral("a/b"), QStringLiteral("a\\b"),
+                                   QStringLiteral("/abs"), QStringLiteral("c:evil"), QStringLiteral("tab\there"),
+                                   QString(), QStringLiteral("."), QStringLiteral("..")}) {
+        const QString safe = SafeFileName(hostile);
+        EXPECT_FALSE(safe.contains(QRegularExpression(QStringLiteral("[/\\\\:\\t]")))) << safe.toStdString();
+        EXPECT_FALSE(safe.isEmpty() || safe == QStringLiteral(".") || safe == QStringLiteral(".."));
+    }
+    // Ordinary names pass unchanged, dots inside included.
+    EXPECT_EQ(SafeFileName(QStringLiteral("music..theme.mid")), QStringLiteral("music..theme.mid"));
+    EXPECT_EQ(SafeFileName(QStringLiteral("caf\u00E9 1.txt")), QStringLiteral("caf\u00E9 1.txt"));
+
+    const QString longName = QString(300, QChar(0xE9)) + QStringLiteral(".bmp");
+    const QString safe = SafeFileName(longName);
+    EXPECT_LE(QFile::encodeName(safe).size(), 255);
+    EXPECT_TRUE(safe.endsWith(QStringLiteral(".bmp")));
+    EXPECT_EQ(SafeFileName(longName), safe);  // equal names, equal files
+}
+
+TEST(TempViewFilesTest, DeletesRecordedFilesAndItsPrivateDirectoryAtTheEnd)
+{
+    QString path;
+    QString directory;
+    {
+        TempViewFiles files;
+        path = files.PathFor(QStringLiteral("seen.txt"));
+        ASSERT_FALSE(path.isEmpty());
+        directory = QFileInfo(path).absolutePath();
+        EXPECT_NE(QDir(directory), QDir(QDir::tempPath()));  // a directory of its own
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.close();
+        files.Record(path);
+        files.Record(path);
+        EXPECT_EQ(files.Files(), QStringList({path, path}));
+    }
+    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_FALSE(QFileInfo::exists(directory));
 }
 
 }  // namespace

@@ -1,7 +1,11 @@
+// Finding the game's archives and opening one of them.
 #include "ArchiveTabFixture.h"
 
+#include "archive/DMDataFile.h"
 #include "archives/CDlgProgress.h"
+#include "archives/EntryNames.h"
 #include "shell/GameDirectory.h"
+#include "spells/Contact.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,138 +15,195 @@ namespace {
 const QString kFoundTip = QStringLiteral("DblClick on any file in the left list to see its content.");
 const QString kNothingTip = QStringLiteral(
     "Go to menu item: \"File\"->\"Duskmere Directory...\" and select any file in Duskmere directory");
+const Lines kNothingFound = {{QStringLiteral("No data files found!"), -1}};
+const QString kOpenedTip = QStringLiteral(
+    "Now you can DblClick on any file in rigth list to view. Also use \"Archive\" menu commands to modify it.");
 
-struct ProgressSeen {
+class Discovery : public ArchiveTabFixture {
+protected:
+    void SetUp() override
+    {
+        ArchiveTabFixture::SetUp();
+        tab->SetProgressObserver([this](const CDlgProgress& progress) {
+            range = progress.Range();
+            positions.append(progress.Position());
+            title = progress.windowTitle();
+            visible = visible && progress.isVisible();
+        });
+    }
     int range = -1;
     QList<int> positions;
     QString title;
     bool visible = true;
 };
 
-class Discovery : public ArchiveTabFixture {
-protected:
-    void Watch()
-    {
-        tab->SetProgressObserver([this](const CDlgProgress& progress) {
-            seen.range = progress.Range();
-            seen.positions.append(progress.Position());
-            seen.title = progress.windowTitle();
-            seen.visible = seen.visible && progress.isVisible();
-        });
-    }
-    ProgressSeen seen;
-};
-
 TEST_F(Discovery, ListsOnlyArchivesAndCountsEveryCandidateInTheProgress)
 {
     PutArchive(QStringLiteral("b.dat"), ThreeEntries());
-    PutArchive(QStringLiteral("A.pak"), {{"x", QByteArray("1"), 0}});
-    PutArchive(QStringLiteral(".hidden.pak"), {{"y", QByteArray("2"), 0}});
+    PutArchive(QStringLiteral("A.pak"), {{"x", QByteArray("1")}});
+    PutArchive(QStringLiteral(".hidden.pak"), {{"y", QByteArray("2")}});
     PutFile(QStringLiteral("notes.txt"), QByteArray("just some text that is long enough"));
     PutFile(QStringLiteral("short"), QByteArray("PFS"));
     ASSERT_TRUE(QDir(gameDir.path()).mkdir(QStringLiteral("sub.pak")));
-    PutArchive(QStringLiteral("sub.pak/inner.pak"), {{"z", QByteArray("3"), 0}});
-    Watch();
+    PutArchive(QStringLiteral("sub.pak/inner.pak"), {{"z", QByteArray("3")}});
 
     EXPECT_EQ(tab->FindDataFiles(), kFoundTip);
-
     // Sorted without regard to case; each datum leads to its own file.
-    const QList<Line> lines = FileLines();
-    ASSERT_EQ(lines.size(), 3);
-    EXPECT_EQ(lines[0].first, QStringLiteral(".hidden.pak"));
-    EXPECT_EQ(lines[1].first, QStringLiteral("A.pak"));
-    EXPECT_EQ(lines[2].first, QStringLiteral("b.dat"));
-    for (const Line& line : lines) {
+    QStringList texts;
+    for (const Line& line : FileLines()) {
+        texts.append(line.first);
         ASSERT_GE(line.second, 0);
         ASSERT_LT(line.second, tab->DataFiles().size());
         EXPECT_EQ(tab->DataFiles()[line.second].name, line.first);
         EXPECT_EQ(QFileInfo(tab->DataFiles()[line.second].path), QFileInfo(gameDir.filePath(line.first)));
     }
-
+    EXPECT_EQ(texts, QStringList({".hidden.pak", "A.pak", "b.dat"}));
     // ".", "..", five files and the sub-directory are all candidates.
-    EXPECT_EQ(seen.range, 8);
-    EXPECT_EQ(seen.positions, QList<int>({0, 1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(seen.title, QStringLiteral("Looking for DM Data files"));
-    EXPECT_TRUE(seen.visible);
+    EXPECT_EQ(range, 8);
+    EXPECT_EQ(positions, QList<int>({0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(title, QStringLiteral("Looking for DM Data files"));
+    EXPECT_TRUE(visible);
     for (QWidget* window : QApplication::topLevelWidgets())
         EXPECT_FALSE(window->inherits("CDlgProgress") && window->isVisible());
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
 
-TEST_F(Discovery, NoArchiveGivesThePlaceholderLineWhichOpensNothing)
+TEST_F(Discovery, NoArchiveOrNoDirectoryGivesThePlaceholderLineWhichOpensNothing)
 {
     PutFile(QStringLiteral("readme.txt"), QByteArray("no archive here at all"));
-    Watch();
     EXPECT_EQ(tab->FindDataFiles(), kNothingTip);
-    EXPECT_EQ(FileLines(), QList<Line>({{QStringLiteral("No data files found!"), -1}}));
-    EXPECT_EQ(seen.range, 3);
-    EXPECT_EQ(seen.positions.last(), 3);
+    EXPECT_EQ(FileLines(), kNothingFound);
+    EXPECT_EQ(range, 3);
+    EXPECT_EQ(positions.last(), 3);
 
     SelectFile(QStringLiteral("No data files found!"));
     EXPECT_EQ(tab->OpenArchive(), QString());
     EXPECT_FALSE(tab->IsArchiveOpen());
     EXPECT_TRUE(EntryLines().isEmpty());
     EXPECT_EQ(archiveLabel.text(), QStringLiteral("Not selected"));
-}
 
-TEST_F(Discovery, AMissingGameDirectoryFindsNothing)
-{
+    positions.clear();
     SetDMPath(gameDir.filePath(QStringLiteral("gone")));
-    Watch();
     EXPECT_EQ(tab->FindDataFiles(), kNothingTip);
-    EXPECT_EQ(FileLines(), QList<Line>({{QStringLiteral("No data files found!"), -1}}));
-    EXPECT_EQ(seen.range, 0);
-    EXPECT_EQ(seen.positions, QList<int>({0}));
+    EXPECT_EQ(FileLines(), kNothingFound);
+    EXPECT_EQ(range, 0);
+    EXPECT_EQ(positions, QList<int>({0}));
 }
 
-TEST_F(Discovery, RunsOnFirstActivationOnlyUntilTheFlagIsCleared)
+TEST_F(Discovery, RunsOnFirstActivationOnlyAndKeepsTheOpenArchiveButNotItsLines)
 {
-    PutArchive(QStringLiteral("one.pak"), ThreeEntries());
+    const QString path = PutArchive(QStringLiteral("one.pak"), ThreeEntries());
     EXPECT_EQ(tab->Activate(), kFoundTip);
-    EXPECT_TRUE(tab->m_bInitialized);
-
+    SelectFile(QStringLiteral("one.pak"));
+    tab->OpenArchive();
+    tab->NewEntry();
     PutArchive(QStringLiteral("two.pak"), ThreeEntries());
     EXPECT_EQ(tab->Activate(), QString());
     EXPECT_EQ(FileLines().size(), 1);
 
+    QTemporaryDir otherGame;
+    const QString far = otherGame.filePath(QStringLiteral("far.pak"));
+    ASSERT_TRUE(WriteBytes(far, ArchiveOf(ThreeEntries())));
+    SetDMPath(otherGame.path());
     tab->m_bInitialized = false;  // what a change of game directory does
     EXPECT_EQ(tab->Activate(), kFoundTip);
-    EXPECT_EQ(FileLines().size(), 2);
-}
-
-TEST_F(Discovery, KeepsTheOpenArchiveButEmptiesTheEntryList)
-{
-    const QString path = PutArchive(QStringLiteral("one.pak"), ThreeEntries());
-    Open(QStringLiteral("one.pak"));
-    tab->NewEntry();
-    ASSERT_TRUE(tab->IsModified());
-
-    QTemporaryDir otherGame;
-    ASSERT_TRUE(WriteBytes(otherGame.filePath(QStringLiteral("far.pak")), MakeArchive(ThreeEntries())));
-    SetDMPath(otherGame.path());
-    tab->m_bInitialized = false;
-    EXPECT_EQ(tab->Activate(), kFoundTip);
-    EXPECT_EQ(FileLines(), QList<Line>({{QStringLiteral("far.pak"), 0}}));
-
+    EXPECT_EQ(FileLines(), Lines({{QStringLiteral("far.pak"), 0}}));
     EXPECT_TRUE(EntryLines().isEmpty());
     EXPECT_TRUE(tab->IsArchiveOpen());
     EXPECT_TRUE(tab->IsModified());
-    EXPECT_EQ(tab->ArchiveFile(), path);
     EXPECT_EQ(archiveLabel.text(), path);
 
-    // New still acts on the open archive; entry commands find no selection.
+    // New still acts on the open archive; Save writes its own file, not one the new search found.
     tab->NewEntry();
-    EXPECT_EQ(EntryLines(), QList<Line>({{QStringLiteral(" Unnamed"), 4}}));
-    entryList.clearSelection();
-    tab->RenameEntry();
-    EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Please select entry to rename first.")}));
-
-    // Save still writes the open archive's own file, not one the new search found.
-    const QByteArray far = ReadBytes(otherGame.filePath(QStringLiteral("far.pak")));
+    EXPECT_EQ(EntryLines(), Lines({{QStringLiteral(" Unnamed"), 4}}));
+    const QByteArray farBytes = ReadBytes(far);
     prompts.questionAnswers.enqueue(true);
     tab->SaveArchive();
-    EXPECT_EQ(ReadWithLibrary(path).entries.size(), 5u);
-    EXPECT_EQ(ReadBytes(otherGame.filePath(QStringLiteral("far.pak"))), far);
+    EXPECT_EQ(NamesIn(path).size(), 5);
+    EXPECT_EQ(ReadBytes(far), farBytes);
+}
+
+using OpenArchive = ArchiveTabFixture;
+
+TEST_F(OpenArchive, ListsEntriesInTheProgramsListOrderWithTheirPositions)
+{
+    const QString path = PutArchive(QStringLiteral("order.pak"),
+                                    {{"b2", QByteArray("0")}, {"\xE9t\xE9", QByteArray("1")}, {"A1", QByteArray("2")},
+                                     {"c", QByteArray("3")}, {"10", QByteArray("4")}, {" 5", QByteArray("5")},
+                                     {"*star", QByteArray("6")}});
+    EXPECT_EQ(Open(QStringLiteral("order.pak")), kOpenedTip);
+    EXPECT_EQ(EntryLines(), Lines({{QStringLiteral(" 5"), 5}, {QStringLiteral("*star"), 6}, {QStringLiteral("10"), 4},
+                                   {QStringLiteral("A1"), 2}, {QStringLiteral("b2"), 0}, {QStringLiteral("c"), 3},
+                                   {QStringLiteral("\u00E9t\u00E9"), 1}}));
+    for (const Line& line : EntryLines())
+        EXPECT_EQ(EntryDisplayName(EntryAt(line.second)->GetName()), line.first);
+    EXPECT_EQ(archiveLabel.text(), path);
+    EXPECT_EQ(tab->ArchiveFile(), path);
+    EXPECT_TRUE(tab->IsArchiveOpen());
+    EXPECT_FALSE(tab->IsModified());
+    EXPECT_TRUE(prompts.shown.isEmpty());
+
+    // An unchanged archive is read again without asking.
+    ASSERT_TRUE(WriteBytes(path, ArchiveOf({{"replaced", QByteArray("r")}})));
+    EXPECT_EQ(tab->OpenArchive(), kOpenedTip);
+    EXPECT_EQ(EntryLines(), Lines({{QStringLiteral("replaced"), 0}}));
+    EXPECT_TRUE(prompts.shown.isEmpty());
+}
+
+TEST_F(OpenArchive, AModifiedArchiveIsKeptWhenTheUserSaysNo)
+{
+    const QString first = PutArchive(QStringLiteral("first.pak"), ThreeEntries());
+    PutArchive(QStringLiteral("second.pak"), {{"other", QByteArray("o")}});
+    Open(QStringLiteral("first.pak"));
+    tab->NewEntry();
+    const Lines before = EntryLines();
+
+    SelectFile(QStringLiteral("second.pak"));
+    EXPECT_EQ(tab->OpenArchive(), QString());  // answered No
+    ASSERT_EQ(prompts.shown.size(), 1);
+    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("Current archive was modified.\nDo you want to skip changes?"));
+    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("Skip Changes?"));
+    EXPECT_EQ(EntryLines(), before);
+    EXPECT_EQ(archiveLabel.text(), first);
+    EXPECT_TRUE(tab->IsModified());
+    EXPECT_EQ(tab->DataFile()->GetNumEntries(), 4u);
+
+    prompts.questionAnswers.enqueue(true);
+    EXPECT_EQ(tab->OpenArchive(), kOpenedTip);
+    EXPECT_EQ(EntryLines(), Lines({{QStringLiteral("other"), 0}}));
+    EXPECT_FALSE(tab->IsModified());
+}
+
+TEST_F(OpenArchive, AFailedLoadClosesTheArchiveButShowsTheLastPath)
+{
+    const QString good = PutArchive(QStringLiteral("good.pak"), ThreeEntries());
+    // Passes the quick header test but not the full load: bytes after the directory.
+    PutFile(QStringLiteral("bad.pak"), ArchiveOf(ThreeEntries()) + QByteArray("xyz"));
+    const QString badFormat =
+        QStringLiteral("Hmm this file looks to be not in right format. Please EMail me details about it: ") +
+        QString::fromLatin1(kMakerContact);
+    EXPECT_EQ(Open(QStringLiteral("bad.pak")), badFormat);
+    EXPECT_EQ(EntryLines(), Lines({{QStringLiteral("Corruped data file"), -1}}));
+    EXPECT_EQ(archiveLabel.text(), QStringLiteral("Not selected"));
+    EXPECT_FALSE(tab->IsArchiveOpen());
+    SelectEntry(QStringLiteral("Corruped data file"));  // no entry: views nothing
+    EXPECT_EQ(tab->ViewEntry(), QString());
+    EXPECT_TRUE(opener.opened.isEmpty());
+
+    Open(QStringLiteral("good.pak"));
+    tab->NewEntry();
+    SelectFile(QStringLiteral("bad.pak"));
+    prompts.questionAnswers.enqueue(true);
+    EXPECT_EQ(tab->OpenArchive(), badFormat);
+    EXPECT_EQ(archiveLabel.text(), good);
+    EXPECT_FALSE(tab->IsArchiveOpen());
+    EXPECT_FALSE(tab->IsModified());
+    EXPECT_EQ(tab->DataFile()->GetNumEntries(), 0u);
+
+    // Opening the good one again asks nothing: the failed open dropped the changes.
+    SelectFile(QStringLiteral("good.pak"));
+    EXPECT_EQ(tab->OpenArchive(), kOpenedTip);
+    EXPECT_EQ(prompts.Questions().size(), 1);
 }
 
 }  // namespace

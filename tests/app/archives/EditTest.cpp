@@ -1,13 +1,16 @@
+// The Archive menu's commands on the open archive: New, Add, Delete, Rename,
+// Update CRC, and what every entry command says when it has nothing to act on.
 #include "ArchiveTabFixture.h"
 
 #include "archive/DMDataFile.h"
 #include "archives/EntryNames.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
-QList<Line> Sorted(QList<Line> lines)
+Lines Sorted(Lines lines)
 {
     std::sort(lines.begin(), lines.end());
     return lines;
@@ -23,14 +26,51 @@ protected:
     }
 };
 
-TEST_F(Edit, NewTwiceGivesTwoUnnamedEmptyEntriesAtNewPositions)
+TEST_F(Edit, CommandsWithoutAnArchiveOrAnEntrySayWhatIsMissing)
+{
+    const QString archiveAndEntry = QStringLiteral("Please select archive and entry first.");
+    const QString save = QStringLiteral("Please select archive to save first");
+    const struct {
+        std::function<void(DMArchive&)> command;
+        QString withoutArchive, withoutEntry;
+    } cases[] = {
+        {&DMArchive::NewEntry, QStringLiteral("Please select archive first."), QString()},
+        {&DMArchive::AddFileEntry, QStringLiteral("Please select archive first."), QString()},
+        {&DMArchive::DeleteEntry, archiveAndEntry, QStringLiteral("Please select entry to delete first.")},
+        {&DMArchive::RenameEntry, archiveAndEntry, QStringLiteral("Please select entry to rename first.")},
+        {&DMArchive::UpdateEntryCRC, archiveAndEntry, QStringLiteral("Please select entry to update first.")},
+        {&DMArchive::SaveEntryData, archiveAndEntry, QStringLiteral("Please select entry to save first.")},
+        {&DMArchive::LoadEntryData, archiveAndEntry, QStringLiteral("Please select entry to load first.")},
+        {&DMArchive::SaveArchive, save, QString()},
+        {&DMArchive::SaveArchiveAs, save, QString()},
+    };
+    for (const auto& c : cases) {
+        if (c.withoutEntry.isEmpty())
+            continue;
+        prompts.Clear();
+        entryList.clearSelection();
+        c.command(*tab);
+        EXPECT_EQ(prompts.Messages(), QStringList({c.withoutEntry}));
+        EXPECT_EQ(prompts.shown.size(), 1);
+    }
+    EXPECT_FALSE(tab->IsModified());
+
+    NewTab();
+    for (const auto& c : cases) {
+        prompts.Clear();
+        c.command(*tab);
+        EXPECT_EQ(prompts.Messages(), QStringList({c.withoutArchive}));
+        EXPECT_EQ(prompts.shown.size(), 1);
+    }
+}
+
+TEST_F(Edit, NewAndAddGiveEntriesAtNewPositionsAndSkipWhatCannotBeRead)
 {
     SelectEntry(QStringLiteral("beta.wav"));
     tab->NewEntry();
     tab->NewEntry();
     // Lines of equal text may stand in either order.
-    EXPECT_EQ(Sorted(EntryLines().mid(0, 2)), QList<Line>({{QStringLiteral(" Unnamed"), 3}, {QStringLiteral(" Unnamed"), 4}}));
-    EXPECT_EQ(EntryLines().size(), 5);
+    EXPECT_EQ(Sorted(EntryLines().mid(0, 2)), Lines({{QStringLiteral(" Unnamed"), 3}, {QStringLiteral(" Unnamed"), 4}}));
     for (int position : {3, 4}) {
         EXPECT_STREQ(EntryAt(position)->GetName(), " Unnamed");
         EXPECT_EQ(EntryAt(position)->GetLength(), 0u);
@@ -39,52 +79,33 @@ TEST_F(Edit, NewTwiceGivesTwoUnnamedEmptyEntriesAtNewPositions)
     EXPECT_TRUE(tab->IsModified());
     EXPECT_EQ(SelectedEntryText(), QStringLiteral("beta.wav"));
     EXPECT_TRUE(prompts.shown.isEmpty());
-}
 
-TEST_F(Edit, AddNamesTheEntryAfterTheFileAndAcceptsADuplicateName)
-{
-    const QByteArray bytes = PatternBytes(17000, 3);
-    prompts.openFileAnswers.enqueue(PutOutsideFile(QStringLiteral("zeta.txt"), bytes));
+    // Add names the entry after the file and accepts a name that is there already.
+    const QByteArray bytes = Pattern(17000, 3);
+    prompts.openFileAnswers.enqueue(PutFile(QStringLiteral("zeta.txt"), bytes, true));
     tab->AddFileEntry();
     ASSERT_EQ(prompts.shown.size(), 1);
     EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("OpenFile"));
     EXPECT_EQ(prompts.shown[0].text, QString());
-    EXPECT_EQ(Sorted(EntryLines().mid(2)), QList<Line>({{QStringLiteral("zeta.txt"), 0}, {QStringLiteral("zeta.txt"), 3}}));
-    EXPECT_STREQ(EntryAt(3)->GetName(), "zeta.txt");
-    QByteArray data(static_cast<qsizetype>(EntryAt(3)->GetLength()), '\0');
-    ASSERT_EQ(EntryAt(3)->GetData(data.data()), 0);
-    EXPECT_EQ(data, bytes);
-    EXPECT_TRUE(tab->IsModified());
-}
+    EXPECT_EQ(Sorted(EntryLines().mid(4)), Lines({{QStringLiteral("zeta.txt"), 0}, {QStringLiteral("zeta.txt"), 5}}));
+    EXPECT_STREQ(EntryAt(5)->GetName(), "zeta.txt");
+    EXPECT_EQ(DataAt(5), bytes);
 
-TEST_F(Edit, AddThatCannotReadTheFileLeavesNothingBehind)
-{
-    tab->AddFileEntry();  // cancelled
+    // A cancelled dialog, a file that cannot be read and a name an entry cannot hold add nothing.
+    prompts.Clear();
+    tab->AddFileEntry();
     prompts.openFileAnswers.enqueue(outsideDir.filePath(QStringLiteral("vanished.bin")));
     tab->AddFileEntry();
-    EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Errors while loading data file.")}));
-    EXPECT_EQ(EntryLines().size(), 3);
-    EXPECT_FALSE(tab->IsModified());
-    ASSERT_EQ(tab->DataFile()->GetNumEntries(), 4u);
-    EXPECT_TRUE(EntryAt(3)->Deleted());
-}
-
-TEST_F(Edit, AddRefusesAFileNameThatAnEntryCannotHold)
-{
-    prompts.openFileAnswers.enqueue(PutOutsideFile(QStringLiteral("\u65E5\u672C.txt"), QByteArray("x")));
+    prompts.openFileAnswers.enqueue(PutFile(QStringLiteral("\u65E5\u672C.txt"), QByteArray("x"), true));
     tab->AddFileEntry();
-    EXPECT_EQ(prompts.Messages(), QStringList({NameNotStorableMessage()}));
-    EXPECT_EQ(tab->DataFile()->GetNumEntries(), 3u);
-    EXPECT_EQ(EntryLines().size(), 3);
-    EXPECT_FALSE(tab->IsModified());
+    EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Errors while loading data file."), NameNotStorableMessage()}));
+    EXPECT_EQ(EntryLines().size(), 6);
+    ASSERT_EQ(tab->DataFile()->GetNumEntries(), 7u);
+    EXPECT_TRUE(EntryAt(6)->Deleted());
 }
 
 TEST_F(Edit, DeleteAsksFirstAndLeavesOtherLinesOnTheirEntries)
 {
-    tab->DeleteEntry();
-    EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Please select entry to delete first.")}));
-
-    prompts.Clear();
     SelectEntry(QStringLiteral("Alpha.bmp"));
     tab->DeleteEntry();  // answered No
     ASSERT_EQ(prompts.shown.size(), 1);
@@ -97,7 +118,7 @@ TEST_F(Edit, DeleteAsksFirstAndLeavesOtherLinesOnTheirEntries)
     prompts.questionAnswers.enqueue(true);
     tab->DeleteEntry();
     EXPECT_TRUE(EntryAt(1)->Deleted());
-    EXPECT_EQ(EntryLines(), QList<Line>({{QStringLiteral("beta.wav"), 2}, {QStringLiteral("zeta.txt"), 0}}));
+    EXPECT_EQ(EntryLines(), Lines({{QStringLiteral("beta.wav"), 2}, {QStringLiteral("zeta.txt"), 0}}));
     EXPECT_TRUE(entryList.selectedItems().isEmpty());
     EXPECT_TRUE(tab->IsModified());
 
@@ -113,70 +134,50 @@ TEST_F(Edit, DeleteAsksFirstAndLeavesOtherLinesOnTheirEntries)
     EXPECT_STREQ(EntryAt(1)->GetName(), "Alpha.bmp");
 }
 
-TEST_F(Edit, RenameResortsTheLineAndSelectsIt)
+TEST_F(Edit, RenameStoresLatin1ResortsTheLineAndSelectsIt)
 {
     SelectEntry(QStringLiteral("zeta.txt"));
     tab->RenameEntry();  // cancelled
-    ASSERT_EQ(prompts.shown.size(), 1);
+    prompts.renameAnswers.enqueue(QStringLiteral("price \u20AC.bmp"));
+    tab->RenameEntry();  // refused
+    ASSERT_EQ(prompts.shown.size(), 3);
     EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("Rename"));
     EXPECT_EQ(prompts.shown[0].text, QStringLiteral("zeta.txt"));
-    EXPECT_FALSE(tab->IsModified());
-    EXPECT_STREQ(EntryAt(0)->GetName(), "zeta.txt");
-
-    prompts.renameAnswers.enqueue(QStringLiteral("ab first"));
-    tab->RenameEntry();
-    EXPECT_EQ(EntryLines(), QList<Line>({{QStringLiteral("ab first"), 0},
-                                         {QStringLiteral("Alpha.bmp"), 1},
-                                         {QStringLiteral("beta.wav"), 2}}));
-    EXPECT_EQ(entryList.currentRow(), 0);
-    EXPECT_EQ(SelectedEntryText(), QStringLiteral("ab first"));
-    EXPECT_STREQ(EntryAt(0)->GetName(), "ab first");
-    EXPECT_EQ(EntryAt(0)->GetCheckSum(), 111u);
-    EXPECT_TRUE(tab->IsModified());
-}
-
-TEST_F(Edit, RenameToTheSameOrAnEmptyNameStillCounts)
-{
-    SelectEntry(QStringLiteral("beta.wav"));
-    prompts.renameAnswers.enqueue(QStringLiteral("beta.wav"));
-    tab->RenameEntry();
-    EXPECT_TRUE(tab->IsModified());
-    EXPECT_EQ(SelectedEntryText(), QStringLiteral("beta.wav"));
-    EXPECT_EQ(EntryLines().size(), 3);
-
-    prompts.renameAnswers.enqueue(QString());
-    tab->RenameEntry();
-    EXPECT_STREQ(EntryAt(2)->GetName(), "");
-    EXPECT_EQ(EntryLines().first(), Line(QString(), 2));
-    EXPECT_EQ(entryList.currentRow(), 0);
-    EXPECT_TRUE(entryList.item(0)->isSelected());
-}
-
-TEST_F(Edit, RenameStoresLatin1AndRefusesWhatDoesNotFit)
-{
-    SelectEntry(QStringLiteral("Alpha.bmp"));
-    prompts.renameAnswers.enqueue(QStringLiteral("price \u20AC.bmp"));
-    tab->RenameEntry();
     EXPECT_EQ(prompts.Messages(), QStringList({NameNotStorableMessage()}));
-    EXPECT_STREQ(EntryAt(1)->GetName(), "Alpha.bmp");
-    EXPECT_EQ(EntryLines()[0], Line(QStringLiteral("Alpha.bmp"), 1));
+    EXPECT_STREQ(EntryAt(0)->GetName(), "zeta.txt");
     EXPECT_FALSE(tab->IsModified());
 
-    prompts.renameAnswers.enqueue(QStringLiteral("na\u00EFve.bmp"));
+    prompts.renameAnswers.enqueue(QStringLiteral("zeta.txt"));
     tab->RenameEntry();
-    EXPECT_STREQ(EntryAt(1)->GetName(), "na\xEFve.bmp");
-    EXPECT_EQ(SelectedEntryText(), QStringLiteral("na\u00EFve.bmp"));
-    EXPECT_TRUE(tab->IsModified());
+    EXPECT_TRUE(tab->IsModified());  // the same name still counts
+    EXPECT_EQ(SelectedEntryText(), QStringLiteral("zeta.txt"));
+
+    const struct {
+        QString name;
+        QByteArray stored;
+        Lines lines;
+    } steps[] = {
+        {QStringLiteral("ab f\u00EFrst"), "ab f\xEFrst",
+         {{QStringLiteral("ab f\u00EFrst"), 0}, {QStringLiteral("Alpha.bmp"), 1}, {QStringLiteral("beta.wav"), 2}}},
+        {QStringLiteral("omega"), "omega",
+         {{QStringLiteral("Alpha.bmp"), 1}, {QStringLiteral("beta.wav"), 2}, {QStringLiteral("omega"), 0}}},
+        {QString(), "", {{QString(), 0}, {QStringLiteral("Alpha.bmp"), 1}, {QStringLiteral("beta.wav"), 2}}},
+    };
+    for (const auto& step : steps) {
+        prompts.renameAnswers.enqueue(step.name);
+        tab->RenameEntry();
+        EXPECT_EQ(QByteArray(EntryAt(0)->GetName()), step.stored);
+        EXPECT_EQ(EntryAt(0)->GetCheckSum(), 111u);
+        EXPECT_EQ(EntryLines(), step.lines);
+        EXPECT_EQ(entryList.currentRow(), step.lines.indexOf(Line(step.name, 0)));
+        EXPECT_EQ(SelectedEntryText(), step.name);
+    }
 }
 
 TEST_F(Edit, UpdateCrcStoresTheValueButLeavesTheModifiedFlagAndTheList)
 {
-    tab->UpdateEntryCRC();
-    EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Please select entry to update first.")}));
-
-    prompts.Clear();
     SelectEntry(QStringLiteral("Alpha.bmp"));
-    const QList<Line> before = EntryLines();
+    const Lines before = EntryLines();
     prompts.checkSumAnswers.enqueue(4294967295u);
     tab->UpdateEntryCRC();
     ASSERT_EQ(prompts.shown.size(), 1);
@@ -190,24 +191,6 @@ TEST_F(Edit, UpdateCrcStoresTheValueButLeavesTheModifiedFlagAndTheList)
     tab->UpdateEntryCRC();
     EXPECT_EQ(EntryAt(1)->GetCheckSum(), 4294967295u);
     EXPECT_TRUE(tab->IsModified());
-}
-
-TEST_F(Edit, EntryCommandsNeedAnOpenArchive)
-{
-    tab.reset();
-    entryList.clear();
-    tab = std::make_unique<DMArchive>(&fileList, &entryList, &archiveLabel, prompts, opener);
-    tab->NewEntry();
-    tab->AddFileEntry();
-    tab->DeleteEntry();
-    tab->RenameEntry();
-    tab->UpdateEntryCRC();
-    EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Please select archive first."),
-                                               QStringLiteral("Please select archive first."),
-                                               QStringLiteral("Please select archive and entry first."),
-                                               QStringLiteral("Please select archive and entry first."),
-                                               QStringLiteral("Please select archive and entry first.")}));
-    EXPECT_EQ(prompts.shown.size(), 5);
 }
 
 }  // namespace

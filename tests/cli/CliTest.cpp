@@ -1,0 +1,139 @@
+#include "CliTest.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+using namespace testsupport;
+
+namespace {
+
+// In the child: points fd at the file, or ends the child.
+void Redirect(int fd, const char* path, int flags)
+{
+    const int file = open(path, flags, 0600);
+    if (file < 0 || dup2(file, fd) < 0)
+        _exit(127);
+    close(file);
+}
+
+// Reads the terminal while the child runs, so it never blocks on a full buffer.
+std::string DrainUntilExit(int master, pid_t child, int& status)
+{
+    std::string text;
+    for (bool exited = false;;) {
+        pollfd waiting{master, POLLIN, 0};
+        if (poll(&waiting, 1, 20) > 0 && (waiting.revents & POLLIN)) {
+            char buffer[4096];
+            const ssize_t got = read(master, buffer, sizeof buffer);
+            if (got > 0) {
+                text.append(buffer, static_cast<std::size_t>(got));
+                continue;
+            }
+        }
+        if (exited)
+            return text;
+        exited = waitpid(child, &status, WNOHANG) == child;
+    }
+}
+
+}  // namespace
+
+CliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd, bool terminal)
+{
+    TempDir capture;
+    const std::string outPath = capture.File("stdout");
+    std::string errPath = capture.File("stderr");
+    int master = -1;
+    if (terminal) {
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
+            throw std::runtime_error("no pseudo-terminal available");
+        errPath = ptsname(master);
+    }
+    std::vector<std::string> storage = {TOMELENS_CLI_PATH};
+    storage.insert(storage.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& arg : storage)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+
+    const pid_t child = fork();
+    if (child < 0)
+        throw std::runtime_error("fork failed");
+    if (child == 0) {
+        if (master >= 0)
+            close(master);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
+            _exit(127);
+        Redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
+        Redirect(STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
+        Redirect(STDERR_FILENO, errPath.c_str(), terminal ? O_RDWR | O_NOCTTY : O_WRONLY | O_CREAT | O_TRUNC);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    std::string err;
+    if (terminal) {
+        err = DrainUntilExit(master, child, status);
+        close(master);
+    } else {
+        waitpid(child, &status, 0);
+        err = ReadText(errPath);
+    }
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(outPath), err};
+}
+
+Folder::~Folder()
+{
+    std::error_code ignored;
+    fs::remove_all(Path(), ignored);
+}
+
+std::string ArchiveBytes(const std::vector<TextEntry>& entries, bool reverseDirectory)
+{
+    std::vector<PlainEntry> plain;
+    for (const TextEntry& entry : entries)
+        plain.push_back({entry.name, ToBytes(entry.data), entry.checkSum, entry.corrupt});
+    return ToString(MakeArchive(plain, reverseDirectory).Serialize());
+}
+
+void WriteArchive(const fs::path& path, const std::vector<TextEntry>& entries, bool reverseDirectory)
+{
+    WriteText(path, ArchiveBytes(entries, reverseDirectory));
+}
+
+void WriteText(const fs::path& path, const std::string& text)
+{
+    WriteFile(path.string(), std::string_view(text));
+}
+
+std::string ReadText(const fs::path& path)
+{
+    return ToString(ReadFile(path.string()));
+}
+
+std::vector<std::string> FilesBelow(const fs::path& folder)
+{
+    std::vector<std::string> files;
+    for (const auto& item : fs::recursive_directory_iterator(folder))
+        if (item.is_regular_file())
+            files.push_back(fs::relative(item.path(), folder).generic_string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
