@@ -12,12 +12,9 @@
 #include <QAction>
 #include <QImage>
 #include <QSet>
-#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -28,7 +25,8 @@ const std::vector<int> kArchivesControls = {1008, 1007, 1005, 1000, 1001};
 const std::vector<int> kSpellsControls = {1011, 1015, 1012, 1023, 1016, 1024, 1017,
                                           1013, 1018, 1014, 1019, 1025, 1020, 1022};
 
-// A game directory with two archives, a file that is not one and three spells.
+// The program on a game directory with two archives, a file that is not one
+// and three spells.
 struct Game {
     Game()
     {
@@ -41,6 +39,11 @@ struct Game {
     }
     PrivateSettings settings;
     GameDir dir;
+};
+class MainView : public ::testing::Test {
+protected:
+    Game game;
+    Program p;
 };
 
 // Each row: a control id and its expected rectangle.
@@ -58,9 +61,8 @@ void ExpectShown(const Program& p, const std::vector<int>& controls, bool shown)
 
 }  // namespace
 
-TEST(MainView, StateAfterStartUp)
+TEST_F(MainView, StateAfterStartUp)
 {
-    Game game;
     // What the Archives controller's first activation says for this directory.
     ScriptedPrompts quiet;
     RecordingOpener opener;
@@ -68,7 +70,6 @@ TEST(MainView, StateAfterStartUp)
     QLabel label;
     const QString firstTip = DMArchive(&files, &entries, &label, quiet, opener).Activate();
 
-    Program p;
     auto* tab = p.Find<QTabWidget>(1006);
     ASSERT_EQ(tab->count(), 2);
     EXPECT_EQ(tab->tabText(0), QStringLiteral("Archives"));
@@ -90,10 +91,8 @@ TEST(MainView, StateAfterStartUp)
     EXPECT_TRUE(p.prompts.shown.isEmpty());
 }
 
-TEST(MainView, TabSwitchesInstallMenusActivateAndShowTips)
+TEST_F(MainView, TabSwitchesInstallMenusActivateAndShowTips)
 {
-    Game game;
-    Program p;
     p.SelectTab(1);
     EXPECT_EQ(p.view->CurrentTab(), &p.view->Spell());
     EXPECT_TRUE(p.Shows(p.view->Spell().m_menu));
@@ -110,10 +109,8 @@ TEST(MainView, TabSwitchesInstallMenusActivateAndShowTips)
     ExpectShown(p, kSpellsControls, false);
 }
 
-TEST(MainView, LayoutOf600By400WithTipLineOnAndOff)
+TEST_F(MainView, LayoutOf600By400WithTipLineOnAndOff)
 {
-    Game game;
-    Program p(600, 400);
     ExpectRects(p, {{1006, 0, 0, 600, 380}, {1002, 5, 382, 590, 15}, {1008, 5, 33, 155, 15},
                     {1007, 165, 33, 75, 15}, {1005, 245, 33, 345, 15}, {1000, 5, 50, 155, 325},
                     {1001, 165, 50, 430, 325}});
@@ -138,10 +135,8 @@ TEST(MainView, LayoutOf600By400WithTipLineOnAndOff)
     ExpectRects(p, {{1001, 165, 50, 530, 425}, {1002, 5, 482, 690, 15}});
 }
 
-TEST(MainView, GroupFramesLieAboveTheirFiltersButLetClicksThrough)
+TEST_F(MainView, GroupFramesLieAboveTheirFiltersButLetClicksThrough)
 {
-    Game game;
-    Program p;
     p.SelectTab(1);
     const QList<QObject*> order = p.ViewWidget()->children();
     for (auto [control, group] : {std::pair{1015, 1011}, {1016, 1012}, {1018, 1013}, {1019, 1014}}) {
@@ -156,10 +151,8 @@ TEST(MainView, GroupFramesLieAboveTheirFiltersButLetClicksThrough)
         EXPECT_GT(order.indexOf(p.Find(id)), order.indexOf(p.Find(1006))) << id;
 }
 
-TEST(MainView, GetSpellsButtonIsShownWithoutCoveringAFilterAndRefreshes)
+TEST_F(MainView, GetSpellsButtonIsShownWithoutCoveringAFilterAndRefreshes)
 {
-    Game game;
-    Program p;
     p.SelectTab(1);
     QWidget* button = p.Find(1025);
     EXPECT_TRUE(button->isVisible());
@@ -172,10 +165,8 @@ TEST(MainView, GetSpellsButtonIsShownWithoutCoveringAFilterAndRefreshes)
     EXPECT_EQ(p.Find<QListWidget>(1020)->count(), 2);  // Ember (3) and Ward (7)
 }
 
-TEST(MainView, TipsCheckMarkBelongsToEachMenu)
+TEST_F(MainView, TipsCheckMarkBelongsToEachMenu)
 {
-    Game game;
-    Program p;
     QAction* archivesTips = FindCommand(p.view->Archive().m_menu, ids::ViewTips);
     QAction* spellsTips = FindCommand(p.view->Spell().m_menu, ids::ViewTips);
     QAction* frameTips = FindCommand(p.frame->OwnMenu(), ids::ViewTips);
@@ -194,10 +185,8 @@ TEST(MainView, TipsCheckMarkBelongsToEachMenu)
     EXPECT_FALSE(archivesTips->isChecked());
 }
 
-TEST(MainView, KeyboardShortcutsFollowTheCurrentTab)
+TEST_F(MainView, KeyboardShortcutsFollowTheCurrentTab)
 {
-    Game game;
-    Program p;
     p.frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(p.frame.get()));
 
@@ -218,10 +207,8 @@ TEST(MainView, KeyboardShortcutsFollowTheCurrentTab)
     EXPECT_EQ(p.prompts.CountOf(QStringLiteral("ChooseGameFile")), 2);
 }
 
-TEST(MainView, NewDocumentLeavesExactlyTheTwoTabsAndClosingAsksNothing)
+TEST_F(MainView, NewDocumentLeavesExactlyTheTwoTabsAndClosingAsksNothing)
 {
-    Game game;
-    Program p;
     p.SelectTab(1);
     p.frame->OnCommand(ids::FileNew);
     p.frame->OnCommand(ids::FileNew);
@@ -234,7 +221,7 @@ TEST(MainView, NewDocumentLeavesExactlyTheTwoTabsAndClosingAsksNothing)
     EXPECT_TRUE(p.prompts.shown.isEmpty());
 }
 
-TEST(MainView, ResizeBeforeTheInitialUpdateDoesNothing)
+TEST(MainViewBeforeStart, ResizeBeforeTheInitialUpdateDoesNothing)
 {
     PrivateSettings settings;
     ScriptedPrompts prompts;
@@ -248,10 +235,8 @@ TEST(MainView, ResizeBeforeTheInitialUpdateDoesNothing)
     EXPECT_TRUE(list->isHidden());
 }
 
-TEST(MainView, BothTabsPaint)
+TEST_F(MainView, BothTabsPaint)
 {
-    Game game;
-    Program p(640, 420);
     const QString shots = qEnvironmentVariable("TOMELENS_SCREENSHOTS");
     for (int tab : {0, 1}) {
         p.SelectTab(tab);
