@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QMenu>
 
+#include <span>
+#include <vector>
+
 namespace {
 
 struct Item {
@@ -12,7 +15,7 @@ struct Item {
     const char* text;
 };
 
-QMenu* MakePopup(const char* title, std::initializer_list<Item> items)
+QMenu* MakePopupOf(const char* title, std::span<const Item> items)
 {
     auto* menu = new QMenu(QString::fromLatin1(title));
     for (const Item& item : items) {
@@ -32,8 +35,23 @@ QMenu* MakePopup(const char* title, std::initializer_list<Item> items)
     return menu;
 }
 
+QMenu* MakePopup(const char* title, std::initializer_list<Item> items)
+{
+    return MakePopupOf(title, std::span<const Item>(items.begin(), items.size()));
+}
+
 QMenu* MakeView() { return MakePopup("&View", {{ids::ViewTips, "&Tips"}}); }
 QMenu* MakeHelp() { return MakePopup("&Help", {{ids::AppAbout, "&About Tomelens..."}}); }
+
+// Every File popup: the directory command, the tab's own save commands, Exit.
+QMenu* MakeFile(std::initializer_list<Item> saves)
+{
+    std::vector<Item> items = {{ids::FileOpen, "&Duskmere Directory ...\tCtrl+D"}};
+    items.insert(items.end(), saves);
+    items.push_back({0, nullptr});
+    items.push_back({ids::AppExit, "E&xit"});
+    return MakePopupOf("&File", items);
+}
 
 }  // namespace
 
@@ -41,16 +59,9 @@ QList<QMenu*> LoadMenu(int menuId)
 {
     switch (menuId) {
     case ids::MenuFrame:
-        return {MakePopup("&File", {{ids::FileOpen, "&Duskmere Directory ...\tCtrl+D"},
-                                    {0, nullptr},
-                                    {ids::AppExit, "E&xit"}}),
-                MakeView(), MakeHelp()};
+        return {MakeFile({}), MakeView(), MakeHelp()};
     case ids::MenuArchives:
-        return {MakePopup("&File", {{ids::FileOpen, "&Duskmere Directory ...\tCtrl+D"},
-                                    {ids::FileSave, "&Save ... \tCtrl+S"},
-                                    {ids::FileSaveAs, "Save &As ..."},
-                                    {0, nullptr},
-                                    {ids::AppExit, "E&xit"}}),
+        return {MakeFile({{ids::FileSave, "&Save ... \tCtrl+S"}, {ids::FileSaveAs, "Save &As ..."}}),
                 MakeView(),
                 MakePopup("&Archive", {{ids::ArchiveNew, "&New ..."},
                                        {ids::ArchiveAdd, "&Add ..."},
@@ -62,11 +73,7 @@ QList<QMenu*> LoadMenu(int menuId)
                                        {ids::ArchiveUpdateCrc, "&Update CRC ..."}}),
                 MakeHelp()};
     case ids::MenuSpells:
-        return {MakePopup("&File", {{ids::FileOpen, "&Duskmere Directory ...\tCtrl+D"},
-                                    {ids::SpellSave, "&Save ... \tCtrl+S"},
-                                    {ids::SpellSaveAll, "Save &All ..."},
-                                    {0, nullptr},
-                                    {ids::AppExit, "E&xit"}}),
+        return {MakeFile({{ids::SpellSave, "&Save ... \tCtrl+S"}, {ids::SpellSaveAll, "Save &All ..."}}),
                 MakeView(), MakeHelp()};
     default:
         return {};

@@ -11,6 +11,14 @@ QString TitleOr(const QString& caption)
 {
     return caption.isEmpty() ? QStringLiteral("Tomelens") : caption;
 }
+
+// The file chosen in a file dialog; empty when it was cancelled.
+QString ChosenFile(QFileDialog& dialog)
+{
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
 }  // namespace
 
 QtPrompts::QtPrompts(QWidget* parent) : m_pParent(parent) {}
@@ -40,9 +48,7 @@ QString QtPrompts::SaveFile(const QString& proposedName, const QString& defaultS
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);  // overwrite is confirmed by default
     dialog.selectFile(proposedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return ChosenFile(dialog);
 }
 
 bool QtPrompts::Rename(QString& name)
@@ -70,7 +76,5 @@ QString QtPrompts::ChooseGameFile()
     QFileDialog dialog(m_pParent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return ChosenFile(dialog);
 }
