@@ -150,3 +150,10 @@ QByteArray ArchiveTabFixture::DataAt(int position) const
     EXPECT_EQ(EntryAt(position)->GetData(bytes.data()), 0);
     return bytes;
 }
+
+void OpenedTab::SetUp()
+{
+    ArchiveTabFixture::SetUp();
+    path = PutArchive(QStringLiteral("one.pak"), ThreeEntries());
+    Open(QStringLiteral("one.pak"));
+}

@@ -79,3 +79,10 @@ protected:
     RecordingOpener opener;
     std::unique_ptr<DMArchive> tab;
 };
+
+// The tab with ThreeEntries() opened from one.pak at path.
+class OpenedTab : public ArchiveTabFixture {
+protected:
+    void SetUp() override;
+    QString path;
+};

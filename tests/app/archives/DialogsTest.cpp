@@ -1,26 +1,42 @@
-// The Archives tab's dialogs and the pieces that turn entry names into text
-// and into safe file names.
-#include "ModalHelper.h"
-
+// The Archives tab's dialogs, and entry names turned into text and into safe file names.
 #include "archives/CDlgCRC.h"
 #include "archives/CDlgProgress.h"
 #include "archives/CDlgRename.h"
 #include "archives/EntryNames.h"
-#include "archives/TempViewFiles.h"
 #include "resources/ResourceIds.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
+
+// Acts on the next modal window of the given class once it is on screen, so a
+// test can drive a dialog that runs its own event loop.
+void WhenModal(const char* className, std::function<void(QWidget*)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, className, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->inherits(className) || !modal->isVisible())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        action(modal);
+    });
+    timer->start();
+}
 
 QLineEdit* EditOf(QWidget* dialog, int id)
 {
@@ -155,27 +171,6 @@ TEST(SafeFileNames, NeverHoldSeparatorsOrDotNamesAndKeepTheExtensionWhenShortene
     EXPECT_LE(QFile::encodeName(safe).size(), 255);
     EXPECT_TRUE(safe.endsWith(QStringLiteral(".bmp")));
     EXPECT_EQ(SafeFileName(longName), safe);  // equal names, equal files
-}
-
-TEST(TempViewFilesTest, DeletesRecordedFilesAndItsPrivateDirectoryAtTheEnd)
-{
-    QString path;
-    QString directory;
-    {
-        TempViewFiles files;
-        path = files.PathFor(QStringLiteral("seen.txt"));
-        ASSERT_FALSE(path.isEmpty());
-        directory = QFileInfo(path).absolutePath();
-        EXPECT_NE(QDir(directory), QDir(QDir::tempPath()));  // a directory of its own
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.close();
-        files.Record(path);
-        files.Record(path);
-        EXPECT_EQ(files.Files(), QStringList({path, path}));
-    }
-    EXPECT_FALSE(QFileInfo::exists(path));
-    EXPECT_FALSE(QFileInfo::exists(directory));
 }
 
 }  // namespace

@@ -16,15 +16,7 @@ Lines Sorted(Lines lines)
     return lines;
 }
 
-class Edit : public ArchiveTabFixture {
-protected:
-    void SetUp() override
-    {
-        ArchiveTabFixture::SetUp();
-        PutArchive(QStringLiteral("one.pak"), ThreeEntries());
-        Open(QStringLiteral("one.pak"));
-    }
-};
+using Edit = OpenedTab;
 
 TEST_F(Edit, CommandsWithoutAnArchiveOrAnEntrySayWhatIsMissing)
 {

@@ -9,16 +9,7 @@ namespace {
 
 const QStringList kThreeNames = {"zeta.txt", "Alpha.bmp", "beta.wav"};
 
-class Save : public ArchiveTabFixture {
-protected:
-    void SetUp() override
-    {
-        ArchiveTabFixture::SetUp();
-        path = PutArchive(QStringLiteral("one.pak"), ThreeEntries());
-        Open(QStringLiteral("one.pak"));
-    }
-    QString path;
-};
+using Save = OpenedTab;
 
 TEST_F(Save, AsksBeforeOverwritingAndWritesOnYesEvenWithoutChanges)
 {

@@ -11,29 +11,21 @@ namespace {
 
 const QString kCantOpen = QStringLiteral("Can't open this file\n");
 
-class Transfer : public ArchiveTabFixture {
-protected:
-    void SetUp() override
-    {
-        ArchiveTabFixture::SetUp();
-        PutArchive(QStringLiteral("one.pak"), ThreeEntries());
-        Open(QStringLiteral("one.pak"));
-    }
-};
+using Transfer = OpenedTab;
 
 TEST_F(Transfer, ViewWritesTheEntryRecordsItAndDeletesItWhenTheTabGoes)
 {
     SelectEntry(QStringLiteral("beta.wav"));
     EXPECT_EQ(tab->ViewEntry(), QString());
-    const QString path = QDir(viewDir.path()).filePath(QStringLiteral("beta.wav"));
-    EXPECT_EQ(opener.opened, QStringList({path}));
-    EXPECT_EQ(ReadBytes(path), ThreeEntries()[2].data);
+    const QString file = QDir(viewDir.path()).filePath(QStringLiteral("beta.wav"));
+    EXPECT_EQ(opener.opened, QStringList({file}));
+    EXPECT_EQ(ReadBytes(file), ThreeEntries()[2].data);
     tab->ViewEntry();
-    EXPECT_EQ(tab->TempFiles(), QStringList({path, path}));
+    EXPECT_EQ(tab->TempFiles(), QStringList({file, file}));
     EXPECT_FALSE(tab->IsModified());
     EXPECT_TRUE(prompts.shown.isEmpty());
     tab.reset();
-    EXPECT_FALSE(QFileInfo::exists(path));
+    EXPECT_FALSE(QFileInfo::exists(file));
 
     // Without a directory given, a private one is used and removed at the end.
     NewTab();
@@ -91,9 +83,9 @@ TEST_F(Transfer, HostileNamesStayInsideTheViewingDirectory)
     }
     ASSERT_EQ(opener.opened.size(), 5);
     QStringList contents;
-    for (const QString& path : opener.opened) {
-        EXPECT_EQ(QFileInfo(path).absolutePath(), QFileInfo(viewDir.path()).absoluteFilePath()) << path.toStdString();
-        contents.append(QString::fromLatin1(ReadBytes(path)));
+    for (const QString& file : opener.opened) {
+        EXPECT_EQ(QFileInfo(file).absolutePath(), QFileInfo(viewDir.path()).absoluteFilePath()) << file.toStdString();
+        contents.append(QString::fromLatin1(ReadBytes(file)));
     }
     contents.sort();
     EXPECT_EQ(contents, QStringList({"1", "2", "3", "4", "5"}));
