@@ -4,13 +4,26 @@
 
 #include <cstdint>
 #include <string>
+#if !defined(_WIN32)
 #include <sys/stat.h>
+#endif
 
 // Replaces a file so that it holds either its old content or the complete new
 // content, never a mix: the bytes go to a temporary file beside the target,
 // which is flushed to disk and then renamed over it. Until Commit succeeds the
 // target is untouched, and an abandoned temporary file is removed.
+// AtomicFileWriterPosix.cpp and AtomicFileWriterWin32.cpp hold the platform parts.
 namespace tomelens::archive {
+
+// What Open learnt about an existing target, to carry over to its replacement.
+#if defined(_WIN32)
+struct TargetInfo {
+    std::uint64_t accessTime = 0;  // FILETIME values
+    std::uint64_t writeTime = 0;
+};
+#else
+using TargetInfo = struct stat;
+#endif
 
 enum class KeepTimes { No, Yes };
 
@@ -37,7 +50,7 @@ private:
     FileHandle m_file;
     KeepTimes m_keepTimes = KeepTimes::No;
     bool m_targetExisted = false;
-    struct stat m_targetInfo {};
+    TargetInfo m_targetInfo {};
     bool m_failed = false;
 };
 

@@ -2,26 +2,40 @@
 
 #include <cstdint>
 
-// Small POSIX file helpers: an owning descriptor and whole reads and writes.
+// Small file helpers: an owning handle and whole reads and writes. Paths are
+// the library's byte strings. FileIoPosix.cpp and FileIoWin32.cpp implement
+// them; the build picks one by platform.
 namespace tomelens::archive {
+
+#if defined(_WIN32)
+using NativeFile = void*;  // a Win32 HANDLE; null when there is none
+#else
+using NativeFile = int;    // a POSIX descriptor; negative when there is none
+#endif
 
 class FileHandle {
 public:
     FileHandle() = default;
-    explicit FileHandle(int fd) : m_fd(fd) {}
+    // Takes ownership; a failed open's result (-1, INVALID_HANDLE_VALUE) gives an invalid handle.
+    explicit FileHandle(NativeFile file);
     FileHandle(FileHandle&& other) noexcept;
     FileHandle& operator=(FileHandle&& other) noexcept;
     FileHandle(const FileHandle&) = delete;
     FileHandle& operator=(const FileHandle&) = delete;
     ~FileHandle();
 
-    int Get() const { return m_fd; }
-    bool Valid() const { return m_fd >= 0; }
+    NativeFile Get() const { return m_file; }
+    bool Valid() const { return m_file != kNone; }
     // Closes now; false when the close reported an error (data may be lost).
     bool Close();
 
 private:
-    int m_fd = -1;
+#if defined(_WIN32)
+    static constexpr NativeFile kNone = nullptr;
+#else
+    static constexpr NativeFile kNone = -1;
+#endif
+    NativeFile m_file = kNone;
 };
 
 // Opens a regular file for reading and reports its size. Anything that is not a
@@ -31,9 +45,9 @@ FileHandle OpenRegularFileForReading(const char* path, std::uint64_t& size);
 
 // Reads until `count` bytes arrived, the file ended or an error occurred;
 // returns the number of bytes read.
-std::uint64_t ReadFully(int fd, void* dest, std::uint64_t count);
+std::uint64_t ReadFully(NativeFile file, void* dest, std::uint64_t count);
 
 // Writes all `count` bytes; false on any error or short write.
-bool WriteFully(int fd, const void* source, std::uint64_t count);
+bool WriteFully(NativeFile file, const void* source, std::uint64_t count);
 
 }  // namespace tomelens::archive

@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#if defined(__linux__)
 #include <sys/mman.h>
 #include <unistd.h>
+#endif
 
 // A byte buffer that grows by reallocation in 64 KiB steps, keeping its
 // content, and can hand its memory over without a copy.
@@ -50,9 +52,10 @@ public:
     }
 
     // Large buffers are filled once, front to back: huge pages spare most of
-    // the page faults (a hint only; ignored where unsupported).
-    static void AdviseHugePages(void* data, std::uint64_t size)
+    // the page faults (a hint only; Linux alone has it, elsewhere a no-op).
+    static void AdviseHugePages([[maybe_unused]] void* data, [[maybe_unused]] std::uint64_t size)
     {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
         constexpr std::uint64_t kHugePage = 2u << 20;
         if (size < 2 * kHugePage)
             return;
@@ -61,6 +64,7 @@ public:
         const auto end = (reinterpret_cast<std::uintptr_t>(data) + size) / page * page;
         if (end > begin)
             ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#endif
     }
 
 private:

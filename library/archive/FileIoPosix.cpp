@@ -13,17 +13,19 @@ namespace {
 constexpr std::uint64_t kMaxChunk = 1u << 30;
 }  // namespace
 
-FileHandle::FileHandle(FileHandle&& other) noexcept : m_fd(other.m_fd)
+FileHandle::FileHandle(NativeFile file) : m_file(file < 0 ? kNone : file) {}
+
+FileHandle::FileHandle(FileHandle&& other) noexcept : m_file(other.m_file)
 {
-    other.m_fd = -1;
+    other.m_file = kNone;
 }
 
 FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
 {
     if (this != &other) {
         Close();
-        m_fd = other.m_fd;
-        other.m_fd = -1;
+        m_file = other.m_file;
+        other.m_file = kNone;
     }
     return *this;
 }
@@ -35,10 +37,10 @@ FileHandle::~FileHandle()
 
 bool FileHandle::Close()
 {
-    if (m_fd < 0)
+    if (m_file == kNone)
         return true;
-    const int fd = m_fd;
-    m_fd = -1;
+    const int fd = m_file;
+    m_file = kNone;
     return ::close(fd) == 0;
 }
 

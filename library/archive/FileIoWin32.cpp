@@ -1,0 +1,94 @@
+#include "archive/FileIo.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <algorithm>
+
+namespace tomelens::archive {
+
+namespace {
+// ReadFile and WriteFile move at most a DWORD per call; stay well below it.
+constexpr std::uint64_t kMaxChunk = 1u << 30;
+}  // namespace
+
+FileHandle::FileHandle(NativeFile file) : m_file(file == INVALID_HANDLE_VALUE ? kNone : file) {}
+
+FileHandle::FileHandle(FileHandle&& other) noexcept : m_file(other.m_file)
+{
+    other.m_file = kNone;
+}
+
+FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_file = other.m_file;
+        other.m_file = kNone;
+    }
+    return *this;
+}
+
+FileHandle::~FileHandle()
+{
+    Close();
+}
+
+bool FileHandle::Close()
+{
+    if (m_file == kNone)
+        return true;
+    HANDLE file = m_file;
+    m_file = kNone;
+    return ::CloseHandle(file) != 0;
+}
+
+FileHandle OpenRegularFileForReading(const char* path, std::uint64_t& size)
+{
+    // Others may read, write, rename or delete the file meanwhile, as on POSIX.
+    FileHandle file(::CreateFileA(path, GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (!file.Valid() || ::GetFileType(file.Get()) != FILE_TYPE_DISK ||
+        !::GetFileInformationByHandle(file.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return FileHandle();
+    size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return file;
+}
+
+std::uint64_t ReadFully(NativeFile file, void* dest, std::uint64_t count)
+{
+    auto* bytes = static_cast<unsigned char*>(dest);
+    std::uint64_t done = 0;
+    while (done < count) {
+        DWORD moved = 0;
+        const auto chunk = static_cast<DWORD>(std::min(count - done, kMaxChunk));
+        if (!::ReadFile(file, bytes + done, chunk, &moved, nullptr) || moved == 0)
+            break;
+        done += moved;
+    }
+    return done;
+}
+
+bool WriteFully(NativeFile file, const void* source, std::uint64_t count)
+{
+    const auto* bytes = static_cast<const unsigned char*>(source);
+    std::uint64_t done = 0;
+    while (done < count) {
+        DWORD moved = 0;
+        const auto chunk = static_cast<DWORD>(std::min(count - done, kMaxChunk));
+        if (!::WriteFile(file, bytes + done, chunk, &moved, nullptr) || moved == 0)
+            return false;
+        done += moved;
+    }
+    return true;
+}
+
+}  // namespace tomelens::archive
