@@ -153,14 +153,6 @@ void Program::SelectTab(int index) const
     Find<QTabWidget>(1006)->setCurrentIndex(index);
 }
 
-QStringList Program::MenuTitles() const
-{
-    QStringList titles;
-    for (QAction* entry : frame->menuBar()->actions())
-        titles.append(entry->text());
-    return titles;
-}
-
 bool Program::Shows(const QList<QMenu*>& menus) const
 {
     const QList<QAction*> entries = frame->menuBar()->actions();

@@ -83,8 +83,6 @@ struct Program {
     Control* Find(int id) const;
     QString Tip() const;
     void SelectTab(int index) const;
-    // The titles of the top-level menus that the menu bar shows now.
-    QStringList MenuTitles() const;
     // True when the menu bar shows exactly these menus.
     bool Shows(const QList<class QMenu*>& menus) const;
     void Command(int commandId) const;
