@@ -1,6 +1,18 @@
 #include "ProgressBar.h"
 
+#if defined(_WIN32)
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <cstdio>
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <iostream>
@@ -10,6 +22,25 @@ constexpr std::size_t kLineWidth = 79;
 constexpr std::size_t kBarCells = 24;
 // Redrawing on every step would flood a slow terminal with 20,000-entry archives.
 constexpr auto kRedrawInterval = std::chrono::milliseconds(50);
+
+// The bar redraws with terminal escapes, so it needs a terminal that obeys them.
+bool StderrIsTerminal()
+{
+#if defined(_WIN32)
+    // _isatty is also true for NUL; only a console whose escape handling is on
+    // (or can be switched on) draws the bar.
+    if (!_isatty(_fileno(stderr)))
+        return false;
+    HANDLE console = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (!GetConsoleMode(console, &mode))
+        return false;
+    return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+           SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+#else
+    return isatty(STDERR_FILENO) == 1;
+#endif
+}
 }  // namespace
 
 ProgressBar* ProgressBar::s_active = nullptr;
@@ -30,7 +61,7 @@ ProgressBar::~ProgressBar()
 
 ProgressBar ProgressBar::ForStderr(std::size_t total)
 {
-    return ProgressBar(std::cerr, total, isatty(STDERR_FILENO) == 1);
+    return ProgressBar(std::cerr, total, StderrIsTerminal());
 }
 
 void ProgressBar::Step(std::string_view label)

@@ -1,8 +1,10 @@
 #include "SafeFileWriter.h"
 
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
@@ -13,6 +15,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
+#if !defined(_WIN32)
 std::string ErrnoText(int error)
 {
     return std::strerror(error);
@@ -41,6 +44,18 @@ bool WriteAll(int fd, std::span<const unsigned char> bytes, int& error)
     }
     return true;
 }
+#endif
+
+// "'path'" and then `rest`. Built by appending: GCC 12 wrongly warns that
+// "'" + path.string() may overlap (-Wrestrict) when building for Windows.
+std::string Quoted(const fs::path& path, const std::string& rest)
+{
+    std::string text = "'";
+    text += path.string();
+    text += "'";
+    text += rest;
+    return text;
+}
 
 // Makes every folder of relativeFolder below root; a part that exists must be
 // a real folder, not a link to one elsewhere.
@@ -52,10 +67,10 @@ std::string MakeFoldersInside(const fs::path& root, const fs::path& relativeFold
         std::error_code error;
         const auto status = fs::symlink_status(current, error);
         if (fs::is_symlink(status))
-            return "'" + current.string() + "' is a symbolic link; not following it";
+            return Quoted(current, " is a symbolic link; not following it");
         if (fs::exists(status)) {
             if (!fs::is_directory(status))
-                return "'" + current.string() + "' exists and is not a folder";
+                return Quoted(current, " exists and is not a folder");
             continue;
         }
         if (!fs::create_directory(current, error) && error)
@@ -66,6 +81,8 @@ std::string MakeFoldersInside(const fs::path& root, const fs::path& relativeFold
 
 }  // namespace
 
+// The Windows version lives in SafeFileWriterWin32.cpp.
+#if !defined(_WIN32)
 std::string WriteFileAtomically(const fs::path& path, std::span<const unsigned char> bytes,
                                 bool flushToDisk)
 {
@@ -107,6 +124,7 @@ std::string WriteFileAtomically(const fs::path& path, std::span<const unsigned c
     }
     return {};
 }
+#endif
 
 std::string WriteFileInside(const fs::path& root, const std::string& relativePath,
                             std::span<const unsigned char> bytes)
