@@ -1,0 +1,213 @@
+// The file layer under the archive code: temporary names beside a target for
+// both path styles, owning handles, whole reads and writes, the atomic writer
+// used directly, and the growable buffer.
+#include "ArchiveSuite.h"
+
+#include "archive/AtomicFileWriter.h"
+#include "archive/FileIo.h"
+#include "archive/GrowableBytes.h"
+#include "archive/SiblingPath.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+using namespace archivetest;
+using namespace tomelens::archive;
+
+namespace {
+
+struct SiblingCase {
+    PathStyle style;
+    std::string target;
+    std::string expected;  // empty: the target names no file
+};
+
+TEST(SiblingPath, TheTemporaryNameStaysInTheTargetsFolder)
+{
+    const std::vector<SiblingCase> cases = {
+        {PathStyle::Posix, "/games/x/game.dat", "/games/x/.game.dat~"},
+        {PathStyle::Posix, "game.dat", ".game.dat~"},
+        {PathStyle::Posix, "/game.dat", "/.game.dat~"},
+        // On POSIX a backslash or colon is part of a name.
+        {PathStyle::Posix, "dir\\game.dat", ".dir\\game.dat~"},
+        {PathStyle::Posix, "C:game.dat", ".C:game.dat~"},
+        {PathStyle::Windows, "C:\\games\\game.dat", "C:\\games\\.game.dat~"},
+        {PathStyle::Windows, "C:/games\\sub/game.dat", "C:/games\\sub/.game.dat~"},
+        {PathStyle::Windows, "d:game.dat", "d:.game.dat~"},
+        {PathStyle::Windows, "\\\\?\\C:\\g\\game.dat", "\\\\?\\C:\\g\\.game.dat~"},
+        {PathStyle::Windows, "\\\\server\\share\\game.dat", "\\\\server\\share\\.game.dat~"},
+        {PathStyle::Windows, "1:game", ".1:game~"},  // not a drive letter
+        {PathStyle::Posix, "", ""},
+        {PathStyle::Posix, "dir/", ""},
+        {PathStyle::Windows, "dir\\", ""},
+        {PathStyle::Windows, "dir/", ""},
+        {PathStyle::Windows, "C:", ""},
+    };
+    for (const SiblingCase& c : cases) {
+        const bool windows = c.style == PathStyle::Windows;
+        EXPECT_EQ(SiblingTemporaryPath(c.target, "~", c.style), c.expected)
+            << (windows ? "windows " : "posix ") << c.target;
+        // NameStart marks where the dot goes: the folder part before it is kept verbatim.
+        if (!c.expected.empty()) {
+            const std::size_t start = NameStart(c.target, c.style);
+            EXPECT_EQ(c.expected.substr(0, start + 1), c.target.substr(0, start) + ".") << c.target;
+        }
+    }
+}
+
+TEST(FileHandle, OwnsOneDescriptorAndClosesItOnce)
+{
+    TempDir dir;
+    const std::string path = dir.File("owned");
+    WriteFile(path, "x");
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    {
+        FileHandle first(fd);
+        FileHandle second(std::move(first));
+        EXPECT_FALSE(first.Valid());
+        EXPECT_EQ(second.Get(), fd);
+        FileHandle third;
+        third = std::move(second);
+        EXPECT_FALSE(second.Valid());
+        EXPECT_NE(::fcntl(fd, F_GETFD), -1) << "moving must not close";
+    }
+    EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "the last owner closes";
+
+    // Any failed open's result is no handle at all, and closing it is harmless.
+    for (const int failed : {-1, -2}) {
+        FileHandle none(failed);
+        EXPECT_FALSE(none.Valid()) << failed;
+        EXPECT_TRUE(none.Close());
+    }
+}
+
+TEST(FileIo, ReadsRegularFilesWholeAndRefusesEverythingElse)
+{
+    TempDir dir;
+    const std::string path = dir.File("data.bin");
+    const Bytes content = PatternBytes(70001, 5);
+    WriteFile(path, content);
+
+    std::uint64_t size = 0;
+    FileHandle file = OpenRegularFileForReading(path.c_str(), size);
+    ASSERT_TRUE(file.Valid());
+    EXPECT_EQ(size, content.size());
+    Bytes read(content.size() + 10, 0);
+    // Asking for more than there is stops at the end of the file.
+    EXPECT_EQ(ReadFully(file.Get(), read.data(), read.size()), content.size());
+    read.resize(content.size());
+    EXPECT_EQ(read, content);
+    EXPECT_EQ(ReadFully(file.Get(), read.data(), 1), 0u);
+
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // A pipe without a writer would block a plain open; it must be refused at once.
+    for (const std::string& other : {dir.Path(), fifo, std::string("/dev/null"), dir.File("missing")}) {
+        std::uint64_t untouched = 77;
+        EXPECT_FALSE(OpenRegularFileForReading(other.c_str(), untouched).Valid()) << other;
+        EXPECT_EQ(untouched, 77u) << other;
+    }
+}
+
+TEST(FileIo, WritesEverythingOrReportsFailure)
+{
+    TempDir dir;
+    const std::string path = dir.File("out.bin");
+    const Bytes content = PatternBytes(100000, 9);
+    {
+        FileHandle out(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+        ASSERT_TRUE(out.Valid());
+        EXPECT_TRUE(WriteFully(out.Get(), content.data(), content.size()));
+        EXPECT_TRUE(out.Close());
+    }
+    EXPECT_EQ(ReadFile(path), content);
+
+    FileHandle readOnly(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    ASSERT_TRUE(readOnly.Valid());
+    EXPECT_FALSE(WriteFully(readOnly.Get(), content.data(), content.size()));
+    EXPECT_EQ(ReadFile(path), content);
+}
+
+class Writer : public ::testing::Test {
+protected:
+    void SetUp() override { WriteFile(target, old); }
+    TempDir dir;
+    std::string target = dir.File("target.bin");
+    Bytes old = ToBytes("old content");
+    Bytes fresh = PatternBytes(5000, 3);
+};
+
+TEST_F(Writer, AnAbandonedWriteLeavesNoTraceAndTheTargetAlone)
+{
+    {
+        AtomicFileWriter writer;
+        ASSERT_EQ(writer.Open(target.c_str(), KeepTimes::No), DMResult::Success);
+        EXPECT_TRUE(writer.Write(fresh.data(), fresh.size()));
+        EXPECT_EQ(dir.List().size(), 2u) << "the bytes go to a file beside the target";
+        // Opening again gives up the first temporary file.
+        ASSERT_EQ(writer.Open(target.c_str(), KeepTimes::No), DMResult::Success);
+        EXPECT_EQ(dir.List().size(), 2u);
+    }
+    EXPECT_EQ(ReadFile(target), old);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"target.bin"});
+}
+
+TEST_F(Writer, CommitPutsTheNewContentInPlaceOnce)
+{
+    AtomicFileWriter writer;
+    ASSERT_EQ(writer.Open(target.c_str(), KeepTimes::No), DMResult::Success);
+    EXPECT_TRUE(writer.Write(fresh.data(), 1000));
+    EXPECT_TRUE(writer.Write(fresh.data() + 1000, fresh.size() - 1000));
+    EXPECT_TRUE(writer.Write(nullptr, 0));
+    EXPECT_EQ(ReadFile(target), old) << "nothing changes before the commit";
+    ASSERT_EQ(writer.Commit(), DMResult::Success);
+    EXPECT_EQ(ReadFile(target), fresh);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"target.bin"});
+    // The writer is spent: more writes and a second commit fail and change nothing.
+    EXPECT_FALSE(writer.Write(old.data(), old.size()));
+    EXPECT_EQ(writer.Commit(), DMResult::ShortWrite);
+    EXPECT_EQ(ReadFile(target), fresh);
+}
+
+TEST_F(Writer, NoFileNameOrAFolderCannotBeOpened)
+{
+    AtomicFileWriter writer;
+    for (const std::string& bad : {std::string(), dir.Path(), dir.Path() + "/", dir.File("no/such/dir")})
+        EXPECT_EQ(writer.Open(bad.c_str(), KeepTimes::No), DMResult::CannotOpen) << bad;
+    EXPECT_EQ(writer.Commit(), DMResult::ShortWrite);
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"target.bin"});
+}
+
+TEST(GrowableBytes, GrowingKeepsTheContentAndReleaseHandsItOver)
+{
+    GrowableBytes buffer;
+    const Bytes first = PatternBytes(100000, 11);
+    buffer.Reserve(first.size());
+    EXPECT_GE(buffer.Capacity(), first.size());
+    EXPECT_EQ(buffer.Capacity() % GrowableBytes::kStep, 0u);
+    std::memcpy(buffer.Data(), first.data(), first.size());
+
+    // Past the size where huge pages are advised (on Linux), the bytes move intact.
+    const std::uint64_t large = 6u << 20;
+    buffer.Reserve(large);
+    ASSERT_GE(buffer.Capacity(), large);
+    EXPECT_EQ(Bytes(buffer.Data(), buffer.Data() + first.size()), first);
+    buffer.Data()[large - 1] = 0x5A;
+
+    unsigned char* released = buffer.Release(large);
+    EXPECT_EQ(Bytes(released, released + first.size()), first);
+    EXPECT_EQ(released[large - 1], 0x5A);
+    std::free(released);
+    EXPECT_EQ(buffer.Capacity(), 0u);
+
+    // Releasing nothing still gives memory the caller can free.
+    unsigned char* empty = buffer.Release(0);
+    EXPECT_NE(empty, nullptr);
+    std::free(empty);
+}
+
+}  // namespace
