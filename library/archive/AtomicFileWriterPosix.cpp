@@ -120,7 +120,11 @@ int AtomicFileWriter::Commit()
         return m_file.Close() ? DMResult::Success : DMResult::ShortWrite;
 
     if (m_keepTimes == KeepTimes::Yes && m_targetExisted) {
+#if defined(__APPLE__)
+        const struct timespec times[2] = {m_targetInfo.st_atimespec, m_targetInfo.st_mtimespec};
+#else
         const struct timespec times[2] = {m_targetInfo.st_atim, m_targetInfo.st_mtim};
+#endif
         ::futimens(m_file.Get(), times);
     }
     if (::fsync(m_file.Get()) != 0 || !m_file.Close() ||
