@@ -30,6 +30,10 @@ public:
     bool Close();
 
 private:
+    // The platform's parts: what counts as "no file", and closing one.
+    static NativeFile Adopt(NativeFile file);
+    static bool CloseNative(NativeFile file);
+
 #if defined(_WIN32)
     static constexpr NativeFile kNone = nullptr;
 #else

@@ -13,35 +13,14 @@ namespace {
 constexpr std::uint64_t kMaxChunk = 1u << 30;
 }  // namespace
 
-FileHandle::FileHandle(NativeFile file) : m_file(file < 0 ? kNone : file) {}
-
-FileHandle::FileHandle(FileHandle&& other) noexcept : m_file(other.m_file)
+NativeFile FileHandle::Adopt(NativeFile file)
 {
-    other.m_file = kNone;
+    return file < 0 ? kNone : file;
 }
 
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
+bool FileHandle::CloseNative(NativeFile file)
 {
-    if (this != &other) {
-        Close();
-        m_file = other.m_file;
-        other.m_file = kNone;
-    }
-    return *this;
-}
-
-FileHandle::~FileHandle()
-{
-    Close();
-}
-
-bool FileHandle::Close()
-{
-    if (m_file == kNone)
-        return true;
-    const int fd = m_file;
-    m_file = kNone;
-    return ::close(fd) == 0;
+    return ::close(file) == 0;
 }
 
 FileHandle OpenRegularFileForReading(const char* path, std::uint64_t& size)

@@ -17,34 +17,13 @@ namespace {
 constexpr std::uint64_t kMaxChunk = 1u << 30;
 }  // namespace
 
-FileHandle::FileHandle(NativeFile file) : m_file(file == INVALID_HANDLE_VALUE ? kNone : file) {}
-
-FileHandle::FileHandle(FileHandle&& other) noexcept : m_file(other.m_file)
+NativeFile FileHandle::Adopt(NativeFile file)
 {
-    other.m_file = kNone;
+    return file == INVALID_HANDLE_VALUE ? kNone : file;
 }
 
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
+bool FileHandle::CloseNative(NativeFile file)
 {
-    if (this != &other) {
-        Close();
-        m_file = other.m_file;
-        other.m_file = kNone;
-    }
-    return *this;
-}
-
-FileHandle::~FileHandle()
-{
-    Close();
-}
-
-bool FileHandle::Close()
-{
-    if (m_file == kNone)
-        return true;
-    HANDLE file = m_file;
-    m_file = kNone;
     return ::CloseHandle(file) != 0;
 }
 
