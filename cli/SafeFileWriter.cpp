@@ -81,19 +81,27 @@ std::string MakeFoldersInside(const fs::path& root, const fs::path& relativeFold
 
 }  // namespace
 
+std::string FolderForReplacing(const fs::path& path, fs::file_status& status, fs::path& folder)
+{
+    std::error_code statusError;
+    status = fs::symlink_status(path, statusError);
+    if (fs::is_directory(status))
+        return "is a folder";
+    folder = path.parent_path();
+    if (folder.empty())
+        folder = ".";
+    return {};
+}
+
 // The Windows version lives in SafeFileWriterWin32.cpp.
 #if !defined(_WIN32)
 std::string WriteFileAtomically(const fs::path& path, std::span<const unsigned char> bytes,
                                 bool flushToDisk)
 {
-    std::error_code statusError;
-    const auto status = fs::symlink_status(path, statusError);
-    if (fs::is_directory(status))
-        return "is a folder";
-
-    fs::path folder = path.parent_path();
-    if (folder.empty())
-        folder = ".";
+    fs::file_status status;
+    fs::path folder;
+    if (std::string refused = FolderForReplacing(path, status, folder); !refused.empty())
+        return refused;
     // A short fixed name: the target's own name may already be as long as the
     // file system allows.
     std::string pattern = (folder / ".tomelens-cli.XXXXXX").string();

@@ -20,3 +20,9 @@ std::string WriteFileInside(const std::filesystem::path& root, const std::string
 // entries skips it, since a write error is reported without it too.
 std::string WriteFileAtomically(const std::filesystem::path& path,
                                 std::span<const unsigned char> bytes, bool flushToDisk = true);
+
+// Shared first step of both platforms' atomic writers: the target's status
+// (links not followed) and the folder that will hold the temporary file, or an
+// error text when the target is a folder.
+std::string FolderForReplacing(const std::filesystem::path& path, std::filesystem::file_status& status,
+                               std::filesystem::path& folder);

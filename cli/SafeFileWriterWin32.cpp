@@ -54,14 +54,10 @@ bool PutInPlace(const fs::path& temporary, const fs::path& path, bool replaceReg
 std::string WriteFileAtomically(const fs::path& path, std::span<const unsigned char> bytes,
                                 bool flushToDisk)
 {
-    std::error_code statusError;
-    const auto status = fs::symlink_status(path, statusError);
-    if (fs::is_directory(status))
-        return "is a folder";
-
-    fs::path folder = path.parent_path();
-    if (folder.empty())
-        folder = ".";
+    fs::file_status status;
+    fs::path folder;
+    if (std::string refused = FolderForReplacing(path, status, folder); !refused.empty())
+        return refused;
     static std::atomic<unsigned> counter{0};
     fs::path temporary;
     HANDLE file = INVALID_HANDLE_VALUE;

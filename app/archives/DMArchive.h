@@ -77,6 +77,8 @@ private:
     // action names the command in "Please select entry to <action> first."
     DMDataFileEntry* EntryForCommand(const char* action, unsigned* position = nullptr);
     QListWidgetItem* AddEntryLine(const DMDataFileEntry& entry, unsigned position);
+    // Adds an empty entry to the container; null (after telling the user) when none was made.
+    DMDataFileEntry* CreateEntry(unsigned& position);
 
     QListWidget* m_pFileList;
     QListWidget* m_pEntryList;

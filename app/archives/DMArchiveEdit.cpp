@@ -16,9 +16,16 @@
 namespace {
 
 QString SelectArchiveFirst() { return QStringLiteral("Please select archive first."); }
-QString CantCreateEntry() { return QStringLiteral("Can't create new entry."); }
-
 }  // namespace
+
+DMDataFileEntry* DMArchive::CreateEntry(unsigned& position)
+{
+    position = m_pDataFile->AddEntry();
+    DMDataFileEntry* entry = m_pDataFile->GetEntry(position);
+    if (!entry)
+        m_prompts.Message(QStringLiteral("Can't create new entry."));
+    return entry;
+}
 
 void DMArchive::NewEntry()
 {
@@ -26,12 +33,10 @@ void DMArchive::NewEntry()
         m_prompts.Message(SelectArchiveFirst());
         return;
     }
-    const unsigned position = m_pDataFile->AddEntry();
-    DMDataFileEntry* entry = m_pDataFile->GetEntry(position);
-    if (!entry) {
-        m_prompts.Message(CantCreateEntry());
+    unsigned position = 0;
+    DMDataFileEntry* entry = CreateEntry(position);
+    if (!entry)
         return;
-    }
     entry->SetName(" Unnamed");
     m_bModified = true;
     AddEntryLine(*entry, position);
@@ -53,12 +58,10 @@ void DMArchive::AddFileEntry()
         return;
     }
 
-    const unsigned position = m_pDataFile->AddEntry();
-    DMDataFileEntry* entry = m_pDataFile->GetEntry(position);
-    if (!entry) {
-        m_prompts.Message(CantCreateEntry());
+    unsigned position = 0;
+    DMDataFileEntry* entry = CreateEntry(position);
+    if (!entry)
         return;
-    }
     entry->SetName(name->constData());
     if (entry->LoadData(QFile::encodeName(source).constData()) != 0) {
         m_pDataFile->DelEntry(position);
