@@ -117,6 +117,36 @@ private:
     std::vector<unsigned> m_tree;
 };
 
+using Entries = std::vector<std::unique_ptr<DMDataFileEntry>>;
+
+// DelEntries' renumbering of the entries it deleted, at positions `victims`.
+void LowerVictims(const Entries& entries, const std::vector<unsigned>& victims)
+{
+    // Victims taken in ascending slot order each sit above all earlier ones,
+    // in descending order above none; any other order needs counting.
+    bool ascending = true, descending = true;
+    for (std::size_t k = 1; k < victims.size(); ++k) {
+        const unsigned before = entries[victims[k - 1]]->GetIndex();
+        const unsigned now = entries[victims[k]]->GetIndex();
+        ascending = ascending && before < now;
+        descending = descending && before > now;
+    }
+    if (descending)
+        return;
+    if (ascending) {
+        for (std::size_t k = 0; k < victims.size(); ++k)
+            entries[victims[k]]->SetIndex(entries[victims[k]]->GetIndex() - static_cast<unsigned>(k));
+        return;
+    }
+    SlotCounts earlier(entries.size());
+    for (unsigned position : victims) {
+        DMDataFileEntry& victim = *entries[position];
+        const unsigned index = victim.GetIndex();
+        victim.SetIndex(index - earlier.Below(index));
+        earlier.Mark(index);
+    }
+}
+
 }  // namespace
 
 void DMDataFile::DelEntries(const unsigned* positions, unsigned count)
@@ -140,25 +170,27 @@ void DMDataFile::DelEntries(const unsigned* positions, unsigned count)
         taken[index] = true;
     }
 
-    // Deleting in turn lowers each later victim by the earlier victims below it,
-    // and each survivor by every victim below it.
-    SlotCounts victims(slots);
+    // Deleting in turn lowers each victim by the earlier victims below it, and
+    // each survivor by every victim below it.
+    std::vector<unsigned> victims;
+    std::vector<unsigned> removedBelow(slots + 1, 0);
     const unsigned visible = GetNumEntries();
     for (unsigned i = 0; i < count; ++i) {
         const unsigned position = positions[i];
         if (position >= visible || m_entries[position]->Deleted())
             continue;
-        DMDataFileEntry& victim = *m_entries[position];
-        const unsigned index = victim.GetIndex();
-        victim.Delete();
-        victim.SetIndex(index - victims.Below(index));
-        victims.Mark(index);
+        m_entries[position]->Delete();
+        victims.push_back(position);
+        removedBelow[m_entries[position]->GetIndex() + 1] = 1;
     }
+    LowerVictims(m_entries, victims);
+    for (std::size_t slot = 1; slot <= slots; ++slot)
+        removedBelow[slot] += removedBelow[slot - 1];
     m_nextIndex = 0;
     for (const auto& entry : m_entries) {
         if (entry->Deleted())
             continue;
-        entry->SetIndex(entry->GetIndex() - victims.Below(entry->GetIndex()));
+        entry->SetIndex(entry->GetIndex() - removedBelow[entry->GetIndex()]);
         m_nextIndex = std::max(m_nextIndex, entry->GetIndex() + 1);
     }
 }

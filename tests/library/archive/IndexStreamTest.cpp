@@ -188,20 +188,24 @@ TEST(DelEntries, DeletesExactlyAsDelEntryInTurn)
     for (unsigned i = 0; i < 12; ++i)
         entries.push_back({"e" + std::to_string(i), {}});
     MakeArchive(entries, true).WriteTo(path);
-    const std::vector<unsigned> positions = {7, 2, 11, 2, 40, 0, 9, 12, 5};
-    for (bool oddIndices : {false, true}) {
-        DMDataFile together(nullptr), inTurn(nullptr);
-        for (DMDataFile* file : {&together, &inTurn}) {
-            ASSERT_EQ(file->Load(path.c_str()), DMResult::Success);
-            file->DelEntry(3);
-            if (oddIndices)  // two entries sharing a slot: only the slow path can mimic DelEntry
-                file->GetEntry(4)->SetIndex(file->GetEntry(6)->GetIndex());
+    // Mixed, and (the directory being reversed) descending and ascending directory order.
+    const std::vector<std::vector<unsigned>> lists = {{7, 2, 11, 2, 40, 0, 9, 12, 5}, {0, 2, 5, 9}, {9, 5, 2, 0}};
+    for (const std::vector<unsigned>& positions : lists) {
+        for (bool oddIndices : {false, true}) {
+            DMDataFile together(nullptr), inTurn(nullptr);
+            for (DMDataFile* file : {&together, &inTurn}) {
+                ASSERT_EQ(file->Load(path.c_str()), DMResult::Success);
+                file->DelEntry(3);
+                if (oddIndices)  // two entries sharing a slot: only the slow path can mimic DelEntry
+                    file->GetEntry(4)->SetIndex(file->GetEntry(6)->GetIndex());
+            }
+            together.DelEntries(positions.data(), static_cast<unsigned>(positions.size()));
+            for (unsigned position : positions)
+                inTurn.DelEntry(position);
+            EXPECT_EQ(Slots(together), Slots(inTurn)) << positions.size() << " " << oddIndices;
+            EXPECT_EQ(together.GetEntry(together.AddEntry())->GetIndex(),
+                      inTurn.GetEntry(inTurn.AddEntry())->GetIndex());
         }
-        together.DelEntries(positions.data(), static_cast<unsigned>(positions.size()));
-        for (unsigned position : positions)
-            inTurn.DelEntry(position);
-        EXPECT_EQ(Slots(together), Slots(inTurn)) << oddIndices;
-        EXPECT_EQ(together.GetEntry(together.AddEntry())->GetIndex(), inTurn.GetEntry(inTurn.AddEntry())->GetIndex());
     }
 }
 
