@@ -300,6 +300,7 @@ int DMDataFileEntry::ReadData(DMDataSink sink, void* context) const
         return DMResult::CorruptData;
 
     ExtentReader extent(m_pPacked, m_pSource.get(), m_sourceOffset, m_packedLength);
+    std::vector<unsigned char> plain;
     std::uint64_t position = 0;
     std::uint64_t produced = 0;
     while (produced < m_length) {
@@ -316,7 +317,7 @@ int DMDataFileEntry::ReadData(DMDataSink sink, void* context) const
             break;
         if (const int result = extent.Fetch(position, streamSize, bytes))
             return result;
-        if (const int result = InflateInPieces(bytes, streamSize, plainSize, ToSink, &target))
+        if (const int result = InflateInPieces(bytes, streamSize, plainSize, ToSink, &target, plain))
             return result;
         produced += plainSize;
         position += streamSize;
