@@ -4,7 +4,7 @@
 #include "shell/GameDirectory.h"
 #include "shell/Prompts.h"
 #include "skills/DMSkills.h"
-#include "spells/ListOrder.h"
+#include "ListOrder.h"
 #include "spells/SpellDescription.h"
 #include "spells/SpellExport.h"
 #include "spells/SpellFile.h"
@@ -19,6 +19,8 @@
 #include <QSignalBlocker>
 
 #include <sstream>
+
+using namespace tomelens::core;
 
 namespace {
 

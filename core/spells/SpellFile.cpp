@@ -1,12 +1,14 @@
 #include "spells/SpellFile.h"
 
-#include "spells/Contact.h"
+#include "ProgramFacts.h"
 
 #include <sys/stat.h>
 
 #include <climits>
 #include <cstdio>
 #include <memory>
+
+namespace tomelens::core {
 
 namespace {
 
@@ -102,3 +104,5 @@ bool WriteSpellFile(const std::string& path, const std::vector<SpellRecord>& rec
         std::remove(path.c_str());
     return ok;
 }
+
+}  // namespace tomelens::core

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+using namespace tomelens::core;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace tomelens::core {
+
 // The level range of a query after its rules: each bound is the leading
 // integer of its text (as atoi reads it, saturated to int; no digits gives 0);
 // From 0 becomes 1, To 0 becomes 50, and To is raised to From when From is
@@ -45,3 +47,5 @@ void SortSpellLines(std::vector<SpellLine>& lines);
 // the order in which the skill combo is filled. Skills not below skillCount
 // have no entry.
 std::vector<int> SkillsInUse(std::span<const SpellRecord> records, int skillCount);
+
+}  // namespace tomelens::core

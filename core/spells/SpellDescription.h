@@ -7,6 +7,8 @@
 #include <span>
 #include <string>
 
+namespace tomelens::core {
+
 // The description of a spell shown beside the list and written by the export:
 // mana and skill, the messages, cast and recover times, then the Effects,
 // Classes and Components sections (each "None" when empty). prefix starts the
@@ -23,3 +25,5 @@ void DescribeSpell(std::ostream& out, std::span<const SpellRecord> records, int 
 // A duration in milliseconds as the description writes it: "1 min. 1.5 sec.",
 // "2.5 sec.", "0 sec.".
 std::string FormatSpellDuration(std::uint32_t milliseconds);
+
+}  // namespace tomelens::core

@@ -3,7 +3,7 @@
 
 #include "spells/SpellQuery.h"
 
-#include "spells/ListOrder.h"
+#include "ListOrder.h"
 #include "spells/SpellTables.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +11,8 @@
 #include <climits>
 #include <string>
 #include <vector>
+
+using namespace tomelens::core;
 
 namespace {
 

@@ -17,6 +17,8 @@
 
 namespace fs = std::filesystem;
 
+namespace tomelens::core {
+
 namespace {
 
 std::string ErrorText(DWORD error)
@@ -94,3 +96,5 @@ std::string WriteFileAtomically(const fs::path& path, std::span<const unsigned c
     }
     return {};
 }
+
+}  // namespace tomelens::core

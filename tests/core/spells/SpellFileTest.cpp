@@ -4,13 +4,15 @@
 #include "spells/SpellFile.h"
 
 #include "SpellTestSupport.h"
-#include "spells/Contact.h"
+#include "ProgramFacts.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+
+using namespace tomelens::core;
 
 namespace {
 const std::vector<SpellRecord> kUntouched = {SpellRecord::MakeEmpty().SetName("Left alone")};

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace tomelens::core {
+
 // Markers stored in spell records.
 inline constexpr std::uint16_t COMPONENT_NONE = 65535;    // empty component slot
 inline constexpr std::uint8_t EFFECT_NONE = 254;          // empty effect slot
@@ -73,3 +75,5 @@ public:
 
 static_assert(sizeof(SpellRecord) == kSpellRecordSize,
               "records are read from the file straight into an array of SpellRecord");
+
+}  // namespace tomelens::core

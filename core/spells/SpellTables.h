@@ -2,6 +2,8 @@
 
 #include <span>
 
+namespace tomelens::core {
+
 // A row of a vocabulary table: a number stored in spell records (or a filter
 // value) and its name.
 struct SpellTableRow {
@@ -23,3 +25,5 @@ extern const std::span<const SpellTableRow> SpellEffectTable;
 // The name of the first row, in table order, whose number equals number;
 // nullptr when no row has it.
 const char* FindSpellTableName(std::span<const SpellTableRow> table, int number);
+
+}  // namespace tomelens::core

@@ -1,10 +1,12 @@
-#include "SpellFilterNames.h"
+#include "spells/SpellFilterNames.h"
 
 #include "skills/DMSkills.h"
 #include "spells/SpellTables.h"
 
 #include <cstring>
 #include <string>
+
+namespace tomelens::core {
 
 namespace {
 
@@ -64,3 +66,5 @@ std::optional<int> SkillFilterByName(std::string_view name, DMSkills& skills)
     }
     return std::nullopt;
 }
+
+}  // namespace tomelens::core

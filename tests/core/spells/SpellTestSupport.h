@@ -20,9 +20,9 @@ struct ScratchFolder : testsupport::TempDir {
 
 // Four messages, both duration forms, each kind of effect label and value,
 // classes set out of number order, both component kinds.
-inline SpellRecord FireStorm()
+inline tomelens::core::SpellRecord FireStorm()
 {
-    SpellRecord r = SpellRecord::MakeEmpty();
+    auto r = tomelens::core::SpellRecord::MakeEmpty();
     r.SetName("Fire Storm").SetMana(125).SetSkill(10);
     r.SetCastingMessage("Your hands glow.").SetOthersCastingMessage("Somebody's hands glow.");
     r.SetCastOnOtherMessage("X is burned.").SetFadesMessage("The fire fades.");

@@ -4,6 +4,8 @@
 #include <cassert>
 #include <cstring>
 
+namespace tomelens::core {
+
 namespace {
 
 // Field offsets and sizes within a record.
@@ -242,3 +244,5 @@ SpellRecord& SpellRecord::SetAllClassLevels(std::uint8_t level)
     std::memset(bytes + kClassLevels, level, kClassCount);
     return *this;
 }
+
+}  // namespace tomelens::core

@@ -13,6 +13,8 @@
 
 namespace fs = std::filesystem;
 
+namespace tomelens::core {
+
 namespace {
 
 #if !defined(_WIN32)
@@ -148,3 +150,5 @@ std::string WriteFileInside(const fs::path& root, const std::string& relativePat
         return folderProblem;
     return WriteFileAtomically(root / relative, bytes, false);
 }
+
+}  // namespace tomelens::core

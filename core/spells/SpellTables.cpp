@@ -2,6 +2,8 @@
 
 #include <array>
 
+namespace tomelens::core {
+
 namespace {
 
 constexpr std::array<SpellTableRow, 16> kClassRows = {{
@@ -114,3 +116,5 @@ const char* FindSpellTableName(std::span<const SpellTableRow> table, int number)
             return row.name;
     return nullptr;
 }
+
+}  // namespace tomelens::core

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <string_view>
 
+namespace tomelens::core {
+
 namespace {
 
 // A section of the description: its opening text stands alone on a line when
@@ -160,3 +162,5 @@ void DescribeSpell(std::ostream& out, std::span<const SpellRecord> records, int 
         return;
     DescribeSpell(out, records[static_cast<std::size_t>(recordNumber)], prefix);
 }
+
+}  // namespace tomelens::core

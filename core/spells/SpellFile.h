@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace tomelens::core {
+
 inline constexpr char kSpellFileName[] = "spdat.eff";
 
 // The three ways reading spdat.eff can fail, and success.
@@ -45,3 +47,5 @@ SpellFileResult ReadSpellRecords(std::FILE* file, unsigned long long length, std
 // directory). Returns false if the file cannot be written completely; a
 // partly written file is removed.
 bool WriteSpellFile(const std::string& path, const std::vector<SpellRecord>& records);
+
+}  // namespace tomelens::core

@@ -10,6 +10,8 @@
 #include <set>
 #include <string>
 
+using namespace tomelens::core;
+
 namespace {
 void Put(SpellRecord& r, std::size_t offset, std::uint32_t value, int bytes)
 {

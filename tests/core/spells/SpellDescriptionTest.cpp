@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+using namespace tomelens::core;
+
 namespace {
 
 std::string Describe(const SpellRecord& r, const std::string& prefix)

@@ -1,6 +1,8 @@
-#include "spells/ListOrder.h"
+#include "ListOrder.h"
 
 #include <algorithm>
+
+namespace tomelens::core {
 
 namespace {
 
@@ -27,3 +29,5 @@ int CompareListText(std::string_view a, std::string_view b)
         return a.size() < b.size() ? -1 : 1;
     return 0;
 }
+
+}  // namespace tomelens::core

@@ -10,6 +10,8 @@
 
 namespace fs = std::filesystem;
 
+namespace tomelens::core {
+
 namespace {
 
 bool ValidRecord(std::span<const SpellRecord> records, int recordNumber)
@@ -99,3 +101,5 @@ SpellExportStatus SaveSpellExportFile(const std::string& path, std::span<const S
     }
     return SpellExportStatus::Ok;
 }
+
+}  // namespace tomelens::core

@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+namespace tomelens::core {
+
 // The one alphabetical order of the program's sorted lists and combos:
 // byte-wise and case-insensitive for ASCII letters, so texts starting with a
 // blank (" Unnamed") come first, then those starting with an asterisk
@@ -15,3 +17,5 @@ inline bool ListTextLess(std::string_view a, std::string_view b)
 {
     return CompareListText(a, b) < 0;
 }
+
+}  // namespace tomelens::core

@@ -4,6 +4,8 @@
 #include <span>
 #include <string>
 
+namespace tomelens::core {
+
 // Writes bytes to root/relativePath without ever leaving root: missing
 // folders are made, but an existing part of the way that is a symbolic link
 // or not a folder stops the write. The bytes go to a temporary file in the
@@ -26,3 +28,5 @@ std::string WriteFileAtomically(const std::filesystem::path& path,
 // error text when the target is a folder.
 std::string FolderForReplacing(const std::filesystem::path& path, std::filesystem::file_status& status,
                                std::filesystem::path& folder);
+
+}  // namespace tomelens::core

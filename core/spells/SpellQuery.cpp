@@ -1,6 +1,6 @@
 #include "spells/SpellQuery.h"
 
-#include "spells/ListOrder.h"
+#include "ListOrder.h"
 #include "spells/SpellTables.h"
 
 #include <algorithm>
@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+
+namespace tomelens::core {
 
 namespace {
 
@@ -118,3 +120,5 @@ std::vector<int> SkillsInUse(std::span<const SpellRecord> records, int skillCoun
             used.push_back(skill);
     return used;
 }
+
+}  // namespace tomelens::core

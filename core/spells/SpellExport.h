@@ -6,6 +6,8 @@
 #include <span>
 #include <string>
 
+namespace tomelens::core {
+
 // Text of "Save": "Spell: " and the name, then the description with the
 // prefix "\t". Writes nothing when recordNumber is outside the records.
 void WriteSpellExport(std::ostream& out, std::span<const SpellRecord> records, int recordNumber);
@@ -29,3 +31,5 @@ enum class SpellExportStatus {
 // order); otherwise recordNumbers holds the one spell to write.
 SpellExportStatus SaveSpellExportFile(const std::string& path, std::span<const SpellRecord> records,
                                       std::span<const int> recordNumbers, bool allSpells);
+
+}  // namespace tomelens::core
