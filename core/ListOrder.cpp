@@ -30,4 +30,9 @@ int CompareListText(std::string_view a, std::string_view b)
     return 0;
 }
 
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && CompareListText(a, b) == 0;
+}
+
 }  // namespace tomelens::core

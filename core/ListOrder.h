@@ -12,6 +12,9 @@ namespace tomelens::core {
 // Returns <0, 0 or >0 like strcmp.
 int CompareListText(std::string_view a, std::string_view b);
 
+// True when the texts are equal but for the case of ASCII letters.
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // True when a sorts before b.
 inline bool ListTextLess(std::string_view a, std::string_view b)
 {

@@ -1,52 +1,12 @@
 #include "SafeFileWriter.h"
 
-#if !defined(_WIN32)
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
-
-#include <cerrno>
-#include <cstring>
 #include <system_error>
-#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace tomelens::core {
 
 namespace {
-
-#if !defined(_WIN32)
-std::string ErrnoText(int error)
-{
-    return std::strerror(error);
-}
-
-// Permissions a newly created file gets: what the user's umask allows.
-mode_t NewFileMode()
-{
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
-}
-
-bool WriteAll(int fd, std::span<const unsigned char> bytes, int& error)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            return false;
-        }
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-#endif
 
 // "'path'" and then `rest`. Built by appending: GCC 12 wrongly warns that
 // "'" + path.string() may overlap (-Wrestrict) when building for Windows.
@@ -83,58 +43,51 @@ std::string MakeFoldersInside(const fs::path& root, const fs::path& relativeFold
 
 }  // namespace
 
-std::string FolderForReplacing(const fs::path& path, fs::file_status& status, fs::path& folder)
+// A dangling link names the file it would point to; loops give up after 40 hops.
+fs::path FollowLinks(fs::path path)
 {
-    std::error_code statusError;
-    status = fs::symlink_status(path, statusError);
-    if (fs::is_directory(status))
-        return "is a folder";
-    folder = path.parent_path();
-    if (folder.empty())
-        folder = ".";
-    return {};
-}
-
-// The Windows version lives in SafeFileWriterWin32.cpp.
-#if !defined(_WIN32)
-std::string WriteFileAtomically(const fs::path& path, std::span<const unsigned char> bytes,
-                                bool flushToDisk)
-{
-    fs::file_status status;
-    fs::path folder;
-    if (std::string refused = FolderForReplacing(path, status, folder); !refused.empty())
-        return refused;
-    // A short fixed name: the target's own name may already be as long as the
-    // file system allows.
-    std::string pattern = (folder / ".tomelens-cli.XXXXXX").string();
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = mkstemp(name.data());
-    if (fd < 0)
-        return "cannot create a file in '" + folder.string() + "': " + ErrnoText(errno);
-
-    // A replaced file keeps its permissions; a new one gets what the umask allows.
-    struct stat existing {};
-    const mode_t mode = (fs::is_regular_file(status) && stat(path.c_str(), &existing) == 0)
-                            ? (existing.st_mode & 07777)
-                            : NewFileMode();
-    int error = 0;
-    bool ok = WriteAll(fd, bytes, error);
-    if (ok && fchmod(fd, mode) != 0)
-        error = errno, ok = false;
-    if (ok && flushToDisk && fsync(fd) != 0)
-        error = errno, ok = false;
-    if (close(fd) != 0 && ok)
-        error = errno, ok = false;
-    if (ok && std::rename(name.data(), path.c_str()) != 0)
-        error = errno, ok = false;
-    if (!ok) {
-        unlink(name.data());
-        return "cannot be written: " + ErrnoText(error);
+    for (int hop = 0; hop < 40; ++hop) {
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(path, error)))
+            return path;
+        const fs::path next = fs::read_symlink(path, error);
+        if (error)
+            return path;
+        path = next.is_absolute() ? next : path.parent_path() / next;
     }
-    return {};
+    return path;
 }
-#endif
+
+bool AtomicFile::Fail(Step step, int systemError, std::string text)
+{
+    if (m_failedStep == Step::None) {
+        m_failedStep = step;
+        m_systemError = systemError;
+        m_errorText = std::move(text);
+    }
+    Abort();
+    return false;
+}
+
+bool AtomicFile::Write(std::string_view text)
+{
+    return Write({reinterpret_cast<const unsigned char*>(text.data()), text.size()});
+}
+
+AtomicFile::~AtomicFile()
+{
+    Abort();
+}
+
+std::string WriteFileAtomically(const fs::path& path, std::span<const unsigned char> bytes, bool flushToDisk)
+{
+    AtomicFile file;
+    AtomicFileOptions options;
+    options.flushToDisk = flushToDisk;
+    if (file.Begin(path, options) && file.Write(bytes) && file.Commit())
+        return {};
+    return file.ErrorText();
+}
 
 std::string WriteFileInside(const fs::path& root, const std::string& relativePath,
                             std::span<const unsigned char> bytes)
@@ -148,7 +101,13 @@ std::string WriteFileInside(const fs::path& root, const std::string& relativePat
     const std::string folderProblem = MakeFoldersInside(root, relative.parent_path());
     if (!folderProblem.empty())
         return folderProblem;
-    return WriteFileAtomically(root / relative, bytes, false);
+    AtomicFile file;
+    AtomicFileOptions options;
+    options.flushToDisk = false;
+    options.followLinkAtTarget = false;
+    if (file.Begin(root / relative, options) && file.Write(bytes) && file.Commit())
+        return {};
+    return file.ErrorText();
 }
 
 }  // namespace tomelens::core

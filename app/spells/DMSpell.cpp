@@ -24,7 +24,7 @@ using namespace tomelens::core;
 
 namespace {
 
-const QString kAllRows = QStringLiteral("*** All ***");
+const QString kAllRows = QString::fromLatin1(kAllRowText);
 
 // The game's texts are single bytes; Latin-1 keeps every byte as one character.
 QString FromGame(const std::string& text)

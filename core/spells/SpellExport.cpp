@@ -2,13 +2,10 @@
 
 #include "spells/SpellDescription.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <string>
-#include <system_error>
+#include "SafeFileWriter.h"
 
-namespace fs = std::filesystem;
+#include <sstream>
+#include <string>
 
 namespace tomelens::core {
 
@@ -19,23 +16,21 @@ bool ValidRecord(std::span<const SpellRecord> records, int recordNumber)
     return recordNumber >= 0 && static_cast<std::size_t>(recordNumber) < records.size();
 }
 
-// Makes a new, empty file next to target that no one else is using; returns
-// its path, or an empty path when the folder does not let us create one.
-fs::path CreateTemporaryBeside(const fs::path& target)
+// The export is a text file: line ends as the platform writes them.
+std::string PlatformLineEnds(std::string text)
 {
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = folder / (target.filename().string() + ".tomelens-" + std::to_string(attempt) + ".tmp");
-        // "x": fail if it exists, so a stranger's file is never taken over.
-        if (std::FILE* file = std::fopen(candidate.string().c_str(), "wx")) {
-            std::fclose(file);
-            return candidate;
-        }
-        std::error_code ec;
-        if (!fs::exists(candidate, ec))
-            return {};  // not a name clash: the folder itself refuses
+#ifdef _WIN32
+    std::string converted;
+    converted.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\n')
+            converted += '\r';
+        converted += c;
     }
-    return {};
+    return converted;
+#else
+    return text;
+#endif
 }
 
 } // namespace
@@ -63,43 +58,24 @@ void WriteAllSpellsExport(std::ostream& out, std::span<const SpellRecord> record
 SpellExportStatus SaveSpellExportFile(const std::string& path, std::span<const SpellRecord> records,
                                       std::span<const int> recordNumbers, bool allSpells)
 {
-    const fs::path target(path);
-    const fs::path temporary = CreateTemporaryBeside(target);
-    if (temporary.empty())
-        return SpellExportStatus::CannotCreate;
-
-    std::error_code ec;
-    bool written = false;
-    {
-        std::ofstream out(temporary, std::ios::out | std::ios::trunc);
-        if (out) {
-            if (allSpells) {
-                WriteAllSpellsExport(out, records, recordNumbers);
-            } else {
-                for (int recordNumber : recordNumbers)
-                    WriteSpellExport(out, records, recordNumber);
-            }
-            out.flush();
-            out.close();
-            written = !out.fail();
-        }
+    std::ostringstream text;
+    if (allSpells) {
+        WriteAllSpellsExport(text, records, recordNumbers);
+    } else {
+        for (int recordNumber : recordNumbers)
+            WriteSpellExport(text, records, recordNumber);
     }
-    if (!written) {
-        fs::remove(temporary, ec);
+    AtomicFile file;
+    if (file.Begin(path) && file.Write(PlatformLineEnds(std::move(text).str())) && file.Commit())
+        return SpellExportStatus::Ok;
+    switch (file.FailedStep()) {
+    case AtomicFile::Step::Create:
+        return SpellExportStatus::CannotCreate;
+    case AtomicFile::Step::Replace:
+        return SpellExportStatus::CannotReplace;
+    default:
         return SpellExportStatus::CannotWrite;
     }
-
-    // An existing file keeps its permissions when it is replaced.
-    const fs::file_status old = fs::status(target, ec);
-    if (!ec && fs::is_regular_file(old))
-        fs::permissions(temporary, old.permissions(), ec);
-
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        fs::remove(temporary, ec);
-        return SpellExportStatus::CannotReplace;
-    }
-    return SpellExportStatus::Ok;
 }
 
 }  // namespace tomelens::core

@@ -24,10 +24,8 @@ enum class SpellExportStatus {
     CannotReplace,  // the finished file cannot be moved over the target
 };
 
-// Writes an export file safely: the text goes to a temporary file in the
-// target's directory, which replaces path only when complete; on failure the
-// old file is untouched and nothing half-written is left. The file is opened
-// in text mode. allSpells selects the "Save All" text (recordNumbers in list
+// Writes an export file safely through AtomicFile: on failure the old file is
+// untouched and nothing half-written is left. Line ends are the platform's. allSpells selects the "Save All" text (recordNumbers in list
 // order); otherwise recordNumbers holds the one spell to write.
 SpellExportStatus SaveSpellExportFile(const std::string& path, std::span<const SpellRecord> records,
                                       std::span<const int> recordNumbers, bool allSpells);

@@ -1,21 +1,14 @@
 #include "spells/SpellFile.h"
 
 #include "ProgramFacts.h"
-
-#include <sys/stat.h>
+#include "RegularFile.h"
 
 #include <climits>
 #include <cstdio>
-#include <memory>
 
 namespace tomelens::core {
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
 
 SpellFileResult Failure(SpellFileStatus status)
 {
@@ -35,23 +28,6 @@ SpellFileResult Failure(SpellFileStatus status)
     return {};
 }
 
-// The size of an open regular file; false for directories and devices, which
-// some platforms let fopen open but which are no spell file.
-bool RegularFileSize(std::FILE* file, unsigned long long& size)
-{
-#if defined(_WIN32)
-    struct _stat64 info;
-    if (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG)
-        return false;
-#else
-    struct stat info;
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode))
-        return false;
-#endif
-    size = static_cast<unsigned long long>(info.st_size);
-    return true;
-}
-
 } // namespace
 
 std::string SpellFilePathIn(const std::string& directory)
@@ -65,9 +41,9 @@ std::string SpellFilePathIn(const std::string& directory)
 
 SpellFileResult ReadSpellFile(const std::string& path, std::vector<SpellRecord>& records)
 {
-    File file(std::fopen(path.c_str(), "rb"));
     unsigned long long length = 0;
-    if (!file || !RegularFileSize(file.get(), length))
+    const UniqueFile file = OpenRegularFile(path, &length);
+    if (!file)
         return Failure(SpellFileStatus::CannotOpen);
     return ReadSpellRecords(file.get(), length, records);
 }

@@ -7,7 +7,7 @@ namespace tomelens::core {
 namespace {
 
 constexpr std::array<SpellTableRow, 16> kClassRows = {{
-    {14, "*** All ***"},
+    {14, kAllRowText},
     {256, "*** Not available ***"},
     {0, "Warrior"},
     {1, "Cleric"},
@@ -26,7 +26,7 @@ constexpr std::array<SpellTableRow, 16> kClassRows = {{
 }};
 
 constexpr std::array<SpellTableRow, 76> kEffectRows = {{
-    {127, "*** All ***"},
+    {127, kAllRowText},
     {0, "Healing/Damage"},
     {1, "Armor Class"},
     {2, "Attack"},

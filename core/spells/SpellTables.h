@@ -11,6 +11,9 @@ struct SpellTableRow {
     const char* name;
 };
 
+// The text of the filter rows that let every value pass.
+inline constexpr char kAllRowText[] = "*** All ***";
+
 // Filter values that are not stored in records.
 inline constexpr int CLASS_ALL = 14;
 inline constexpr int CLASS_NOT_AVAILABLE = 256;

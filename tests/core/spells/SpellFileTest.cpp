@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -34,13 +36,14 @@ TEST(SpellFile, FailuresSayWhyAndLeaveTheRecordsAlone)
     const std::string invalidTip = "Please report this error to " + contact;
     struct Case {
         const char* what;
-        long size;  // -1: no file, -2: a folder in its place
+        long size;  // -1: no file, -2: a folder in its place, -3: a FIFO (must not hang)
         SpellFileStatus status;
         std::string message, tip;
     };
     const Case cases[] = {
         {"missing", -1, SpellFileStatus::CannotOpen, "Can't open spdat.eff file", openTip},
         {"a folder", -2, SpellFileStatus::CannotOpen, "Can't open spdat.eff file", openTip},
+        {"a FIFO", -3, SpellFileStatus::CannotOpen, "Can't open spdat.eff file", openTip},
         {"1 byte", 1, SpellFileStatus::InvalidLength, invalid, invalidTip},
         {"559 bytes", 559, SpellFileStatus::InvalidLength, invalid, invalidTip},
         {"561 bytes", 561, SpellFileStatus::InvalidLength, invalid, invalidTip},
@@ -50,6 +53,8 @@ TEST(SpellFile, FailuresSayWhyAndLeaveTheRecordsAlone)
         std::filesystem::remove_all(path);
         if (c.size == -2)
             std::filesystem::create_directory(path);
+        else if (c.size == -3)
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
         else if (c.size >= 0)
             testsupport::WriteFile(path, std::string(std::size_t(c.size), 'a'));
         std::vector<SpellRecord> records = kUntouched;
