@@ -3,6 +3,8 @@
 // The platform-neutral part; Open, Commit and Discard live in the platform sources.
 namespace tomelens::archive {
 
+void (*g_beforeReplaceHook)() = nullptr;
+
 AtomicFileWriter::~AtomicFileWriter()
 {
     Discard();
