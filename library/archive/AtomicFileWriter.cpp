@@ -4,6 +4,7 @@
 namespace tomelens::archive {
 
 void (*g_beforeReplaceHook)() = nullptr;
+bool g_useUnnamedTemps = true;
 
 AtomicFileWriter::~AtomicFileWriter()
 {

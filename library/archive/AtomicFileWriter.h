@@ -24,6 +24,9 @@ namespace tomelens::archive {
 // Tests set this to interrupt a save at its most delicate moment: the new
 // content complete under its temporary name, the target not yet replaced.
 extern void (*g_beforeReplaceHook)();
+// False makes every save take the named temporary file that file systems
+// without unnamed files get, so tests reach that road too.
+extern bool g_useUnnamedTemps;
 
 // What Open learnt about an existing target, to carry over to its replacement.
 #if defined(_WIN32)

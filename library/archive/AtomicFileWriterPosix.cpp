@@ -79,8 +79,10 @@ int AtomicFileWriter::Open(const char* target, KeepTimes keepTimes)
     m_failed = false;
     m_keepTimes = keepTimes;
     m_target = ResolveTarget(target);
-    if (m_target.empty() || m_target.back() == '/')
+    if (m_target.empty() || m_target.back() == '/') {
+        RecordSystemError(m_target.empty() ? ENOENT : EISDIR);  // what open() would say
         return DMResult::CannotOpen;
+    }
     m_targetExisted = ::stat(m_target.c_str(), &m_targetInfo) == 0;
 
     if (m_targetExisted && !S_ISREG(m_targetInfo.st_mode)) {
@@ -122,7 +124,7 @@ int AtomicFileWriter::Open(const char* target, KeepTimes keepTimes)
 bool AtomicFileWriter::OpenUnnamed(unsigned mode)
 {
 #if defined(O_TMPFILE)
-    if (!CanLinkUnnamedFiles())
+    if (!g_useUnnamedTemps || !CanLinkUnnamedFiles())
         return false;
     m_file = FileHandle(::open(FolderOf(m_target, PathStyle::Posix).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
                                static_cast<mode_t>(mode)));

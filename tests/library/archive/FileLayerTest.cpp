@@ -4,8 +4,10 @@
 #include "ArchiveSuite.h"
 
 #include "archive/AtomicFileWriter.h"
+#include "archive/DMSaveTemp.h"
 #include "archive/FileIo.h"
 #include "archive/GrowableBytes.h"
+#include "archive/SaveTempName.h"
 #include "archive/SiblingPath.h"
 
 #include <fcntl.h>
@@ -55,6 +57,29 @@ TEST(SiblingPath, TheTemporaryNameStaysInTheTargetsFolder)
             EXPECT_EQ(FolderOf(c.target, c.style), folder.empty() ? "." : folder) << c.target;
         }
     }
+}
+
+TEST(SaveTempName, IsShortAndRecognisedAndTellsWhoseItIs)
+{
+    const std::string longest(255, 'n');
+    const std::uint64_t pid = 4000000000u;
+    const std::string name = SaveTempName(longest, pid, 4000000000u);
+    EXPECT_LE(name.size(), 40u);
+    EXPECT_EQ(DMIsSaveTempName(name.c_str()), 1);
+    std::uint32_t hash = 0;
+    std::uint64_t parsedPid = 0;
+    ASSERT_TRUE(ParseSaveTempName(name, hash, parsedPid));
+    EXPECT_EQ(hash, TargetNameHash(longest));
+    EXPECT_EQ(parsedPid, pid);
+    EXPECT_NE(TargetNameHash("game.dat"), TargetNameHash("game.da"));
+
+    for (const char* other : {"game.dat", ".tl~", ".tl~0123abcd-1-2.tmp~", ".tl~0123abcD-1-2.tmp",
+                              ".tl~0123abc-1-2.tmp", ".tl~0123abcd--2.tmp", ".tl~0123abcd-1-.tmp",
+                              ".tl~0123abcd-1-2.tm", "x.tl~0123abcd-1-2.tmp", "d/.tl~0123abcd-1-2.tmp",
+                              ".tl~0123abcd-99999999999999999999-2.tmp"})
+        EXPECT_EQ(DMIsSaveTempName(other), 0) << other;
+    EXPECT_EQ(DMIsSaveTempName(".tl~0123abcd-1-2.tmp"), 1);
+    EXPECT_EQ(DMIsSaveTempName(nullptr), 0);
 }
 
 TEST(FileHandle, OwnsOneDescriptorAndClosesItOnce)
@@ -110,6 +135,18 @@ TEST(FileIo, ReadsRegularFilesWholeAndRefusesEverythingElse)
         EXPECT_FALSE(OpenRegularFileForReading(other.c_str(), untouched).Valid()) << other;
         EXPECT_EQ(untouched, 77u) << other;
     }
+}
+
+TEST(FileIo, EveryReaderRefusesAPipeWithoutWaitingForAWriter)
+{
+    TempDir dir;
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    DMDataFile file(nullptr);
+    DMDataFileEntry entry;
+    EXPECT_EQ(file.CheckFile(fifo.c_str()), DMResult::CannotOpen);
+    EXPECT_EQ(file.Load(fifo.c_str()), DMResult::CannotOpen);
+    EXPECT_EQ(entry.LoadData(fifo.c_str()), DMResult::CannotOpen);
 }
 
 TEST(FileIo, WritesEverythingOrReportsFailure)
