@@ -86,6 +86,7 @@ TEST_F(Reader, RefusesEveryBrokenLayout)
     changed("4 GiB name list from a few packed bytes", [](RawArchive& a) { a.records.back().length = 0xFFFFFFF0u; });
     changed("damaged name list stream",
             [](RawArchive& a) { a.area[a.records.back().offset - 12 + 8 + 4] ^= 0xFF; }, DMResult::CorruptData);
+    changed("a byte after the name list's last block", [](RawArchive& a) { a.area.push_back(0); }, DMResult::CorruptData);
 
     // Name lists that do not match the directory or themselves.
     auto withList = [&](std::string what, const Bytes& list, int lengthDelta = 0, int expected = DMResult::NotArchive) {
