@@ -16,6 +16,8 @@
 #include <set>
 #include <system_error>
 
+using namespace tomelens::core;
+
 namespace fs = std::filesystem;
 
 namespace {

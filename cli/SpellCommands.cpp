@@ -3,7 +3,7 @@
 #include "Diagnostics.h"
 #include "Help.h"
 #include "SafeFileWriter.h"
-#include "SpellFilterNames.h"
+#include "spells/SpellFilterNames.h"
 #include "skills/DMSkills.h"
 #include "spells/SpellDescription.h"
 #include "spells/SpellExport.h"
@@ -13,6 +13,8 @@
 #include <iostream>
 #include <sstream>
 #include <vector>
+
+using namespace tomelens::core;
 
 namespace {
 

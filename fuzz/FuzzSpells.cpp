@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+using namespace tomelens::core;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size < 8)

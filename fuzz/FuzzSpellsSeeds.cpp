@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+using namespace tomelens::core;
+
 int main(int argc, char** argv)
 {
     if (argc != 2)

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
+using namespace tomelens::core;
+
 int main(int argc, char** argv)
 {
     if (argc != 2) {

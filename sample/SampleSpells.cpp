@@ -7,6 +7,8 @@
 #include <random>
 #include <string>
 
+using namespace tomelens::core;
+
 namespace {
 
 constexpr std::array kNouns = {"Ember",  "Frost",   "Gale",   "Thorn",  "Ward",   "Veil",

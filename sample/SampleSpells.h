@@ -7,4 +7,4 @@
 // About 200 invented spells for the sample game directory: every class, the
 // casting skills, most effects, some spells no class can use and a few
 // blank slots. Always the same records.
-std::vector<SpellRecord> MakeSampleSpells();
+std::vector<tomelens::core::SpellRecord> MakeSampleSpells();

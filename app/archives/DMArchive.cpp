@@ -9,13 +9,15 @@
 #include "shell/GameDirectory.h"
 #include "shell/Prompts.h"
 #include "shell/WaitCapture.h"
-#include "spells/Contact.h"
+#include "ProgramFacts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QListWidget>
+
+using namespace tomelens::core;
 
 DMArchive::DMArchive(QListWidget* fileList, QListWidget* entryList, QLabel* archiveLabel,
                      Prompts& prompts, DesktopOpener& opener)

@@ -1,8 +1,10 @@
 #include "archives/ListLines.h"
 
-#include "spells/ListOrder.h"
+#include "ListOrder.h"
 
 #include <QListWidget>
+
+using namespace tomelens::core;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include "shell/GameDirectory.h"
 #include "shell/Prompts.h"
 #include "skills/DMSkills.h"
-#include "spells/ListOrder.h"
+#include "ListOrder.h"
 #include "spells/SpellDescription.h"
 #include "spells/SpellExport.h"
 #include "spells/SpellFile.h"
@@ -20,9 +20,11 @@
 
 #include <sstream>
 
+using namespace tomelens::core;
+
 namespace {
 
-const QString kAllRows = QStringLiteral("*** All ***");
+const QString kAllRows = QString::fromLatin1(kAllRowText);
 
 // The game's texts are single bytes; Latin-1 keeps every byte as one character.
 QString FromGame(const std::string& text)

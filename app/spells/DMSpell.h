@@ -48,7 +48,7 @@ private:
     int SelectedRecord() const;
     void SaveExport(const QString& proposedName, const std::vector<int>& records, bool allSpells);
 
-    std::vector<SpellRecord> m_spells;
+    std::vector<tomelens::core::SpellRecord> m_spells;
     bool m_bRecordsHeld = false;  // an empty file holds no records but counts as read
 
     QComboBox* m_pClassCombo;

@@ -6,6 +6,7 @@
 #include "archive/BlockCodec.h"
 #include "archive/DMResultCodes.h"
 #include "archive/FileIo.h"
+#include "archive/LastError.h"
 #include "archive/PositionalRead.h"
 
 #include <algorithm>
@@ -236,6 +237,8 @@ int DMDataFileEntry::GetPackedData(void* dest, unsigned& size) const
             return DMResult::BufferTooSmall;
         if (m_pPacked && m_packedLength > 0)
             std::memcpy(dest, m_pPacked, m_packedLength);
+        if (!m_pPacked)
+            ClearSystemError();
         if (!m_pPacked && ReadAt(m_pSource->file.Get(), dest, m_packedLength, m_sourceOffset) != m_packedLength)
             return DMResult::ShortRead;
         size = m_packedLength;
@@ -247,6 +250,7 @@ int DMDataFileEntry::GetPackedData(void* dest, unsigned& size) const
 
 int DMDataFileEntry::LoadData(const char* path)
 {
+    ClearSystemError();
     if (!path)
         return DMResult::CannotOpen;
     std::uint64_t size = 0;
@@ -268,6 +272,7 @@ int DMDataFileEntry::LoadData(const char* path)
 
 int DMDataFileEntry::SaveData(const char* path) const
 {
+    ClearSystemError();
     if (!path)
         return DMResult::CannotOpen;
     // The packed extent bounds what the entry can really hold; a larger length
@@ -286,6 +291,8 @@ int DMDataFileEntry::SaveData(const char* path) const
 
 int DMDataFileEntry::ReadData(DMDataSink sink, void* context) const
 {
+    if (m_pSource)
+        ClearSystemError();
     SinkTarget target{sink, context};
     if (m_pUnpacked) {
         for (std::uint32_t at = 0; at < m_length; at += kBlockSize) {

@@ -6,6 +6,7 @@
 #include "archive/DMResultCodes.h"
 #include "archive/FileIo.h"
 #include "archive/GrowableBytes.h"
+#include "archive/LastError.h"
 #include "archive/PositionalRead.h"
 
 #include <algorithm>
@@ -48,6 +49,7 @@ int CheckHeader(NativeFile file, std::uint64_t size, unsigned char (&header)[kHe
 
 int DMDataFile::CheckFile(const char* path)
 {
+    ClearSystemError();
     if (path) {
         m_path = path;
         m_bChecked = false;
@@ -78,6 +80,7 @@ int DMDataFile::LoadIndex(const char* path)
 
 int DMDataFileInternals::Open(DMDataFile& file, const char* path, bool readDataArea)
 {
+    ClearSystemError();
     file.ResetContent();
     if (path) {
         file.m_path = path;

@@ -1,5 +1,7 @@
 #include "archive/PositionalRead.h"
 
+#include "archive/LastError.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <unistd.h>
@@ -17,6 +19,8 @@ std::uint64_t ReadAt(NativeFile file, void* dest, std::uint64_t count, std::uint
                                     static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR)
             continue;
+        if (got < 0)
+            RecordSystemError();
         if (got <= 0)
             break;
         done += static_cast<std::uint64_t>(got);

@@ -1,5 +1,7 @@
 #include "archive/PositionalRead.h"
 
+#include "archive/LastError.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -25,8 +27,13 @@ std::uint64_t ReadAt(NativeFile file, void* dest, std::uint64_t count, std::uint
         at.Offset = static_cast<DWORD>(position);
         at.OffsetHigh = static_cast<DWORD>(position >> 32);
         DWORD got = 0;
-        if (!::ReadFile(file, bytes + done, static_cast<DWORD>(std::min(count - done, kMaxChunk)), &got, &at) ||
-            got == 0)
+        if (!::ReadFile(file, bytes + done, static_cast<DWORD>(std::min(count - done, kMaxChunk)), &got, &at)) {
+            // The end of the file is no failure of the system.
+            if (::GetLastError() != ERROR_HANDLE_EOF)
+                RecordSystemError();
+            break;
+        }
+        if (got == 0)
             break;
         done += got;
     }

@@ -5,7 +5,7 @@
 #include "EntryListing.h"
 #include "ProgressBar.h"
 #include "SafeEntryPath.h"
-#include "SpellFilterNames.h"
+#include "spells/SpellFilterNames.h"
 #include "UniquePaths.h"
 #include "skills/DMSkills.h"
 
@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+
+using namespace tomelens::core;
 
 namespace {
 

@@ -15,6 +15,8 @@
 
 #include <sstream>
 
+using namespace tomelens::core;
+
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 

@@ -5,10 +5,12 @@
 #include "archives/CDlgProgress.h"
 #include "archives/EntryNames.h"
 #include "shell/GameDirectory.h"
-#include "spells/Contact.h"
+#include "ProgramFacts.h"
 
 #include <QApplication>
 #include <QDir>
+
+using namespace tomelens::core;
 
 namespace {
 

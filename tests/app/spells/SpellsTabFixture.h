@@ -13,6 +13,8 @@
 
 #include <optional>
 
+using tomelens::core::SpellRecord;
+
 // A game directory with a few spells, and the program on it with the Spells
 // tab current. Spells: Wizard (class 11) levels 3, 5, 5, 12 and 30, one for
 // Cleric (class 1) only, one no class can use, and a blank slot.

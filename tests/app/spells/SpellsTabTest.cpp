@@ -4,7 +4,7 @@
 #include "SpellsTabFixture.h"
 
 #include "resources/ResourceIds.h"
-#include "spells/Contact.h"
+#include "ProgramFacts.h"
 #include "spells/SpellDescription.h"
 #include "spells/SpellExport.h"
 
@@ -17,6 +17,8 @@
 #include <QTest>
 
 #include <sstream>
+
+using namespace tomelens::core;
 
 namespace {
 int Datum(const QComboBox* combo, const QString& text)

@@ -21,6 +21,8 @@
 
 #include <stdexcept>
 
+using namespace tomelens::core;
+
 PrivateSettings::PrivateSettings()
 {
     if (!m_dir.isValid())

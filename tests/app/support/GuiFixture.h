@@ -56,7 +56,7 @@ public:
     GameDir();
     QString Path() const { return m_dir.path(); }
     QString File(const QString& name) const { return m_dir.filePath(name); }
-    void WriteSpells(const std::vector<SpellRecord>& records) const;
+    void WriteSpells(const std::vector<tomelens::core::SpellRecord>& records) const;
     void WriteBytes(const QString& name, const QByteArray& bytes) const;
     // An archive holding entries with these names (each with a little text).
     void WriteArchive(const QString& name, const std::vector<std::string>& entries) const;
@@ -66,7 +66,7 @@ private:
 };
 
 // A named spell with one usable class.
-SpellRecord MakeSpell(const std::string& name, int classNumber, int level, int skill = 24);
+tomelens::core::SpellRecord MakeSpell(const std::string& name, int classNumber, int level, int skill = 24);
 
 // The main window on scripted prompts, its view sized to width by height.
 struct Program {

@@ -1,0 +1,36 @@
+#include "ArchiveLock.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace tomelens::core;
+using namespace std::chrono_literals;
+
+TEST(ArchiveLock, SecondWriterWaitsThenGivesUpAndLocksTheReplacementFile)
+{
+    testsupport::TempDir dir;
+    const auto path = dir.File("a.pfs");
+    std::ofstream(path) << "old";
+
+    ArchiveLock first, second;
+    std::string error;
+    ASSERT_TRUE(first.Acquire(path, 0ms, error)) << error;
+    EXPECT_FALSE(second.Acquire(path, 60ms, error));
+    EXPECT_NE(error.find("another program"), std::string::npos);
+
+    // The first writer replaces the file and lets go: the second gets the new file.
+    const auto before = FileIdentity::Of(path);
+    std::ofstream(dir.File("new")) << "newer";
+    std::filesystem::rename(dir.File("new"), path);
+    EXPECT_NE(FileIdentity::Of(path), before);
+    first.Release();
+    ASSERT_TRUE(second.Acquire(path, 0ms, error)) << error;
+    EXPECT_FALSE(first.Acquire(path, 0ms, error));
+
+    ArchiveLock missing;
+    EXPECT_TRUE(missing.Acquire(dir.File("none.pfs"), 0ms, error));
+    EXPECT_FALSE(missing.Held());
+}

@@ -1,0 +1,117 @@
+// The description of a spell, compared as whole texts.
+
+#include "spells/SpellDescription.h"
+
+#include "SpellTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <locale>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace tomelens::core;
+
+namespace {
+
+std::string Describe(const SpellRecord& r, const std::string& prefix)
+{
+    std::ostringstream out;
+    DescribeSpell(out, r, prefix);
+    return out.str();
+}
+
+} // namespace
+
+// The whole text of a record touching every rule, with the prefix that
+// export uses, is checked with the export text.
+
+TEST(SpellDescription, EmptySectionsSayNoneOnTheirOpeningLine)
+{
+    SpellRecord r = SpellRecord::MakeEmpty();
+    r.SetName("Quiet").SetSkill(200).SetCastTime(60000);
+    EXPECT_EQ(Describe(r, ""),
+              "Mana:\t0\n"
+              "Skill:\tUnknown\n"
+              "\n"
+              "Messages:\n"
+              "\n"
+              "Cast Time:\t1 min. 0 sec.\n"
+              "Recover Time:\t0 sec.\n"
+              "\n"
+              "Effects: None\n"
+              "\n"
+              "Classes: None\n"
+              "\n"
+              "Components: None\n");
+}
+
+TEST(SpellDescription, AZeroSlotWithAnEffectIdAndAKeptComponentAloneStillShow)
+{
+    SpellRecord r = SpellRecord::MakeEmpty();
+    r.SetName("Sprint").SetMana(40000).SetSkill(73);
+    r.SetEffect(2, 3, 0).SetKeptComponent(1, 77);
+    r.SetClassLevel(11, 61).SetClassLevel(8, 0);
+    r.SetFadesMessage("You slow down.");
+    EXPECT_EQ(Describe(r, ""),
+              "Mana:\t40000\n"
+              "Skill:\tTaunt\n"
+              "\n"
+              "Messages:\n"
+              "\tSpell fades:\t\tYou slow down.\n"
+              "\n"
+              "Cast Time:\t0 sec.\n"
+              "Recover Time:\t0 sec.\n"
+              "\n"
+              "Effects: \n"
+              "\tMove Speed: 0\n"
+              "\n"
+              "Classes: \n"
+              "\tMonk: 0\n"
+              "\n"
+              "Components: \n"
+              "\t#77 - 0 (not consumed)\n");
+}
+
+TEST(SpellDescription, NumbersIgnoreTheStreamsLocale)
+{
+    struct Grouping : std::numpunct<char> {
+        char do_thousands_sep() const override { return ','; }
+        std::string do_grouping() const override { return "\3"; }
+        char do_decimal_point() const override { return '#'; }
+    };
+    std::ostringstream out;
+    out.imbue(std::locale(std::locale::classic(), new Grouping));
+    DescribeSpell(out, FireStorm().SetMana(12345).SetCastTime(1234567), "");
+    EXPECT_EQ(out.str().substr(0, 12), "Mana:\t12345\n");
+    EXPECT_NE(out.str().find("Cast Time:\t20 min. 34.567 sec.\n"), std::string::npos) << out.str();
+}
+
+TEST(SpellDescription, ByRecordNumberWritesNothingOutsideTheRecords)
+{
+    const std::vector<SpellRecord> records = {FireStorm(), SpellRecord::MakeEmpty().SetName("Quiet")};
+    std::ostringstream byNumber;
+    DescribeSpell(byNumber, records, 1, "\t");
+    EXPECT_EQ(byNumber.str(), Describe(records[1], "\t"));
+    for (int outside : {-1, 2, 1000})
+        DescribeSpell(byNumber, records, outside, "");
+    EXPECT_EQ(byNumber.str(), Describe(records[1], "\t"));
+}
+
+TEST(SpellDuration, MinutesAndSecondsAsTheTextStreamWritesThem)
+{
+    const std::pair<std::uint32_t, const char*> cases[] = {
+        {0, "0 sec."},
+        {1, "0.001 sec."},
+        {2500, "2.5 sec."},
+        {59999, "59.999 sec."},
+        {60000, "1 min. 0 sec."},
+        {61500, "1 min. 1.5 sec."},
+        {90000, "1 min. 30 sec."},
+        {3600000, "60 min. 0 sec."},
+        {4294967295u, "71582 min. 47.295 sec."},
+    };
+    for (const auto& [ms, text] : cases)
+        EXPECT_EQ(FormatSpellDuration(ms), text) << ms;
+}

@@ -1,0 +1,131 @@
+// The exported text and the safe writing of export files.
+
+#include "spells/SpellExport.h"
+
+#include "SpellTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace tomelens::core;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<SpellRecord> Book()
+{
+    return {FireStorm().SetCastOnYouMessage("You burn."), SpellRecord::MakeEmpty(),
+            SpellRecord::MakeEmpty().SetName("Quiet").SetMana(7)};
+}
+
+std::string One(int record)
+{
+    std::ostringstream out;
+    WriteSpellExport(out, Book(), record);
+    return out.str();
+}
+
+std::string All(const std::vector<int>& order)
+{
+    std::ostringstream out;
+    WriteAllSpellsExport(out, Book(), order);
+    return out.str();
+}
+
+const std::vector<int> kFirst = {0};
+
+} // namespace
+
+TEST(SpellExportText, TheNameLineThenTheDescriptionWithItsPrefix)
+{
+    // The prefix starts the labelled and effect lines; class and component
+    // lines keep their single tab.
+    EXPECT_EQ(One(0),
+              "Spell: Fire Storm\n"
+              "\tMana:\t125\n"
+              "\tSkill:\tBash\n"
+              "\n"
+              "\tMessages:\n"
+              "\t\tYou start casting:\tYour hands glow.\n"
+              "\t\tSomebody start casting:\tSomebody's hands glow.\n"
+              "\t\tSpell cast on you:\tYou burn.\n"
+              "\t\tSpell cast on somebody:\tX is burned.\n"
+              "\t\tSpell fades:\t\tThe fire fades.\n"
+              "\n"
+              "\tCast Time:\t2.5 sec.\n"
+              "\tRecover Time:\t1 min. 1.5 sec.\n"
+              "\n"
+              "\tEffects: \n"
+              "\t\tHealing/Damage: (negative) 25\n"
+              "\t\tUnknown: 0 to 7\n"
+              "\t\tUnknown: 5\n"
+              "\t\t*** All ***: (negative) 32768 to -25536\n"
+              "\n"
+              "\tClasses: \n"
+              "\tWarrior: 1\n"
+              "\tDruid: 20\n"
+              "\tRogue: 21\n"
+              "\tEnchanter: 60\n"
+              "\n"
+              "\tComponents: \n"
+              "\ttiny dagger - 1 (consumed)\n"
+              "\t#100 - 3 (consumed)\n"
+              "\t#13080 - 1 (not consumed)\n"
+              "\t#500 - 6 (not consumed)\n");
+    EXPECT_EQ(One(3) + One(-1), "");
+}
+
+TEST(SpellExportText, AllSpellsFollowTheGivenOrderEachWithAnEmptyLineAfter)
+{
+    EXPECT_EQ(One(2).rfind("Spell: Quiet\n\tMana:\t7\n", 0), 0u);
+    EXPECT_EQ(All({2, 0}), One(2) + "\n" + One(0) + "\n");
+    EXPECT_EQ(All({}), "");
+    EXPECT_EQ(All({-1, 3}), "");
+}
+
+TEST(SpellExportFile, WritesExactlyTheTextAndReplacesOldContent)
+{
+    ScratchFolder folder;
+    const std::string path = folder.File("spells.txt");
+    testsupport::WriteFile(path, std::string(10000, 'o'));
+    const std::vector<int> order = {2, 0};
+    ASSERT_EQ(SaveSpellExportFile(path, Book(), order, true), SpellExportStatus::Ok);
+    EXPECT_EQ(folder.Text("spells.txt"), All(order));
+    ASSERT_EQ(SaveSpellExportFile(path, Book(), kFirst, false), SpellExportStatus::Ok);
+    EXPECT_EQ(folder.Text("spells.txt"), One(0));
+    ASSERT_EQ(SaveSpellExportFile(path, Book(), {}, true), SpellExportStatus::Ok);
+    EXPECT_EQ(folder.List(), std::vector<std::string>{"spells.txt"}) << "no temporary file left";
+    EXPECT_EQ(fs::file_size(path), 0u);
+}
+
+TEST(SpellExportFile, FailuresLeaveTheTargetAndNoTemporaryFile)
+{
+    ScratchFolder folder;
+    EXPECT_EQ(SaveSpellExportFile(folder.File("nowhere/spell.txt"), Book(), kFirst, false),
+              SpellExportStatus::CannotCreate);
+    EXPECT_TRUE(folder.List().empty());
+    // A folder in the file's place is never replaced by a file.
+    fs::create_directories(folder.File("taken/inside"));
+    EXPECT_EQ(SaveSpellExportFile(folder.File("taken"), Book(), kFirst, false), SpellExportStatus::CannotCreate);
+    EXPECT_TRUE(fs::is_directory(folder.File("taken/inside")));
+    EXPECT_EQ(folder.List(), std::vector<std::string>{"taken"});
+}
+
+TEST(SpellExportFile, KeepsAReplacedFilesPermissionsAndFollowsALinkToIt)
+{
+    ScratchFolder folder;
+    const std::string path = folder.File("s.txt");
+    testsupport::WriteFile(path, "old");
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("s.txt", folder.File("link.txt"));
+    ASSERT_EQ(SaveSpellExportFile(folder.File("link.txt"), Book(), kFirst, false), SpellExportStatus::Ok);
+    EXPECT_TRUE(fs::is_symlink(folder.File("link.txt")));
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(folder.Text("s.txt"), One(0));
+    EXPECT_EQ(folder.List().size(), 2u) << "no temporary file left";
+}
