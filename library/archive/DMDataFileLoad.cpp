@@ -171,10 +171,10 @@ int DMDataFileInternals::ReadArchive(DMDataFile& file, const std::shared_ptr<con
     file.m_entries.reserve(recordCount);
     for (const DirectoryRecord& record : records) {
         auto entry = std::make_unique<DMDataFileEntry>();
-        entry->SetIndex(record.index);
-        entry->SetLength(record.length);
-        entry->SetCheckSum(record.checkSum);
-        entry->SetOffset(record.offset - kHeaderSize);
+        entry->m_index = record.index;
+        entry->m_length = record.length;
+        entry->m_checkSum = record.checkSum;
+        entry->m_offset = record.offset - kHeaderSize;
         file.m_entries.push_back(std::move(entry));
     }
     file.m_nextIndex = recordCount;
