@@ -590,8 +590,11 @@ int main(int argc, char** argv)
                     {"InflateSpreadVsUncompress", "inflate spread vs 1-thread uncompress", g.cores > 1 ? 0.45 : 0.7}};
     for (const auto& row : wallRows) {
         const auto found = collector.figures.find(row.benchmark);
-        if (found != collector.figures.end())
+        if (found != collector.figures.end()) {
             PrintFigure(row.figure, found->second.oursWall_ms, found->second.baselineWall_ms, "ms", row.target);
+            // Below the core count when other work shares the machine.
+            std::printf("%-44s %10.2f cores busy on average\n", "", found->second.ours_ms / found->second.oursWall_ms);
+        }
     }
     std::printf("\nPer entry, at 100,000 entries vs at 10,000:\n");
     PrintFigure("AddEntry", large.add * 1e9, small.add * 1e9, "ns", 1.3);

@@ -114,10 +114,6 @@ bool BuildDirectory(const std::vector<DMDataFileEntry*>& live, const PackedLayou
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // Writes the elements' packed bytes in order. Neighbours that lie back to back
 // in memory or in the source file go out as one run, and file extents are
 // copied in bounded chunks, so an unchanged archive is streamed, not gathered.
