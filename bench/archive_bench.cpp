@@ -374,15 +374,34 @@ PerEntry MeasurePerEntry(unsigned count)
 // Runs in a fresh process, so nothing freed earlier hides an allocation.
 int MeasureMemory(const char* path)
 {
-    const std::uint64_t base = CurrentResident();
     if (!ResetPeakResident())
         return 1;
+    const std::string target = std::string(path) + ".memory";
+    // First, while nothing freed can be reused: one entry added and one deleted,
+    // in a container read by LoadIndex and by Load.
+    std::uint64_t editPeaks[2] = {};
+    for (int full = 0; full < 2; ++full) {
+        const std::uint64_t editBase = CurrentResident();
+        ResetPeakResident();
+        DMDataFile* edited = CreateDMDataFile(nullptr);
+        if ((full ? edited->Load(path) : edited->LoadIndex(path)) != 0)
+            return 1;
+        const unsigned added = edited->AddEntry();
+        edited->GetEntry(added)->SetName("added.txt");
+        edited->GetEntry(added)->SetData("added", 5);
+        edited->DelEntry(0);
+        if (edited->Save(target.c_str()) != 0)
+            return 1;
+        editPeaks[full] = PeakResident() - editBase;
+        DestroyDMDataFile(edited);
+    }
+    const std::uint64_t base = CurrentResident();
+    ResetPeakResident();
     DMDataFile* archive = CreateDMDataFile(nullptr);
     if (archive->Load(path) != 0)
         return 1;
     const std::uint64_t loadPeak = PeakResident() - base;
     ResetPeakResident();
-    const std::string target = std::string(path) + ".memory";
     if (archive->Save(target.c_str()) != 0)
         return 1;
     const std::uint64_t savePeak = PeakResident() - base;
@@ -401,23 +420,6 @@ int MeasureMemory(const char* path)
     const std::uint64_t replacedPeak = PeakResident() - replacedBase;
     DestroyDMDataFile(archive);
 
-    // One entry added and one deleted, in a container read by LoadIndex and by Load.
-    std::uint64_t editPeaks[2] = {};
-    for (int full = 0; full < 2; ++full) {
-        const std::uint64_t editBase = CurrentResident();
-        ResetPeakResident();
-        DMDataFile* edited = CreateDMDataFile(nullptr);
-        if ((full ? edited->Load(path) : edited->LoadIndex(path)) != 0)
-            return 1;
-        const unsigned added = edited->AddEntry();
-        edited->GetEntry(added)->SetName("added.txt");
-        edited->GetEntry(added)->SetData("added", 5);
-        edited->DelEntry(0);
-        if (edited->Save(target.c_str()) != 0)
-            return 1;
-        editPeaks[full] = PeakResident() - editBase;
-        DestroyDMDataFile(edited);
-    }
     ::unlink(target.c_str());
     std::printf("%llu %llu %llu %llu %llu\n", static_cast<unsigned long long>(loadPeak),
                 static_cast<unsigned long long>(savePeak), static_cast<unsigned long long>(replacedPeak),
