@@ -151,10 +151,10 @@ public:
         const std::uint64_t length = m_length;
         m_length = 0;
         if (m_view) {
-            m_writer.Write(m_view, length);
+            Put(m_view, length);
             return DMResult::Success;
         }
-        constexpr std::uint64_t kChunk = 1u << 20;
+        WriteStaged();
         for (std::uint64_t done = 0; done < length;) {
             const std::uint64_t piece = std::min(kChunk, length - done);
             m_chunk.resize(kChunk);
@@ -166,8 +166,40 @@ public:
         return DMResult::Success;
     }
 
+    // Writes what is still pending; the last call.
+    int Finish()
+    {
+        const int result = Flush();
+        WriteStaged();
+        return result;
+    }
+
 private:
+    static constexpr std::uint64_t kChunk = 1u << 20;
+
+    // Many small pieces (entries packed anew sit each in its own buffer) are
+    // gathered into one write, so a save of many small entries is not a
+    // system call per entry.
+    void Put(const unsigned char* bytes, std::uint64_t length)
+    {
+        if (m_staged.size() + length > kChunk || length >= kChunk / 16)
+            WriteStaged();
+        if (length >= kChunk / 16) {
+            m_writer.Write(bytes, length);
+            return;
+        }
+        m_staged.insert(m_staged.end(), bytes, bytes + length);
+    }
+
+    void WriteStaged()
+    {
+        if (!m_staged.empty())
+            m_writer.Write(m_staged.data(), m_staged.size());
+        m_staged.clear();
+    }
+
     AtomicFileWriter& m_writer;
+    std::vector<unsigned char> m_staged;
     const unsigned char* m_view = nullptr;
     const ArchiveSource* m_source = nullptr;
     std::uint64_t m_at = 0;
@@ -248,7 +280,7 @@ int DMDataFileInternals::Save(DMDataFile& file)
         if (const int result = area.Add(*entry); result != DMResult::Success)
             return result;
     }
-    if (const int result = area.Flush(); result != DMResult::Success)
+    if (const int result = area.Finish(); result != DMResult::Success)
         return result;
     writer.Write(directory.data(), directory.size());
     writer.Write(file.m_pSignature.get(), file.m_signatureLength);
