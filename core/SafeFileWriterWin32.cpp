@@ -21,7 +21,7 @@ namespace tomelens::core {
 
 namespace {
 
-std::string ErrorText(DWORD error)
+std::string SystemText(DWORD error)
 {
     return std::error_code(static_cast<int>(error), std::system_category()).message();
 }
@@ -58,7 +58,7 @@ bool AtomicFile::Begin(const fs::path& target, AtomicFileOptions options)
     if (file == INVALID_HANDLE_VALUE) {
         m_temporary.clear();
         return Fail(Step::Create, static_cast<int>(error),
-                    "cannot create a file in '" + folder.string() + "': " + ErrorText(error));
+                    "cannot create a file in '" + folder.string() + "': " + SystemText(error));
     }
     m_handle = file;
     return true;
@@ -75,7 +75,7 @@ bool AtomicFile::Write(std::span<const unsigned char> bytes)
         if (!WriteFile(static_cast<HANDLE>(m_handle), bytes.data() + done, chunk, &written, nullptr) ||
             written == 0) {
             const DWORD error = GetLastError();
-            return Fail(Step::Write, static_cast<int>(error), "cannot be written: " + ErrorText(error));
+            return Fail(Step::Write, static_cast<int>(error), "cannot be written: " + SystemText(error));
         }
         done += written;
     }
@@ -89,12 +89,12 @@ bool AtomicFile::Commit()
     HANDLE file = static_cast<HANDLE>(m_handle);
     if (m_options.flushToDisk && !FlushFileBuffers(file)) {
         const DWORD error = GetLastError();
-        return Fail(Step::Write, static_cast<int>(error), "cannot be written: " + ErrorText(error));
+        return Fail(Step::Write, static_cast<int>(error), "cannot be written: " + SystemText(error));
     }
     m_handle = nullptr;
     if (!CloseHandle(file)) {
         const DWORD error = GetLastError();
-        return Fail(Step::Write, static_cast<int>(error), "cannot be written: " + ErrorText(error));
+        return Fail(Step::Write, static_cast<int>(error), "cannot be written: " + SystemText(error));
     }
     // A replaced regular file keeps its attributes and access rights through
     // ReplaceFile; anything else is renamed over.
@@ -114,12 +114,12 @@ bool AtomicFile::Commit()
     // ReplaceFile can fail after removing the target: keep the only copy then.
     std::error_code missing;
     if (m_replacesRegularFile && !fs::exists(fs::symlink_status(m_target, missing)) && !missing) {
-        const std::string text = "cannot be written: " + ErrorText(error) + "; the new content is in '" +
+        const std::string text = "cannot be written: " + SystemText(error) + "; the new content is in '" +
                                  m_temporary.string() + "'";
         m_temporary.clear();
         return Fail(Step::Replace, static_cast<int>(error), text);
     }
-    return Fail(Step::Replace, static_cast<int>(error), "cannot replace it: " + ErrorText(error));
+    return Fail(Step::Replace, static_cast<int>(error), "cannot replace it: " + SystemText(error));
 }
 
 void AtomicFile::Abort()
