@@ -2,6 +2,7 @@
 
 #include "archive/DMDataFileInternals.h"
 #include "archive/DMResultCodes.h"
+#include "archive/LastError.h"
 
 #include <algorithm>
 #include <cstring>
@@ -165,6 +166,7 @@ void DMDataFile::DelEntries(const unsigned* positions, unsigned count)
 
 int DMDataFile::Save(const char* path)
 {
+    tomelens::archive::ClearSystemError();
     if (path) {
         m_path = path;
         m_bChecked = false;

@@ -7,6 +7,7 @@
 #include "archive/DMResultCodes.h"
 #include "archive/FileIo.h"
 #include "archive/PositionalRead.h"
+#include "archive/LastError.h"
 
 #include <algorithm>
 #include <cstring>
@@ -233,6 +234,7 @@ int DMDataFileEntry::GetPackedData(void* dest, unsigned& size) const
 
 int DMDataFileEntry::LoadData(const char* path)
 {
+    ClearSystemError();
     if (!path)
         return DMResult::CannotOpen;
     std::uint64_t size = 0;
@@ -254,6 +256,7 @@ int DMDataFileEntry::LoadData(const char* path)
 
 int DMDataFileEntry::SaveData(const char* path) const
 {
+    ClearSystemError();
     if (!path)
         return DMResult::CannotOpen;
     // The packed extent bounds what the entry can really hold; a larger length

@@ -7,6 +7,7 @@
 #include "archive/FileIo.h"
 #include "archive/GrowableBytes.h"
 #include "archive/PositionalRead.h"
+#include "archive/LastError.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -48,6 +49,7 @@ int CheckHeader(NativeFile file, std::uint64_t size, unsigned char (&header)[kHe
 
 int DMDataFile::CheckFile(const char* path)
 {
+    ClearSystemError();
     if (path) {
         m_path = path;
         m_bChecked = false;
