@@ -2,24 +2,81 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Diagnostics.h"
+#include "EntryNames.h"
 #include "Help.h"
 #include "ProgressBar.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iostream>
 #include <system_error>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-// Adds every file under its own name (or the one name given); false when one
-// fails, after reporting it.
-bool AddFiles(DMDataFile& file, const std::vector<std::string>& paths,
-              const std::optional<std::string>& name, ProgressBar& progress)
+// The regular files directly inside folder, sorted by name; subfolders and
+// anything else are left out.
+bool FilesInFolder(const std::string& folder, std::vector<std::string>& inputs)
 {
-    for (const std::string& path : paths) {
-        progress.Step(path);
-        if (!AddFileEntry(file, path, name.value_or(EntryNameForFile(path))))
+    std::error_code error;
+    std::vector<std::string> found;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::error_code statusError;
+        if (it->is_regular_file(statusError))
+            found.push_back(it->path().string());
+    }
+    if (error) {
+        ReportError(folder, "cannot be listed: " + error.message());
+        return false;
+    }
+    std::sort(found.begin(), found.end());
+    inputs.insert(inputs.end(), found.begin(), found.end());
+    return true;
+}
+
+// The paths listed in listPath ("-": standard input), one a line; empty lines are skipped.
+bool FilesFromList(const std::string& listPath, std::vector<std::string>& inputs)
+{
+    std::ifstream listFile;
+    if (listPath != "-") {
+        if (const std::string problem = InputFileProblem(listPath); !problem.empty()) {
+            ReportError(listPath, problem);
             return false;
+        }
+        listFile.open(listPath, std::ios::binary);
+        if (!listFile) {
+            ReportError(listPath, "cannot be opened");
+            return false;
+        }
+    }
+    std::istream& list = listPath == "-" ? std::cin : listFile;
+    for (std::string line; std::getline(list, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            inputs.push_back(line);
+    }
+    if (list.bad()) {
+        ReportError(listPath == "-" ? "standard input" : listPath, "cannot be read in full");
+        return false;
+    }
+    return true;
+}
+
+// The entry name of every input, in the archive's encoding; false after
+// reporting the first that cannot be encoded.
+bool NamesForFiles(const std::vector<std::string>& inputs, const std::optional<std::string>& givenName,
+                   std::vector<std::string>& names)
+{
+    names.reserve(inputs.size());
+    for (const std::string& path : inputs) {
+        const auto name = givenName ? NameFromArgument(*givenName, "the name given with --as") : EntryNameForFile(path);
+        if (!name)
+            return false;
+        names.push_back(*name);
     }
     return true;
 }
@@ -27,12 +84,17 @@ bool AddFiles(DMDataFile& file, const std::vector<std::string>& paths,
 // Adds the files and saves: reading the files is quick, packing them is done
 // by the save, so the bar has one more step for it.
 int AddFilesAndSave(DMDataFile& file, const std::string& archivePath, const std::vector<std::string>& inputs,
-                    const std::optional<std::string>& name)
+                    const std::vector<std::string>& names)
 {
-    ProgressBar progress = ProgressBar::ForStderr(inputs.size() + 1);
-    if (!AddFiles(file, inputs, name, progress))
-        return kExitFailed;
-    progress.Step("packing " + archivePath);
+    {
+        ProgressBar progress = ProgressBar::ForStderr(inputs.size() + 1);
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            progress.Step(inputs[i]);
+            if (!AddFileEntry(file, inputs[i], names[i]))
+                return kExitFailed;
+        }
+        progress.Step("packing " + archivePath);
+    }
     return SaveArchive(file, archivePath);
 }
 
@@ -40,26 +102,44 @@ int AddFilesAndSave(DMDataFile& file, const std::string& archivePath, const std:
 
 int RunCreate(CommandArgs args)
 {
-    static const OptionRule options[] = {{"force", 'f', false}};
+    static const OptionRule options[] = {{"force", 'f', false}, {"files-from", 'T', true}};
     const ParsedArgs parsed = ParseArgs(args, options);
     if (parsed.help)
         return PrintHelp("create");
     RequirePositionals(parsed, 1, SIZE_MAX, "create");
 
     const std::string& archivePath = parsed.positionals[0];
-    const std::vector<std::string> inputs(parsed.positionals.begin() + 1, parsed.positionals.end());
+    std::vector<std::string> inputs;
+    for (auto arg = parsed.positionals.begin() + 1; arg != parsed.positionals.end(); ++arg) {
+        std::error_code error;
+        if (fs::is_directory(*arg, error)) {
+            if (!FilesInFolder(*arg, inputs))
+                return kExitFailed;
+        } else {
+            inputs.push_back(*arg);
+        }
+    }
+    if (const auto list = parsed.Value("files-from"); list && !FilesFromList(*list, inputs))
+        return kExitFailed;
+
     std::error_code error;
-    if (!parsed.Flag("force") && std::filesystem::exists(std::filesystem::symlink_status(archivePath, error))) {
+    if (!parsed.Flag("force") && fs::exists(fs::symlink_status(archivePath, error))) {
         ReportError(archivePath, "already exists; use --force to replace it, or 'add' to add to it");
         return kExitFailed;
     }
-    if (!CheckInputFiles(inputs))
+    std::vector<std::string> names;
+    if (!CheckInputFiles(inputs) || !NamesForFiles(inputs, std::nullopt, names))
         return kExitFailed;
 
+    // Replacing an existing archive is a write like any other: no second
+    // writer may slip in between.
+    ArchiveEdit edit;
+    if (!BeginEdit(archivePath, edit, false))
+        return kExitFailed;
     DataFilePtr file = NewDataFile();
     // The first element of a new container becomes its name list.
     file->AddEntry();
-    return AddFilesAndSave(*file, archivePath, inputs, std::nullopt);
+    return AddFilesAndSave(*file, archivePath, inputs, names);
 }
 
 int RunAdd(CommandArgs args)
@@ -75,13 +155,11 @@ int RunAdd(CommandArgs args)
 
     const std::string& archivePath = parsed.positionals[0];
     const std::vector<std::string> inputs(parsed.positionals.begin() + 1, parsed.positionals.end());
-    std::string problem;
-    DataFilePtr file = OpenArchive(archivePath, problem);
-    if (!file) {
-        ReportError(archivePath, problem);
+    std::vector<std::string> names;
+    if (!CheckInputFiles(inputs) || !NamesForFiles(inputs, name, names))
         return kExitFailed;
-    }
-    if (!CheckInputFiles(inputs))
+    ArchiveEdit edit;
+    if (!BeginEdit(archivePath, edit))
         return kExitFailed;
-    return AddFilesAndSave(*file, archivePath, inputs, name);
+    return AddFilesAndSave(*edit.file, archivePath, inputs, names);
 }

@@ -165,6 +165,5 @@ std::string_view HelpText(std::string_view command)
 int PrintHelp(std::string_view command)
 {
     std::cout << HelpText(command);
-    std::cout.flush();
-    return kExitOk;
+    return FinishOutput(kExitOk);
 }

@@ -24,6 +24,7 @@ int RunList(CommandArgs args)
     }
 
     std::vector<EntryInfo> entries;
+    entries.reserve(file->GetNumEntries());
     for (unsigned position : AllEntries(*file)) {
         const DMDataFileEntry& entry = *file->GetEntry(position);
         entries.push_back({entry.GetName(), entry.GetLength(), entry.GetPackedLength(), entry.GetCheckSum()});

@@ -1,0 +1,206 @@
+#include "DirectoryExtractor.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace tomelens::core {
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+void Step(const char* name)
+{
+    if (DirectoryExtractor::s_betweenSteps)
+        DirectoryExtractor::s_betweenSteps(name);
+}
+
+std::string SystemText(const std::string& what, int error)
+{
+    return what + ": " + std::strerror(error);
+}
+
+// Closes a descriptor that is not the root's.
+class OwnedFd {
+public:
+    explicit OwnedFd(int fd, bool owned) : m_fd(fd), m_owned(owned) {}
+    ~OwnedFd() { Reset(-1, false); }
+    OwnedFd(const OwnedFd&) = delete;
+    OwnedFd& operator=(const OwnedFd&) = delete;
+    void Reset(int fd, bool owned)
+    {
+        if (m_owned && m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+        m_owned = owned;
+    }
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+    bool m_owned;
+};
+
+// Moves from to to within one folder, failing with EEXIST instead of
+// replacing an existing to.
+int RenameNoReplace(int folder, const char* from, const char* to)
+{
+#if defined(SYS_renameat2) && defined(__linux__)
+    constexpr unsigned kNoReplace = 1;  // RENAME_NOREPLACE
+    if (::syscall(SYS_renameat2, folder, from, folder, to, kNoReplace) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+#endif
+    // File systems without the flag: a hard link fails on an existing name too.
+    if (::linkat(folder, from, folder, to, 0) != 0)
+        return errno;
+    ::unlinkat(folder, from, 0);
+    return 0;
+}
+
+std::string TemporaryName()
+{
+    static std::atomic<unsigned> counter{0};
+    char name[64];
+    std::snprintf(name, sizeof name, ".tl-x%ld-%u.part", static_cast<long>(::getpid()), counter.fetch_add(1));
+    return name;
+}
+
+}  // namespace
+
+bool ExtractedFile::Append(const void* bytes, std::size_t length)
+{
+    const auto* at = static_cast<const unsigned char*>(bytes);
+    while (length > 0) {
+        const ssize_t written = ::write(m_fd, at, length);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            m_error = errno;
+            return false;
+        }
+        at += written;
+        length -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+DirectoryExtractor::~DirectoryExtractor()
+{
+    if (m_rootFd >= 0)
+        ::close(m_rootFd);
+}
+
+bool DirectoryExtractor::Open(const std::filesystem::path& root, std::string& problem)
+{
+    std::error_code error;
+    std::filesystem::create_directories(root, error);
+    m_root = root;
+    m_rootFd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_rootFd < 0) {
+        problem = SystemText("cannot be used as the target folder", error ? error.value() : errno);
+        return false;
+    }
+    return true;
+}
+
+bool DirectoryExtractor::IsProtected(std::uint64_t device, std::uint64_t file) const
+{
+    return m_protected && m_protected->device == device && m_protected->file == file;
+}
+
+ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool overwrite,
+                                        const std::function<int(ExtractedFile&)>& fill)
+{
+    ExtractResult result;
+    OwnedFd folder(m_rootFd, false);
+    std::size_t start = 0;
+    for (std::size_t slash; (slash = relativePath.find('/', start)) != std::string::npos; start = slash + 1) {
+        const std::string part = relativePath.substr(start, slash - start);
+        if (::mkdirat(folder.Get(), part.c_str(), 0777) != 0 && errno != EEXIST) {
+            result.problem = SystemText("cannot make folder \"" + relativePath.substr(0, slash) + "\"", errno);
+            return result;
+        }
+        Step("folder made");
+        const int next = ::openat(folder.Get(), part.c_str(), kFolderFlags);
+        if (next < 0) {
+            const int error = errno;
+            result.problem = (error == ELOOP || error == ENOTDIR)
+                                 ? "\"" + relativePath.substr(0, slash) + "\" is a symbolic link or not a folder"
+                                 : SystemText("cannot open folder \"" + relativePath.substr(0, slash) + "\"", error);
+            return result;
+        }
+        folder.Reset(next, true);
+    }
+    const std::string name = relativePath.substr(start);
+
+    struct stat existing;
+    if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (IsProtected(existing.st_dev, existing.st_ino)) {
+            result.outcome = ExtractOutcome::IsProtected;
+            return result;
+        }
+        if (S_ISDIR(existing.st_mode)) {
+            result.problem = "is a folder";
+            return result;
+        }
+        if (!overwrite) {
+            result.outcome = ExtractOutcome::Exists;
+            return result;
+        }
+    }
+
+    const std::string temporary = TemporaryName();
+    ExtractedFile file;
+    file.m_fd = ::openat(folder.Get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (file.m_fd < 0) {
+        result.problem = SystemText("cannot be created", errno);
+        return result;
+    }
+    Step("file created");
+    result.fillResult = fill(file);
+    int error = file.SystemError();
+    if (::close(file.m_fd) != 0 && error == 0 && result.fillResult == 0)
+        error = errno;
+    if (result.fillResult != 0 || error != 0) {
+        ::unlinkat(folder.Get(), temporary.c_str(), 0);
+        if (error != 0)
+            result.problem = SystemText("cannot be written", error);
+        else
+            result.outcome = ExtractOutcome::FillFailed;
+        return result;
+    }
+    Step("file written");
+
+    // Look again right before the move: the protected file may have been
+    // linked in under this name meanwhile.
+    if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0
+        && IsProtected(existing.st_dev, existing.st_ino)) {
+        ::unlinkat(folder.Get(), temporary.c_str(), 0);
+        result.outcome = ExtractOutcome::IsProtected;
+        return result;
+    }
+    error = overwrite ? (::renameat(folder.Get(), temporary.c_str(), folder.Get(), name.c_str()) == 0 ? 0 : errno)
+                      : RenameNoReplace(folder.Get(), temporary.c_str(), name.c_str());
+    if (error != 0) {
+        ::unlinkat(folder.Get(), temporary.c_str(), 0);
+        if (error == EEXIST && !overwrite)
+            result.outcome = ExtractOutcome::Exists;
+        else
+            result.problem = SystemText("cannot be put in place", error);
+        return result;
+    }
+    result.outcome = ExtractOutcome::Written;
+    return result;
+}
+
+}  // namespace tomelens::core
