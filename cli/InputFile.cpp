@@ -22,7 +22,7 @@ std::string StatusProblem(const struct stat& info)
 
 std::string OpenProblem(int error)
 {
-    return error == ENOENT ? "no such file" : std::string("cannot be opened: ") + std::strerror(error);
+    return error == ENOENT ? kNoSuchFile : std::string("cannot be opened: ") + std::strerror(error);
 }
 
 }  // namespace

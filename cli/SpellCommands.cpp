@@ -147,7 +147,8 @@ int RunSpells(CommandArgs args)
     unsigned long long size = 0;
     const InputFilePtr file = OpenInputFile(path, problem, size);
     if (!file) {
-        ReportError(path, problem);
+        // The Spells tab's own words, with the reason when there is more to say than "missing".
+        ReportError(path, "Can't open spdat.eff file" + (problem == kNoSuchFile ? "" : " (" + problem + ")"));
         return kExitFailed;
     }
     const SpellFileResult read = ReadSpellRecords(file.get(), size, records);
