@@ -40,24 +40,6 @@ std::optional<std::string> EntryNameForFile(const std::string& path)
     return NameFromArgument(std::filesystem::path(path).filename().string(), "the file name");
 }
 
-bool AddFileEntry(DMDataFile& file, const std::string& path, const std::string& name)
-{
-    const unsigned position = file.AddEntry();
-    DMDataFileEntry* entry = file.GetEntry(position);
-    if (!entry) {
-        ReportError(path, "cannot create a new entry for it");
-        return false;
-    }
-    entry->SetName(name.c_str());
-    const int code = entry->LoadData(path.c_str());
-    if (code != DMResult::Success) {
-        ReportError(path, EntryLoadMessage(code));
-        file.DelEntry(position);
-        return false;
-    }
-    return true;
-}
-
 std::optional<unsigned> FindSingleEntry(const EntryIndex& index, const std::string& archivePath,
                                         const std::string& name)
 {

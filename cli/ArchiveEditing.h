@@ -31,11 +31,6 @@ bool CheckInputFiles(const std::vector<std::string>& paths);
 // archive's encoding; nothing (after a report) when a character cannot be held.
 std::optional<std::string> EntryNameForFile(const std::string& path);
 
-// Adds an entry named name holding the content of the file at path. Reports
-// a failure against path and returns false; the new entry is then deleted
-// again, and the caller must not save.
-bool AddFileEntry(DMDataFile& file, const std::string& path, const std::string& name);
-
 // The one live entry named name (bytes). Reports an unknown or ambiguous name
 // against archivePath and returns nothing.
 std::optional<unsigned> FindSingleEntry(const EntryIndex& index, const std::string& archivePath,

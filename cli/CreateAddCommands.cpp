@@ -4,13 +4,17 @@
 #include "Diagnostics.h"
 #include "EntryNames.h"
 #include "Help.h"
+#include "LibraryMessages.h"
+#include "ParallelFor.h"
 #include "ProgressBar.h"
+#include "archive/DMResultCodes.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <mutex>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -81,21 +85,73 @@ bool NamesForFiles(const std::vector<std::string>& inputs, const std::optional<s
     return true;
 }
 
-// Adds the files and saves: reading the files is quick, packing them is done
-// by the save, so the bar has one more step for it.
+// Packs an entry's unpacked data into packed, then lets the entry hold only
+// a view of it, so the plain bytes are freed as soon as they are packed.
+void KeepOnlyPacked(DMDataFileEntry& entry, std::vector<unsigned char>& packed)
+{
+    const unsigned length = entry.GetLength();
+    // Room for the worst case of stored blocks; grown if ever too small.
+    std::uint64_t room = length + 8ull * (length >> 13) + length / 10 + 64;
+    for (;;) {
+        packed.resize(room);
+        unsigned size = static_cast<unsigned>(room);
+        if (entry.GetPackedData(packed.data(), size) == DMResult::Success) {
+            packed.resize(size);
+            packed.shrink_to_fit();
+            break;
+        }
+        room += length / 2 + 64;
+    }
+    entry.SetData(nullptr, 0);
+    entry.SetLength(length);
+    entry.SetOffset(0);
+    entry.SetPackedData(packed.data(), static_cast<unsigned>(packed.size()));
+}
+
+// Adds the files and saves. Each file is read and packed at once, on all
+// cores, so memory holds the packed archive rather than every file's plain
+// bytes; the save then only copies. Failures are reported in the order of the
+// files, and nothing is saved then.
 int AddFilesAndSave(DMDataFile& file, const std::string& archivePath, const std::vector<std::string>& inputs,
                     const std::vector<std::string>& names)
 {
-    {
-        ProgressBar progress = ProgressBar::ForStderr(inputs.size() + 1);
-        for (std::size_t i = 0; i < inputs.size(); ++i) {
-            progress.Step(inputs[i]);
-            if (!AddFileEntry(file, inputs[i], names[i]))
-                return kExitFailed;
+    std::vector<unsigned> positions(inputs.size());
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        positions[i] = file.AddEntry();
+        DMDataFileEntry* entry = file.GetEntry(positions[i]);
+        if (!entry) {
+            ReportError(inputs[i], "cannot create a new entry for it");
+            return kExitFailed;
         }
-        progress.Step("packing " + archivePath);
+        entry->SetName(names[i].c_str());
     }
-    return SaveArchive(file, archivePath);
+
+    std::vector<std::vector<unsigned char>> packed(inputs.size());
+    std::vector<std::string> problems(inputs.size());
+    {
+        ProgressBar progress = ProgressBar::ForStderr(inputs.size());
+        std::mutex progressMutex;
+        tomelens::core::ParallelFor(inputs.size(), [&](std::size_t i) {
+            DMDataFileEntry& entry = *file.GetEntry(positions[i]);
+            const int code = entry.LoadData(inputs[i].c_str());
+            if (code == DMResult::Success)
+                KeepOnlyPacked(entry, packed[i]);
+            else
+                problems[i] = EntryLoadMessage(code);
+            if (progress.Enabled()) {
+                const std::lock_guard lock(progressMutex);
+                progress.Step(inputs[i]);
+            }
+        });
+    }
+    bool anyFailed = false;
+    for (std::size_t i = 0; i < inputs.size(); ++i) {
+        if (!problems[i].empty()) {
+            ReportError(inputs[i], problems[i]);
+            anyFailed = true;
+        }
+    }
+    return anyFailed ? kExitFailed : SaveArchive(file, archivePath);
 }
 
 }  // namespace
