@@ -69,10 +69,49 @@ int RenameNoReplace(int folder, const char* from, const char* to)
 
 std::string TemporaryName()
 {
+    static const long pid = static_cast<long>(::getpid());
     static std::atomic<unsigned> counter{0};
     char name[64];
-    std::snprintf(name, sizeof name, ".tl-x%ld-%u.part", static_cast<long>(::getpid()), counter.fetch_add(1));
+    std::snprintf(name, sizeof name, ".tl-x%ld-%u.part", pid, counter.fetch_add(1));
     return name;
+}
+
+// A new file in folder. Where the system can, it has no name at all until it
+// is linked in complete (so nothing is left behind if we are killed midway);
+// otherwise it gets a temporary name, returned in temporary.
+int CreateUnlinked(int folder, std::string& temporary)
+{
+    temporary.clear();
+#ifdef O_TMPFILE
+    const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0)
+        return fd;
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
+        return -1;
+#endif
+    temporary = TemporaryName();
+    return ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+// Gives the new file the name `name` in folder, failing with EEXIST when the
+// name is taken: an unnamed file is linked in, a named one moved without
+// replacing. Returns 0 or the error number.
+int PlaceNoReplace(int folder, int fd, const std::string& temporary, const char* name)
+{
+    if (!temporary.empty())
+        return RenameNoReplace(folder, temporary.c_str(), name);
+    char procPath[64];
+    std::snprintf(procPath, sizeof procPath, "/proc/self/fd/%d", fd);
+    if (::linkat(AT_FDCWD, procPath, folder, name, AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    if (errno != ENOENT)
+        return errno;
+#ifdef AT_EMPTY_PATH
+    // Without /proc: linking a descriptor directly needs privileges some users lack.
+    if (::linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0)
+        return 0;
+#endif
+    return errno;
 }
 
 }  // namespace
@@ -143,8 +182,10 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
     }
     const std::string name = relativePath.substr(start);
 
+    // Without --overwrite the final step cannot replace anything, so what
+    // is already there is only looked at when that step finds the name taken.
     struct stat existing;
-    if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
+    if (overwrite && ::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (IsProtected(existing.st_dev, existing.st_ino)) {
             result.outcome = ExtractOutcome::IsProtected;
             return result;
@@ -153,15 +194,11 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
             result.problem = "is a folder";
             return result;
         }
-        if (!overwrite) {
-            result.outcome = ExtractOutcome::Exists;
-            return result;
-        }
     }
 
-    const std::string temporary = TemporaryName();
+    std::string temporary;
     ExtractedFile file;
-    file.m_fd = ::openat(folder.Get(), temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    file.m_fd = CreateUnlinked(folder.Get(), temporary);
     if (file.m_fd < 0) {
         result.problem = SystemText("cannot be created", errno);
         return result;
@@ -169,10 +206,13 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
     Step("file created");
     result.fillResult = fill(file);
     int error = file.SystemError();
-    if (::close(file.m_fd) != 0 && error == 0 && result.fillResult == 0)
-        error = errno;
+    auto discard = [&] {
+        if (!temporary.empty())
+            ::unlinkat(folder.Get(), temporary.c_str(), 0);
+    };
     if (result.fillResult != 0 || error != 0) {
-        ::unlinkat(folder.Get(), temporary.c_str(), 0);
+        ::close(file.m_fd);
+        discard();
         if (error != 0)
             result.problem = SystemText("cannot be written", error);
         else
@@ -181,22 +221,56 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
     }
     Step("file written");
 
+    if (!overwrite) {
+        error = PlaceNoReplace(folder.Get(), file.m_fd, temporary, name.c_str());
+        if (::close(file.m_fd) != 0 && error == 0) {
+            // The data may not have reached the disk; take the file back out.
+            error = errno;
+            ::unlinkat(folder.Get(), name.c_str(), 0);
+        }
+        if (error == 0) {
+            result.outcome = ExtractOutcome::Written;
+            return result;
+        }
+        discard();
+        if (error != EEXIST) {
+            result.problem = SystemText("cannot be put in place", error);
+        } else if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0
+                   && IsProtected(existing.st_dev, existing.st_ino)) {
+            result.outcome = ExtractOutcome::IsProtected;
+        } else {
+            result.outcome = ExtractOutcome::Exists;
+        }
+        return result;
+    }
+
+    // Replacing: give the file a temporary name first, then move it over the
+    // old one in one step.
+    if (temporary.empty()) {
+        temporary = TemporaryName();
+        error = PlaceNoReplace(folder.Get(), file.m_fd, {}, temporary.c_str());
+        if (error != 0) {
+            ::close(file.m_fd);
+            result.problem = SystemText("cannot be put in place", error);
+            return result;
+        }
+    }
+    if (::close(file.m_fd) != 0) {
+        result.problem = SystemText("cannot be written", errno);
+        discard();
+        return result;
+    }
     // Look again right before the move: the protected file may have been
     // linked in under this name meanwhile.
     if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0
         && IsProtected(existing.st_dev, existing.st_ino)) {
-        ::unlinkat(folder.Get(), temporary.c_str(), 0);
+        discard();
         result.outcome = ExtractOutcome::IsProtected;
         return result;
     }
-    error = overwrite ? (::renameat(folder.Get(), temporary.c_str(), folder.Get(), name.c_str()) == 0 ? 0 : errno)
-                      : RenameNoReplace(folder.Get(), temporary.c_str(), name.c_str());
-    if (error != 0) {
-        ::unlinkat(folder.Get(), temporary.c_str(), 0);
-        if (error == EEXIST && !overwrite)
-            result.outcome = ExtractOutcome::Exists;
-        else
-            result.problem = SystemText("cannot be put in place", error);
+    if (::renameat(folder.Get(), temporary.c_str(), folder.Get(), name.c_str()) != 0) {
+        result.problem = SystemText("cannot be put in place", errno);
+        discard();
         return result;
     }
     result.outcome = ExtractOutcome::Written;
