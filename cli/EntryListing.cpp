@@ -53,17 +53,9 @@ std::string JsonString(std::string_view utf8)
     return json + "\"";
 }
 
-std::string FormatEntriesJson(const std::vector<EntryInfo>& entries)
+std::string JsonEntryObject(const EntryInfo& entry)
 {
-    if (entries.empty())
-        return "[]";
-    std::string json = "[\n";
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const EntryInfo& entry = entries[i];
-        json += "  {\"name\": " + JsonString(NameAsUtf8(entry.name)) + ", \"length\": " + std::to_string(entry.length)
-              + ", \"packedLength\": " + std::to_string(entry.packedLength) + ", \"checksum\": \""
-              + Hex8(entry.checkSum) + "\"}";
-        json += i + 1 < entries.size() ? ",\n" : "\n";
-    }
-    return json + "]";
+    return "{\"name\": " + JsonString(NameAsUtf8(entry.name)) + ", \"length\": " + std::to_string(entry.length)
+         + ", \"packedLength\": " + std::to_string(entry.packedLength) + ", \"checksum\": \""
+         + Hex8(entry.checkSum) + "\"}";
 }

@@ -24,7 +24,6 @@ std::string FormatEntryLine(const EntryInfo& entry);
 // characters (C0, DEL, C1) are escaped, every other character is kept as it is.
 std::string JsonString(std::string_view utf8);
 
-// The --json listing (names as Unicode text): an array with one object per
-// entry, in the given order:
-// {"name": ..., "length": ..., "packedLength": ..., "checksum": "xxxxxxxx"}.
-std::string FormatEntriesJson(const std::vector<EntryInfo>& entries);
+// One entry of the --json listing (names as Unicode text), without indent or
+// comma: {"name": ..., "length": ..., "packedLength": ..., "checksum": "xxxxxxxx"}.
+std::string JsonEntryObject(const EntryInfo& entry);

@@ -143,7 +143,7 @@ int RunExtract(CommandArgs args)
     bool anyFailed = false;
     for (std::size_t i = 0; i < positions.size(); ++i) {
         const std::string name = file->GetEntry(positions[i])->GetName();
-        const std::string shownTarget = (root / fs::u8path(targets[i])).string();
+        const std::string shownTarget = root.string() + "/" + targets[i];
         const EntryOutcome& outcome = outcomes[i];
         switch (outcome.result.outcome) {
         case ExtractOutcome::Written:

@@ -15,6 +15,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+fs::path FromUtf8(const std::string& text)
+{
+    return fs::path(std::u8string(reinterpret_cast<const char8_t*>(text.data()), text.size()));
+}
+
 std::string TemporaryName()
 {
     static std::atomic<unsigned> counter{0};
@@ -59,7 +64,7 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
     std::size_t start = 0;
     std::error_code error;
     for (std::size_t slash; (slash = relativePath.find('/', start)) != std::string::npos; start = slash + 1) {
-        folder /= fs::u8path(relativePath.substr(start, slash - start));
+        folder /= FromUtf8(relativePath.substr(start, slash - start));
         fs::create_directory(folder, error);
         const auto status = fs::symlink_status(folder, error);
         if (fs::is_symlink(status) || !fs::is_directory(status)) {
@@ -67,7 +72,7 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
             return result;
         }
     }
-    const fs::path target = folder / fs::u8path(relativePath.substr(start));
+    const fs::path target = folder / FromUtf8(relativePath.substr(start));
     if (fs::exists(fs::symlink_status(target, error))) {
         const auto identity = FileIdentity::Of(target);
         if (identity && IsProtected(identity->device, identity->file)) {
@@ -85,7 +90,7 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
     }
     const fs::path temporary = folder / TemporaryName();
     ExtractedFile file;
-    std::FILE* stream = _wfopen(temporary.c_str(), L"wbx");
+    std::FILE* stream = _wfopen(temporary.c_str(), L"wb");
     if (!stream) {
         result.problem = std::string("cannot be created: ") + std::strerror(errno);
         return result;

@@ -101,11 +101,6 @@ TEST(JsonString, EscapesWhatJsonRequiresAndKeepsOtherCharacters)
     EXPECT_EQ(JsonString(""), "\"\"");
 }
 
-TEST(EntryListing, AnArchiveWithoutEntriesIsAnEmptyJsonArray)
-{
-    EXPECT_EQ(FormatEntriesJson({}), "[]");
-}
-
 TEST(ParseUnsigned32, AcceptsDecimalAndHexWithinRange)
 {
     EXPECT_EQ(ParseUnsigned32("0"), 0u);
