@@ -57,10 +57,12 @@ public:
 
 private:
     void Discard();
-    bool OpenUnnamed(unsigned mode);
     bool OpenNamed(unsigned mode);
-    bool NameUnnamed();
     std::string NextTempPath() const;
+#if !defined(_WIN32)
+    bool OpenUnnamed(unsigned mode);
+    bool NameUnnamed();
+#endif
 
     enum class Temp {
         None,     // writing straight to a device or pipe

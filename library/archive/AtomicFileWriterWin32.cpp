@@ -1,7 +1,10 @@
 #include "archive/AtomicFileWriter.h"
 
 #include "archive/DMResultCodes.h"
+#include "archive/LastError.h"
+#include "archive/SaveTempName.h"
 #include "archive/SiblingPath.h"
+#include "archive/StaleSaveTemps.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -12,8 +15,6 @@
 #include <windows.h>
 
 #include <atomic>
-#include <chrono>
-#include <cstdio>
 
 namespace tomelens::archive {
 
@@ -34,17 +35,7 @@ FILETIME ToFileTime(std::uint64_t value)
     return time;
 }
 
-// What follows the target's name in a temporary name that no other writer uses.
-std::string TemporarySuffix(unsigned attempt)
-{
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    char suffix[64];
-    std::snprintf(suffix, sizeof suffix, ".%lu.%u.%u.%llx.tmp",
-                  static_cast<unsigned long>(::GetCurrentProcessId()), counter++, attempt,
-                  static_cast<unsigned long long>(ticks));
-    return suffix;
-}
+constexpr unsigned kNameAttempts = 100;
 
 // The path an open file really has, links resolved; empty when unknown.
 std::string FinalPathOf(HANDLE file)
@@ -72,37 +63,71 @@ bool PutInPlace(const std::string& temporary, const std::string& target, bool ta
                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+// The temporary file stays hidden while it is written; its replacement of the
+// target must not be, so the attribute goes before the file is put in place.
+bool Unhide(HANDLE file)
+{
+    FILE_BASIC_INFO info {};  // times of 0 stay as they are
+    info.FileAttributes = FILE_ATTRIBUTE_ARCHIVE;  // what a freshly created file has
+    return ::SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) != 0;
+}
+
 }  // namespace
+
+std::string AtomicFileWriter::NextTempPath() const
+{
+    static std::atomic<unsigned> counter{0};
+    const std::string_view name = std::string_view(m_target).substr(NameStart(m_target, PathStyle::Windows));
+    return SiblingPath(m_target, SaveTempName(name, ::GetCurrentProcessId(), counter++), PathStyle::Windows);
+}
 
 int AtomicFileWriter::Open(const char* target, KeepTimes keepTimes)
 {
     Discard();
+    ClearSystemError();
     m_failed = false;
     m_keepTimes = keepTimes;
     m_targetExisted = false;
     m_targetInfo = {};
     m_target = target;
-    if (SiblingTemporaryPath(m_target, {}, PathStyle::Windows).empty())
+    if (SiblingPath(m_target, "x", PathStyle::Windows).empty()) {
+        RecordSystemError(m_target.empty() ? ERROR_FILE_NOT_FOUND : ERROR_DIRECTORY);
         return DMResult::CannotOpen;
+    }
 
     // Opening follows links; reading attributes works even while others hold the file.
     FileHandle existing(::CreateFileA(target, FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!existing.Valid()) {
         const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+            RecordSystemError(static_cast<int>(error));
             return DMResult::CannotOpen;
+        }
     } else if (::GetFileType(existing.Get()) != FILE_TYPE_DISK) {
         // A device (NUL, a serial port) or a pipe cannot be renamed over; write to it directly.
         existing.Close();
         m_file = FileHandle(::CreateFileA(target, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!m_file.Valid())
+            RecordSystemError();
+        m_temp = Temp::None;
         return m_file.Valid() ? DMResult::Success : DMResult::CannotOpen;
     } else {
         BY_HANDLE_FILE_INFORMATION info {};
-        if (!::GetFileInformationByHandle(existing.Get(), &info) ||
-            (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        if (!::GetFileInformationByHandle(existing.Get(), &info)) {
+            RecordSystemError();
             return DMResult::CannotOpen;
+        }
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            RecordSystemError(ERROR_DIRECTORY);
+            return DMResult::CannotOpen;
+        }
+        // Its owner protected it: refuse rather than replace it behind their back.
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+            RecordSystemError(ERROR_ACCESS_DENIED);
+            return DMResult::CannotOpen;
+        }
         m_targetExisted = true;
         m_targetInfo.accessTime = FromFileTime(info.ftLastAccessTime);
         m_targetInfo.writeTime = FromFileTime(info.ftLastWriteTime);
@@ -115,19 +140,30 @@ int AtomicFileWriter::Open(const char* target, KeepTimes keepTimes)
         }
     }
 
-    for (unsigned attempt = 0; attempt < 100 && !m_file.Valid(); ++attempt) {
-        std::string candidate =
-            SiblingTemporaryPath(m_target, TemporarySuffix(attempt), PathStyle::Windows);
+    existing.Close();
+    RemoveStaleSaveTemps(m_target);
+    return OpenNamed(0) ? DMResult::Success : DMResult::CannotOpen;
+}
+
+// A hidden file beside the target; a killed writer's one is swept by the next save.
+bool AtomicFileWriter::OpenNamed(unsigned)
+{
+    for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string candidate = NextTempPath();
         HANDLE file = ::CreateFileA(candidate.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+                                    FILE_ATTRIBUTE_HIDDEN, nullptr);
         const DWORD error = ::GetLastError();
         m_file = FileHandle(file);
-        if (m_file.Valid())
+        if (m_file.Valid()) {
             m_tempPath = std::move(candidate);
-        else if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            m_temp = Temp::Named;
+            return true;
+        }
+        RecordSystemError(static_cast<int>(error));
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
             break;
     }
-    return m_file.Valid() ? DMResult::Success : DMResult::CannotOpen;
+    return false;
 }
 
 int AtomicFileWriter::Commit()
@@ -136,19 +172,27 @@ int AtomicFileWriter::Commit()
         Discard();
         return DMResult::ShortWrite;
     }
-    if (m_tempPath.empty())
-        return m_file.Close() ? DMResult::Success : DMResult::ShortWrite;
+    if (m_temp == Temp::None) {
+        if (m_file.Close())
+            return DMResult::Success;
+        RecordSystemError();
+        return DMResult::ShortWrite;
+    }
 
     if (m_keepTimes == KeepTimes::Yes && m_targetExisted) {
         const FILETIME accessTime = ToFileTime(m_targetInfo.accessTime);
         const FILETIME writeTime = ToFileTime(m_targetInfo.writeTime);
         ::SetFileTime(m_file.Get(), nullptr, &accessTime, &writeTime);
     }
-    if (!::FlushFileBuffers(m_file.Get()) || !m_file.Close()) {
+    if (!Unhide(m_file.Get()) || !::FlushFileBuffers(m_file.Get()) || !m_file.Close()) {
+        RecordSystemError();
         Discard();
         return DMResult::ShortWrite;
     }
+    if (g_beforeReplaceHook)
+        g_beforeReplaceHook();
     if (!PutInPlace(m_tempPath, m_target, m_targetExisted)) {
+        RecordSystemError();
         // ReplaceFile can fail after removing the target; then the temporary
         // file holds the only copy of the content and is kept.
         if (m_targetExisted && ::GetFileAttributesA(m_target.c_str()) == INVALID_FILE_ATTRIBUTES &&
@@ -158,16 +202,17 @@ int AtomicFileWriter::Commit()
         return DMResult::ShortWrite;
     }
     m_tempPath.clear();
+    m_temp = Temp::None;
     return DMResult::Success;
 }
 
 void AtomicFileWriter::Discard()
 {
     m_file.Close();
-    if (!m_tempPath.empty()) {
+    if (m_temp == Temp::Named && !m_tempPath.empty())
         ::DeleteFileA(m_tempPath.c_str());
-        m_tempPath.clear();
-    }
+    m_tempPath.clear();
+    m_temp = Temp::None;
 }
 
 }  // namespace tomelens::archive

@@ -3,8 +3,9 @@
 #include <cstdint>
 
 // Small file helpers: an owning handle and whole reads and writes. Paths are
-// the library's byte strings. FileIoPosix.cpp and FileIoWin32.cpp implement
-// them; the build picks one by platform.
+// the library's byte strings. A failing system call is recorded for
+// DMLastSystemError (LastError.h). FileIoPosix.cpp and FileIoWin32.cpp
+// implement them; the build picks one by platform.
 namespace tomelens::archive {
 
 #if defined(_WIN32)
@@ -44,7 +45,7 @@ private:
 
 // Opens a regular file for reading and reports its size. Anything that is not a
 // regular file (directory, device, pipe) gives an invalid handle, as does a
-// failed open; a pipe is never waited on.
+// failed open; a pipe is never waited on. Starts a fresh error record.
 FileHandle OpenRegularFileForReading(const char* path, std::uint64_t& size);
 
 // Reads until `count` bytes arrived, the file ended or an error occurred;

@@ -1,5 +1,7 @@
 #include "archive/FileIo.h"
 
+#include "archive/LastError.h"
+
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -29,14 +31,24 @@ bool FileHandle::CloseNative(NativeFile file)
 
 FileHandle OpenRegularFileForReading(const char* path, std::uint64_t& size)
 {
+    ClearSystemError();
     // Others may read, write, rename or delete the file meanwhile, as on POSIX.
     FileHandle file(::CreateFileA(path, GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
+        RecordSystemError();
+        return FileHandle();
+    }
+    // Not a system failure: anything but a file on disk is simply not one we read.
     BY_HANDLE_FILE_INFORMATION info {};
-    if (!file.Valid() || ::GetFileType(file.Get()) != FILE_TYPE_DISK ||
-        !::GetFileInformationByHandle(file.Get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    if (::GetFileType(file.Get()) != FILE_TYPE_DISK)
+        return FileHandle();
+    if (!::GetFileInformationByHandle(file.Get(), &info)) {
+        RecordSystemError();
+        return FileHandle();
+    }
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return FileHandle();
     size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     return file;
@@ -49,7 +61,11 @@ std::uint64_t ReadFully(NativeFile file, void* dest, std::uint64_t count)
     while (done < count) {
         DWORD moved = 0;
         const auto chunk = static_cast<DWORD>(std::min(count - done, kMaxChunk));
-        if (!::ReadFile(file, bytes + done, chunk, &moved, nullptr) || moved == 0)
+        if (!::ReadFile(file, bytes + done, chunk, &moved, nullptr)) {
+            RecordSystemError();
+            break;
+        }
+        if (moved == 0)
             break;
         done += moved;
     }
@@ -63,8 +79,14 @@ bool WriteFully(NativeFile file, const void* source, std::uint64_t count)
     while (done < count) {
         DWORD moved = 0;
         const auto chunk = static_cast<DWORD>(std::min(count - done, kMaxChunk));
-        if (!::WriteFile(file, bytes + done, chunk, &moved, nullptr) || moved == 0)
+        if (!::WriteFile(file, bytes + done, chunk, &moved, nullptr)) {
+            RecordSystemError();
             return false;
+        }
+        if (moved == 0) {
+            RecordSystemError(ERROR_DISK_FULL);  // nothing moved and nothing reported
+            return false;
+        }
         done += moved;
     }
     return true;

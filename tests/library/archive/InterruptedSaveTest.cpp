@@ -8,8 +8,10 @@
 #include "archive/SaveTempName.h"
 
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace archivetest;
@@ -103,6 +105,32 @@ TEST_P(InterruptedSave, AKilledSavesLeftoverIsRemovedByTheNextSave)
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(dir.List(), expected);
     EXPECT_EQ(Reload(path)[0].name, "changed");
+}
+
+TEST_P(InterruptedSave, SavesOnSeveralThreadsAtOnceEachFinishAndPutTheSignalsBack)
+{
+    struct sigaction before {};
+    ::sigaction(SIGINT, nullptr, &before);
+    std::vector<std::thread> savers;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t) {
+        savers.emplace_back([this, t, &failures] {
+            DMDataFile own(nullptr);
+            const std::string target = dir.File("copy" + std::to_string(t) + ".dat");
+            if (own.Load(path.c_str()) != DMResult::Success)
+                ++failures;
+            for (int round = 0; round < 20; ++round)
+                if (own.Save(target.c_str()) != DMResult::Success)
+                    ++failures;
+        });
+    }
+    for (std::thread& saver : savers)
+        saver.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"copy0.dat", "copy1.dat", "copy2.dat", "copy3.dat", "game.dat"}));
+    struct sigaction after {};
+    ::sigaction(SIGINT, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
 INSTANTIATE_TEST_SUITE_P(TemporaryFile, InterruptedSave, ::testing::Values(true, false),
