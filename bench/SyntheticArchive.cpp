@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <random>
+#include <zlib.h>
 
 namespace bench {
 
@@ -125,6 +127,74 @@ ArchiveLayout ReadLayout(const Bytes& file)
             layout.lengths.push_back(records[i].length);
     }
     return layout;
+}
+
+namespace {
+
+void PutWord(Bytes& out, std::uint32_t value)
+{
+    for (int b = 0; b < 4; ++b)
+        out.push_back(static_cast<unsigned char>(value >> (8 * b)));
+}
+
+// Plain bytes as blocks of at most 8192, each one zlib stream at level 9.
+Bytes Pack(const Bytes& plain)
+{
+    Bytes packed;
+    for (std::size_t at = 0; at < plain.size(); at += 8192) {
+        const auto chunk = static_cast<uLong>(std::min<std::size_t>(8192, plain.size() - at));
+        Bytes stream(compressBound(chunk));
+        uLongf size = static_cast<uLongf>(stream.size());
+        compress2(stream.data(), &size, plain.data() + at, chunk, 9);
+        PutWord(packed, static_cast<std::uint32_t>(size));
+        PutWord(packed, static_cast<std::uint32_t>(chunk));
+        packed.insert(packed.end(), stream.begin(), stream.begin() + size);
+    }
+    return packed;
+}
+
+}  // namespace
+
+bool WriteLargeArchive(const std::string& path, std::uint64_t targetFileSize, std::uint32_t entryCount)
+{
+    std::mt19937 random(7);
+    const Bytes plain = Incompressible(static_cast<std::size_t>(targetFileSize / entryCount), random);
+    const Bytes packed = Pack(plain);
+    Bytes names;
+    PutWord(names, entryCount);
+    for (std::uint32_t i = 0; i < entryCount; ++i) {
+        const std::string name = "data/level" + std::to_string(i % 97) + "/entry" + std::to_string(i) + ".bin";
+        PutWord(names, static_cast<std::uint32_t>(name.size() + 1));
+        names.insert(names.end(), name.begin(), name.end());
+        names.push_back(0);
+    }
+    const Bytes packedNames = Pack(names);
+
+    const std::uint64_t area = std::uint64_t(packed.size()) * entryCount + packedNames.size();
+    Bytes header;
+    PutWord(header, static_cast<std::uint32_t>(12 + area));
+    PutWord(header, 0x20534650);
+    PutWord(header, 0x00020000);
+    Bytes directory;
+    PutWord(directory, entryCount + 1);
+    for (std::uint32_t i = 0; i < entryCount; ++i) {
+        PutWord(directory, i);
+        PutWord(directory, static_cast<std::uint32_t>(12 + std::uint64_t(packed.size()) * i));
+        PutWord(directory, static_cast<std::uint32_t>(plain.size()));
+    }
+    PutWord(directory, 0);
+    PutWord(directory, static_cast<std::uint32_t>(12 + area - packedNames.size()));
+    PutWord(directory, static_cast<std::uint32_t>(names.size()));
+
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out)
+        return false;
+    bool written = std::fwrite(header.data(), 1, header.size(), out) == header.size();
+    for (std::uint32_t i = 0; written && i < entryCount; ++i)
+        written = std::fwrite(packed.data(), 1, packed.size(), out) == packed.size();
+    written = written && std::fwrite(packedNames.data(), 1, packedNames.size(), out) == packedNames.size() &&
+              std::fwrite(directory.data(), 1, directory.size(), out) == directory.size();
+    return std::fclose(out) == 0 && written;
 }
 
 }  // namespace bench

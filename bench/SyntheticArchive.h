@@ -38,4 +38,9 @@ struct ArchiveLayout {
 };
 ArchiveLayout ReadLayout(const Bytes& file);
 
+// A large archive written directly, fast: `entryCount` entries that all hold
+// the same packed bytes (incompressible plain data), about `targetFileSize` in
+// all. For figures that read only the directory and the names. False on failure.
+bool WriteLargeArchive(const std::string& path, std::uint64_t targetFileSize, std::uint32_t entryCount);
+
 }  // namespace bench

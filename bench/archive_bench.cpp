@@ -5,6 +5,14 @@
 //   save unchanged  vs copying the file (read, write, flush to disk)
 //   save replaced   vs zlib compress2 level 9 over the same data
 //   peak memory of load and of an unchanged save, against the file size
+// and, spread over the machine's cores (wall-clock time):
+//   save replaced   vs single-thread compress2 level 9
+//   inflate all     vs single-thread zlib uncompress
+// and the figures of memory that follows the work and of linear growth:
+//   AddEntry, DelEntries and save per entry at 100,000 entries vs at 10,000
+//   peak memory of saves (all replaced, one entry added and one deleted)
+//   list (LoadIndex and names) of a large archive vs reading its header,
+//   directory and name list; peak memory of the list
 // The archive is built in TOMELENS_BENCH_DIR (default /dev/shm, else /tmp).
 #include "PeakMemory.h"
 #include "SyntheticArchive.h"
@@ -14,6 +22,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -21,6 +30,7 @@
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <ctime>
 #include <unistd.h>
 #include <zlib.h>
@@ -30,6 +40,8 @@ using namespace bench;
 namespace {
 
 constexpr std::uint64_t kTargetFileSize = 64ull << 20;
+constexpr std::uint64_t kLargeFileSize = 256ull << 20;
+constexpr std::uint32_t kLargeEntryCount = 20000;
 
 struct Setup {
     std::string dir;
@@ -38,6 +50,8 @@ struct Setup {
     std::vector<SyntheticEntry> entries;  // in data order
     ArchiveLayout layout;
     Bytes file;
+    std::string largePath;
+    unsigned cores = 1;
 };
 Setup g;
 
@@ -119,6 +133,8 @@ void Compare(benchmark::State& state, Operation ours, Operation baseline)
     state.counters["baseline_ms"] = bestBaseline.cpu * 1e3;
     state.counters["ratio"] = bestOurs.cpu / bestBaseline.cpu;
     state.counters["wall_ratio"] = bestOurs.real / bestBaseline.real;
+    state.counters["ours_wall_ms"] = bestOurs.real * 1e3;
+    state.counters["baseline_wall_ms"] = bestBaseline.real * 1e3;
 }
 
 Timing Load()
@@ -170,6 +186,27 @@ Timing InflateEveryEntry()
         for (unsigned i = 0; i < archive->GetNumEntries(); ++i)
             archive->GetEntry(i)->GetData(buffer.data());
         benchmark::DoNotOptimize(buffer.data());
+    });
+}
+
+// Entries handed out one at a time to a thread per core, each with its own buffer.
+Timing InflateEveryEntrySpread()
+{
+    DMDataFile* archive = LoadedArchive();
+    return Measure([&] {
+        std::atomic<unsigned> next{0};
+        auto work = [&] {
+            Bytes buffer(LongestEntry());
+            for (unsigned i = next++; i < archive->GetNumEntries(); i = next++)
+                archive->GetEntry(i)->GetData(buffer.data());
+            benchmark::DoNotOptimize(buffer.data());
+        };
+        std::vector<std::thread> helpers;
+        for (unsigned t = 1; t < g.cores; ++t)
+            helpers.emplace_back(work);
+        work();
+        for (std::thread& helper : helpers)
+            helper.join();
     });
 }
 
@@ -245,6 +282,95 @@ Timing Compress2Level9()
     });
 }
 
+Timing ListLarge()
+{
+    DMDataFile* archive = CreateDMDataFile(nullptr);
+    const Timing timing = Measure([&] {
+        archive->LoadIndex(g.largePath.c_str());
+        std::size_t names = 0;
+        for (unsigned i = 0; i < archive->GetNumEntries(); ++i)
+            names += std::char_traits<char>::length(archive->GetEntry(i)->GetName());
+        benchmark::DoNotOptimize(names);
+    });
+    DestroyDMDataFile(archive);
+    return timing;
+}
+
+std::uint32_t WordAt(const unsigned char* p)
+{
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+// Reads the header, the directory and the name list's extent, and inflates the list.
+Timing ReadHeaderDirectoryAndNames()
+{
+    return Measure([&] {
+        const int fd = ::open(g.largePath.c_str(), O_RDONLY | O_CLOEXEC);
+        unsigned char header[16];
+        ::pread(fd, header, 12, 0);
+        const std::uint32_t directoryOffset = WordAt(header);
+        ::pread(fd, header, 4, directoryOffset);
+        const std::uint32_t count = WordAt(header);
+        Bytes directory(std::size_t(count) * 12);
+        ::pread(fd, directory.data(), directory.size(), directoryOffset + 4);
+        std::uint32_t listOffset = 0, listLength = 0;
+        for (std::uint32_t i = 0; i < count; ++i) {
+            if (WordAt(&directory[i * 12 + 4]) >= listOffset) {
+                listOffset = WordAt(&directory[i * 12 + 4]);
+                listLength = WordAt(&directory[i * 12 + 8]);
+            }
+        }
+        Bytes packed(directoryOffset - listOffset);
+        ::pread(fd, packed.data(), packed.size(), listOffset);
+        ::close(fd);
+        Bytes names(listLength);
+        std::uint64_t at = 0, out = 0;
+        while (at + 8 < packed.size()) {
+            uLongf produced = WordAt(&packed[at + 4]);
+            uncompress(names.data() + out, &produced, packed.data() + at + 8, WordAt(&packed[at]));
+            out += produced;
+            at += 8 + WordAt(&packed[at]);
+        }
+        benchmark::DoNotOptimize(names.data());
+    });
+}
+
+// Seconds per entry of AddEntry, of a save, and of DelEntries on every other
+// entry, in a container of `count` small entries; the fastest of three rounds.
+struct PerEntry {
+    double add = 1e30, save = 1e30, del = 1e30;
+};
+
+PerEntry MeasurePerEntry(unsigned count)
+{
+    PerEntry best;
+    const unsigned char data[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    const std::string target = g.dir + "/scaling.dat";
+    for (int round = 0; round < 3; ++round) {
+        DMDataFile* archive = CreateDMDataFile(nullptr);
+        const Timing add = Measure([&] {
+            for (unsigned i = 0; i <= count; ++i)
+                archive->AddEntry();
+        });
+        for (unsigned i = 0; i < count; ++i) {
+            archive->GetEntry(i)->SetName(("entry" + std::to_string(i)).c_str());
+            archive->GetEntry(i)->SetData(data, sizeof data);
+        }
+        const Timing save = Measure([&] { archive->Save(target.c_str()); });
+        std::vector<unsigned> positions;
+        for (unsigned i = 0; i < count; i += 2)
+            positions.push_back(i);
+        const Timing del =
+            Measure([&] { archive->DelEntries(positions.data(), static_cast<unsigned>(positions.size())); });
+        DestroyDMDataFile(archive);
+        best.add = std::min(best.add, add.real / count);
+        best.save = std::min(best.save, save.real / count);
+        best.del = std::min(best.del, del.real / positions.size());
+    }
+    ::unlink(target.c_str());
+    return best;
+}
+
 // Runs in a fresh process, so nothing freed earlier hides an allocation.
 int MeasureMemory(const char* path)
 {
@@ -260,10 +386,60 @@ int MeasureMemory(const char* path)
     if (archive->Save(target.c_str()) != 0)
         return 1;
     const std::uint64_t savePeak = PeakResident() - base;
+
+    // Every entry replaced: the plain data is in place before the save starts.
+    for (unsigned i = 0; i < archive->GetNumEntries(); ++i) {
+        DMDataFileEntry* entry = archive->GetEntry(i);
+        Bytes plain(entry->GetLength());
+        entry->GetData(plain.data());
+        entry->SetData(plain.data(), static_cast<unsigned>(plain.size()));
+    }
+    const std::uint64_t replacedBase = CurrentResident();
+    ResetPeakResident();
+    if (archive->Save(target.c_str()) != 0)
+        return 1;
+    const std::uint64_t replacedPeak = PeakResident() - replacedBase;
     DestroyDMDataFile(archive);
+
+    // One entry added and one deleted, in a container read by LoadIndex and by Load.
+    std::uint64_t editPeaks[2] = {};
+    for (int full = 0; full < 2; ++full) {
+        const std::uint64_t editBase = CurrentResident();
+        ResetPeakResident();
+        DMDataFile* edited = CreateDMDataFile(nullptr);
+        if ((full ? edited->Load(path) : edited->LoadIndex(path)) != 0)
+            return 1;
+        const unsigned added = edited->AddEntry();
+        edited->GetEntry(added)->SetName("added.txt");
+        edited->GetEntry(added)->SetData("added", 5);
+        edited->DelEntry(0);
+        if (edited->Save(target.c_str()) != 0)
+            return 1;
+        editPeaks[full] = PeakResident() - editBase;
+        DestroyDMDataFile(edited);
+    }
     ::unlink(target.c_str());
-    std::printf("%llu %llu\n", static_cast<unsigned long long>(loadPeak),
-                static_cast<unsigned long long>(savePeak));
+    std::printf("%llu %llu %llu %llu %llu\n", static_cast<unsigned long long>(loadPeak),
+                static_cast<unsigned long long>(savePeak), static_cast<unsigned long long>(replacedPeak),
+                static_cast<unsigned long long>(editPeaks[0]), static_cast<unsigned long long>(editPeaks[1]));
+    return 0;
+}
+
+// Peak memory of listing an archive with LoadIndex, in a fresh process.
+int MeasureListMemory(const char* path)
+{
+    const std::uint64_t base = CurrentResident();
+    if (!ResetPeakResident())
+        return 1;
+    DMDataFile* archive = CreateDMDataFile(nullptr);
+    if (archive->LoadIndex(path) != 0)
+        return 1;
+    std::size_t names = 0;
+    for (unsigned i = 0; i < archive->GetNumEntries(); ++i)
+        names += std::char_traits<char>::length(archive->GetEntry(i)->GetName());
+    benchmark::DoNotOptimize(names);
+    std::printf("%llu\n", static_cast<unsigned long long>(PeakResident() - base));
+    DestroyDMDataFile(archive);
     return 0;
 }
 
@@ -272,6 +448,8 @@ struct Figure {
     double baseline_ms = 0;
     double ratio = 0;
     double wallRatio = 0;
+    double oursWall_ms = 0;
+    double baselineWall_ms = 0;
 };
 
 class FigureCollector : public benchmark::ConsoleReporter {
@@ -281,8 +459,9 @@ public:
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred || !run.counters.count("ratio"))
                 continue;
-            figures[run.run_name.function_name] = {run.counters.at("ours_ms"), run.counters.at("baseline_ms"),
-                                                   run.counters.at("ratio"), run.counters.at("wall_ratio")};
+            figures[run.run_name.function_name] = {run.counters.at("ours_ms"),      run.counters.at("baseline_ms"),
+                                                   run.counters.at("ratio"),        run.counters.at("wall_ratio"),
+                                                   run.counters.at("ours_wall_ms"), run.counters.at("baseline_wall_ms")};
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -313,6 +492,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--measure-memory")
         return MeasureMemory(argv[2]);
+    if (argc == 3 && std::string(argv[1]) == "--measure-list")
+        return MeasureListMemory(argv[2]);
 
     benchmark::Initialize(&argc, argv);
     g.dir = BenchDirectory();
@@ -338,13 +519,34 @@ int main(int argc, char** argv)
     std::printf("archive: %zu entries, %.1f MiB plain, file %.1f MiB\n", g.entries.size(), plain / 1048576.0,
                 g.fileSize / 1048576.0);
 
-    const std::string measure = "'/proc/" + std::to_string(::getpid()) + "/exe' --measure-memory '" + g.archivePath + "'";
-    unsigned long long loadPeak = 0, savePeak = 0;
+    g.cores = std::max(1u, std::thread::hardware_concurrency());
+    std::printf("cores used: %u\n", g.cores);
+    g.largePath = g.dir + "/large.dat";
+    if (!WriteLargeArchive(g.largePath, kLargeFileSize, kLargeEntryCount)) {
+        std::fprintf(stderr, "cannot write %s\n", g.largePath.c_str());
+        return 1;
+    }
+    struct stat largeInfo {};
+    ::stat(g.largePath.c_str(), &largeInfo);
+    std::printf("large archive: %u entries, file %.1f MiB\n", kLargeEntryCount, largeInfo.st_size / 1048576.0);
+
+    const std::string self = "'/proc/" + std::to_string(::getpid()) + "/exe'";
+    const std::string measure = self + " --measure-memory '" + g.archivePath + "'";
+    unsigned long long loadPeak = 0, savePeak = 0, replacedPeak = 0, indexEditPeak = 0, loadEditPeak = 0;
     if (FILE* child = ::popen(measure.c_str(), "r")) {
-        if (std::fscanf(child, "%llu %llu", &loadPeak, &savePeak) != 2)
+        if (std::fscanf(child, "%llu %llu %llu %llu %llu", &loadPeak, &savePeak, &replacedPeak, &indexEditPeak,
+                        &loadEditPeak) != 5)
             loadPeak = savePeak = 0;
         ::pclose(child);
     }
+    unsigned long long listPeak = 0;
+    if (FILE* child = ::popen((self + " --measure-list '" + g.largePath + "'").c_str(), "r")) {
+        if (std::fscanf(child, "%llu", &listPeak) != 1)
+            listPeak = 0;
+        ::pclose(child);
+    }
+    const PerEntry small = MeasurePerEntry(10000);
+    const PerEntry large = MeasurePerEntry(100000);
 
     auto add = [](const char* name, Operation ours, Operation baseline, int iterations) {
         benchmark::RegisterBenchmark(name, Compare, ours, baseline)
@@ -356,6 +558,8 @@ int main(int argc, char** argv)
     add("InflateEveryEntryVsUncompress", InflateEveryEntry, UncompressEveryBlock, 5);
     add("SaveUnchangedVsCopyFile", SaveUnchanged, CopyFile, 6);
     add("SaveReplacedVsCompress2Level9", SaveReplaced, Compress2Level9, 3);
+    add("InflateSpreadVsUncompress", InflateEveryEntrySpread, UncompressEveryBlock, 5);
+    add("ListLargeVsReadHeaderDirectoryAndNames", ListLarge, ReadHeaderDirectoryAndNames, 8);
     FigureCollector collector;
     benchmark::RunSpecifiedBenchmarks(&collector);
 
@@ -369,21 +573,44 @@ int main(int argc, char** argv)
     } rows[] = {{"LoadVsReadFileAndInflateNameList", "load vs read file + inflate name list", 1.2},
                 {"InflateEveryEntryVsUncompress", "inflate every entry vs zlib uncompress", 1.1},
                 {"SaveUnchangedVsCopyFile", "save unchanged vs copy file", 1.5},
-                {"SaveReplacedVsCompress2Level9", "save all replaced vs compress2 level 9", 1.1}};
+                {"SaveReplacedVsCompress2Level9", "save all replaced vs compress2 level 9", 1.1},
+                {"ListLargeVsReadHeaderDirectoryAndNames", "list 256 MiB archive vs read dir + names", 2.0}};
     for (const auto& row : rows) {
         const auto found = collector.figures.find(row.benchmark);
         if (found != collector.figures.end())
             PrintFigure(row.figure, found->second.ours_ms, found->second.baseline_ms, "ms", row.target,
                         found->second.wallRatio);
     }
+    std::printf("\nWall-clock time on %u core(s), fastest of the iterations:\n", g.cores);
+    const struct {
+        const char* benchmark;
+        const char* figure;
+        double target;
+    } wallRows[] = {{"SaveReplacedVsCompress2Level9", "save all replaced vs 1-thread compress2", 0.6},
+                    {"InflateSpreadVsUncompress", "inflate spread vs 1-thread uncompress", g.cores > 1 ? 0.45 : 0.7}};
+    for (const auto& row : wallRows) {
+        const auto found = collector.figures.find(row.benchmark);
+        if (found != collector.figures.end())
+            PrintFigure(row.figure, found->second.oursWall_ms, found->second.baselineWall_ms, "ms", row.target);
+    }
+    std::printf("\nPer entry, at 100,000 entries vs at 10,000:\n");
+    PrintFigure("AddEntry", large.add * 1e9, small.add * 1e9, "ns", 1.3);
+    PrintFigure("DelEntries", large.del * 1e9, small.del * 1e9, "ns", 1.3);
+    PrintFigure("save", large.save * 1e9, small.save * 1e9, "ns", 1.3);
+    std::printf("\n");
     if (loadPeak > 0) {
         PrintFigure("peak memory of load vs file size", loadPeak / mib, g.fileSize / mib, "MiB", 1.1);
         PrintFigure("peak memory of unchanged save vs file size", savePeak / mib, g.fileSize / mib, "MiB", 2.2);
+        PrintFigure("peak memory of all-replaced save vs file size", replacedPeak / mib, g.fileSize / mib, "MiB", 2.2);
+        PrintFigure("peak memory of LoadIndex+add+delete+save vs file", indexEditPeak / mib, g.fileSize / mib, "MiB",
+                    1.2);
+        PrintFigure("peak memory of Load+add+delete+save vs file", loadEditPeak / mib, g.fileSize / mib, "MiB", 1.2);
+        PrintFigure("peak memory of list vs 32 MiB", listPeak / mib, 32, "MiB", 1.0);
     } else {
         std::printf("peak memory: not measurable here (no /proc/self/clear_refs)\n");
     }
 
-    for (const char* name : {"synthetic.dat", "unchanged.dat", "copy.dat", "replaced.dat"})
+    for (const char* name : {"synthetic.dat", "unchanged.dat", "copy.dat", "replaced.dat", "large.dat"})
         ::unlink((g.dir + "/" + name).c_str());
     ::rmdir(g.dir.c_str());
     benchmark::Shutdown();

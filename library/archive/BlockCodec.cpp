@@ -33,7 +33,6 @@ public:
     ReusedStream& operator=(const ReusedStream&) = delete;
 
     bool Ready() const { return m_ready; }
-    z_stream& Stream() { return m_stream; }
 
     // Runs one complete stream from source into dest: true when it ends within
     // the room, with destLength set to the bytes produced.
@@ -84,16 +83,26 @@ bool ZlibExact(const unsigned char* stream, std::uint32_t size, unsigned char* d
     return ended && produced == plainSize;
 }
 
-// Inflates with zlib in bounded pieces; see InflateInPieces.
+// Inflates with zlib in bounded pieces; see InflateInPieces. The stream is
+// set up per call, so an emitter that inflates too cannot disturb it; a block
+// this large makes the set-up cost nothing.
 int ZlibInPieces(const unsigned char* stream, std::uint32_t size, std::uint32_t plainSize, PlainEmitter emit,
-                 void* context)
+                 void* context, std::vector<unsigned char>& piece)
 {
     constexpr std::uint32_t kPiece = 256u << 10;
-    if (!t_inflater.Ready())
+    struct Inflating {
+        z_stream z{};
+        bool ready = inflateInit(&z) == Z_OK;
+        ~Inflating()
+        {
+            if (ready)
+                inflateEnd(&z);
+        }
+    } inflating;
+    if (!inflating.ready)
         return DMResult::CorruptData;
-    std::vector<unsigned char> piece(std::min(kPiece, plainSize));
-    z_stream& z = t_inflater.Stream();
-    inflateReset(&z);
+    piece.resize(std::min(kPiece, plainSize));
+    z_stream& z = inflating.z;
     z.next_in = const_cast<unsigned char*>(stream);
     z.avail_in = size;
     std::uint64_t produced = 0;
@@ -154,17 +163,16 @@ bool InflateExact(const unsigned char* stream, std::uint32_t size, unsigned char
 }
 
 int InflateInPieces(const unsigned char* stream, std::uint32_t size, std::uint32_t plainSize, PlainEmitter emit,
-                    void* context)
+                    void* context, std::vector<unsigned char>& scratch)
 {
     constexpr std::uint32_t kWholeLimit = 1u << 20;
     if (plainSize > kWholeLimit)
-        return ZlibInPieces(stream, size, plainSize, emit, context);
-    thread_local std::vector<unsigned char> plain;
-    if (plain.size() < plainSize)
-        plain.resize(plainSize);
-    if (!InflateExact(stream, size, plain.data(), plainSize))
+        return ZlibInPieces(stream, size, plainSize, emit, context, scratch);
+    if (scratch.size() < plainSize)
+        scratch.resize(plainSize);
+    if (!InflateExact(stream, size, scratch.data(), plainSize))
         return DMResult::CorruptData;
-    return plainSize > 0 ? emit(context, plain.data(), plainSize) : DMResult::Success;
+    return plainSize > 0 ? emit(context, scratch.data(), plainSize) : DMResult::Success;
 }
 
 bool UnpackBlocks(const unsigned char* packed, std::uint32_t packedLength, unsigned char* dest,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // The entry block codec: a run of blocks, each an 8-byte header (stream size,
 // uncompressed size) followed by one zlib stream of at most 8192 plain bytes.
@@ -37,10 +38,11 @@ bool InflateExact(const unsigned char* stream, std::uint32_t size, unsigned char
 using PlainEmitter = int (*)(void* context, const unsigned char* bytes, std::uint32_t length);
 
 // Inflates one stream that must yield exactly `plainSize` bytes and hands them
-// to `emit`, holding at most about 1 MiB of plain bytes at a time whatever
-// `plainSize` claims. 0, 7 for a stream that is corrupt or of another size, or
-// emit's own code. Bytes emitted before a fault is found stay emitted.
+// to `emit`, holding at most about 1 MiB of plain bytes at a time (in
+// `scratch`) whatever `plainSize` claims. 0, 7 for a stream that is corrupt or
+// of another size, or emit's own code. Bytes emitted before a fault is found
+// stay emitted. `emit` may itself inflate: nothing here is shared with it.
 int InflateInPieces(const unsigned char* stream, std::uint32_t size, std::uint32_t plainSize, PlainEmitter emit,
-                    void* context);
+                    void* context, std::vector<unsigned char>& scratch);
 
 }  // namespace tomelens::archive

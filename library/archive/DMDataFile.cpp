@@ -118,6 +118,34 @@ private:
     std::vector<unsigned> m_tree;
 };
 
+using Entries = std::vector<std::unique_ptr<DMDataFileEntry>>;
+
+struct Victim {
+    unsigned position;
+    unsigned index;  // before this deletion
+};
+
+// DelEntries' renumbering of the entries it deleted, in the order it deleted them.
+void LowerVictims(const Entries& entries, const std::vector<Victim>& victims)
+{
+    // Victims taken in ascending slot order each sit above all earlier ones,
+    // in descending order above none; any other order needs counting.
+    bool ascending = true, descending = true;
+    for (std::size_t k = 1; k < victims.size(); ++k) {
+        ascending = ascending && victims[k - 1].index < victims[k].index;
+        descending = descending && victims[k - 1].index > victims[k].index;
+    }
+    if (descending)
+        return;
+    SlotCounts earlier(ascending ? 0 : entries.size());
+    for (std::size_t k = 0; k < victims.size(); ++k) {
+        const unsigned index = victims[k].index;
+        entries[victims[k].position]->SetIndex(index - (ascending ? static_cast<unsigned>(k) : earlier.Below(index)));
+        if (!ascending)
+            earlier.Mark(index);
+    }
+}
+
 }  // namespace
 
 void DMDataFile::DelEntries(const unsigned* positions, unsigned count)
@@ -127,40 +155,49 @@ void DMDataFile::DelEntries(const unsigned* positions, unsigned count)
     // One pass needs every live index distinct and below the number of
     // elements, as loading, adding and deleting keep them. Anything else is
     // left to DelEntry, one position at a time, which gives the same result.
+    // The indices are gathered once, so later passes stay off the entries.
+    constexpr unsigned kGone = ~0u;
     const std::size_t slots = m_entries.size();
+    std::vector<unsigned> indices(slots, kGone);
     std::vector<bool> taken(slots, false);
-    for (const auto& entry : m_entries) {
-        if (entry->Deleted())
+    for (std::size_t i = 0; i < slots; ++i) {
+        if (m_entries[i]->Deleted())
             continue;
-        const unsigned index = entry->GetIndex();
+        const unsigned index = m_entries[i]->GetIndex();
         if (index >= slots || taken[index]) {
-            for (unsigned i = 0; i < count; ++i)
-                DelEntry(positions[i]);
+            for (unsigned k = 0; k < count; ++k)
+                DelEntry(positions[k]);
             return;
         }
         taken[index] = true;
+        indices[i] = index;
     }
 
-    // Deleting in turn lowers each later victim by the earlier victims below it,
-    // and each survivor by every victim below it.
-    SlotCounts victims(slots);
+    // Deleting in turn lowers each victim by the earlier victims below it, and
+    // each survivor by every victim below it.
+    std::vector<Victim> victims;
+    std::vector<unsigned> removedBelow(slots + 1, 0);
     const unsigned visible = GetNumEntries();
-    for (unsigned i = 0; i < count; ++i) {
-        const unsigned position = positions[i];
-        if (position >= visible || m_entries[position]->Deleted())
+    for (unsigned k = 0; k < count; ++k) {
+        const unsigned position = positions[k];
+        if (position >= visible || indices[position] == kGone)
             continue;
-        DMDataFileEntry& victim = *m_entries[position];
-        const unsigned index = victim.GetIndex();
-        victim.Delete();
-        victim.SetIndex(index - victims.Below(index));
-        victims.Mark(index);
+        m_entries[position]->Delete();
+        victims.push_back({position, indices[position]});
+        removedBelow[indices[position] + 1] = 1;
+        indices[position] = kGone;
     }
+    LowerVictims(m_entries, victims);
+    for (std::size_t slot = 1; slot <= slots; ++slot)
+        removedBelow[slot] += removedBelow[slot - 1];
     m_nextIndex = 0;
-    for (const auto& entry : m_entries) {
-        if (entry->Deleted())
+    for (std::size_t i = 0; i < slots; ++i) {
+        if (indices[i] == kGone)
             continue;
-        entry->SetIndex(entry->GetIndex() - victims.Below(entry->GetIndex()));
-        m_nextIndex = std::max(m_nextIndex, entry->GetIndex() + 1);
+        const unsigned lowered = indices[i] - removedBelow[indices[i]];
+        if (lowered != indices[i])
+            m_entries[i]->SetIndex(lowered);
+        m_nextIndex = std::max(m_nextIndex, lowered + 1);
     }
 }
 

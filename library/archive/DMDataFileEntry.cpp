@@ -27,26 +27,37 @@ std::unique_ptr<unsigned char[]> CopyBytes(const unsigned char* source, std::uin
 }
 
 // Where an entry's packed bytes come from: a view in memory or its extent in
-// the archive file, read a piece at a time.
+// the archive file. File reads go through a window of a few hundred KiB, so
+// small blocks cost one read between them, not two each.
 class ExtentReader {
 public:
-    ExtentReader(const unsigned char* view, const ArchiveSource* source, std::uint64_t sourceOffset)
-        : m_view(view), m_source(source), m_sourceOffset(sourceOffset)
+    ExtentReader(const unsigned char* view, const ArchiveSource* source, std::uint64_t sourceOffset,
+                 std::uint64_t length)
+        : m_view(view), m_source(source), m_sourceOffset(sourceOffset), m_length(length)
     {
     }
 
-    // Points `bytes` at `count` bytes of the extent from `at` on: 0 or 4.
+    // Points `bytes` at `count` bytes of the extent from `at` on (the caller
+    // keeps within the extent): 0 or 4.
     int Fetch(std::uint64_t at, std::uint32_t count, const unsigned char*& bytes)
     {
         if (m_view) {
             bytes = m_view + at;
             return DMResult::Success;
         }
-        if (m_buffer.size() < count)
-            m_buffer.resize(count);
-        if (ReadAt(m_source->file.Get(), m_buffer.data(), count, m_sourceOffset + at) != count)
-            return DMResult::ShortRead;
-        bytes = m_buffer.data();
+        if (at < m_windowStart || at + count > m_windowStart + m_windowLength) {
+            constexpr std::uint64_t kWindow = 256u << 10;
+            const std::uint64_t length = std::max<std::uint64_t>(count, std::min(kWindow, m_length - at));
+            if (m_window.size() < length)
+                m_window.resize(length);
+            if (ReadAt(m_source->file.Get(), m_window.data(), length, m_sourceOffset + at) != length) {
+                m_windowLength = 0;
+                return DMResult::ShortRead;
+            }
+            m_windowStart = at;
+            m_windowLength = length;
+        }
+        bytes = m_window.data() + (at - m_windowStart);
         return DMResult::Success;
     }
 
@@ -54,7 +65,10 @@ private:
     const unsigned char* m_view;
     const ArchiveSource* m_source;
     std::uint64_t m_sourceOffset;
-    std::vector<unsigned char> m_buffer;
+    std::uint64_t m_length;
+    std::vector<unsigned char> m_window;
+    std::uint64_t m_windowStart = 0;
+    std::uint64_t m_windowLength = 0;
 };
 
 struct SinkTarget {
@@ -288,7 +302,8 @@ int DMDataFileEntry::ReadData(DMDataSink sink, void* context) const
     if (m_length > MaxInflatedSize(m_packedLength))
         return DMResult::CorruptData;
 
-    ExtentReader extent(m_pPacked, m_pSource.get(), m_sourceOffset);
+    ExtentReader extent(m_pPacked, m_pSource.get(), m_sourceOffset, m_packedLength);
+    std::vector<unsigned char> plain;
     std::uint64_t position = 0;
     std::uint64_t produced = 0;
     while (produced < m_length) {
@@ -305,7 +320,7 @@ int DMDataFileEntry::ReadData(DMDataSink sink, void* context) const
             break;
         if (const int result = extent.Fetch(position, streamSize, bytes))
             return result;
-        if (const int result = InflateInPieces(bytes, streamSize, plainSize, ToSink, &target))
+        if (const int result = InflateInPieces(bytes, streamSize, plainSize, ToSink, &target, plain))
             return result;
         produced += plainSize;
         position += streamSize;

@@ -160,9 +160,12 @@ int DMDataFileInternals::ReadArchive(DMDataFile& file, const std::shared_ptr<con
     }
     directory = {};
     // Data order: by offset; among equal offsets the later record comes first.
-    std::sort(records.begin(), records.end(), [](const DirectoryRecord& a, const DirectoryRecord& b) {
+    const auto dataOrder = [](const DirectoryRecord& a, const DirectoryRecord& b) {
         return a.offset != b.offset ? a.offset < b.offset : a.index > b.index;
-    });
+    };
+    // A directory written in data order needs no sorting.
+    if (!std::is_sorted(records.begin(), records.end(), dataOrder))
+        std::sort(records.begin(), records.end(), dataOrder);
 
     file.m_entries.reserve(recordCount);
     for (const DirectoryRecord& record : records) {

@@ -1,0 +1,212 @@
+// Reading an archive without its data area, streaming an entry's data, and
+// deleting many entries at once.
+#include "ArchiveSuite.h"
+
+#include <thread>
+#include <unistd.h>
+
+using namespace archivetest;
+
+namespace {
+
+std::vector<PlainEntry> MixedEntries()
+{
+    return {{"text", PatternBytes(20000, 1, 7), 1}, {"empty", {}, 2},  {"noise", PatternBytes(9000, 2), 3},
+            {"one", ToBytes("x"), 4},               {"block", PatternBytes(8192, 3, 5), 5}};
+}
+
+struct Collected {
+    Bytes bytes;
+    std::size_t largestPiece = 0;
+    int stopWith = 0;
+};
+
+int Collect(void* context, const void* bytes, unsigned length)
+{
+    auto* into = static_cast<Collected*>(context);
+    const auto* first = static_cast<const unsigned char*>(bytes);
+    into->bytes.insert(into->bytes.end(), first, first + length);
+    into->largestPiece = std::max<std::size_t>(into->largestPiece, length);
+    return into->stopWith;
+}
+
+// What each entry's data read gives; a failed read's partial bytes are not defined.
+std::vector<EntryState> Results(DMDataFile& file)
+{
+    std::vector<EntryState> states = Snapshot(file);
+    for (EntryState& state : states) {
+        if (state.dataResult != DMResult::Success)
+            state.data.clear();
+    }
+    return states;
+}
+
+TEST(LoadIndex, HoldsWhatLoadHoldsAndRefusesWhatLoadRefuses)
+{
+    TempDir dir;
+    RawArchive raw = MakeArchive(MixedEntries(), true);
+    raw.signature = ToBytes("SIGNATURE");
+    const std::string good = dir.File("good.dat");
+    raw.WriteTo(good);
+    DMDataFile loaded(nullptr), indexed(nullptr);
+    ASSERT_EQ(loaded.Load(good.c_str()), DMResult::Success);
+    ASSERT_EQ(indexed.LoadIndex(good.c_str()), DMResult::Success);
+    EXPECT_EQ(Snapshot(indexed), Snapshot(loaded));
+    unsigned length = 0;
+    EXPECT_EQ(ToString(Bytes(static_cast<unsigned char*>(indexed.GetSignature(length)),
+                             static_cast<unsigned char*>(indexed.GetSignature(length)) + length)),
+              "SIGNATURE");
+
+    Bytes cut = raw.Serialize();
+    cut.resize(cut.size() - 3);
+    RawArchive badNames = MakeArchive(MixedEntries());
+    badNames.records.back().length += 1;
+    const std::vector<std::pair<std::string, Bytes>> bad = {
+        {"short", Bytes(7, 0)}, {"cut", cut}, {"names", badNames.Serialize()},
+        {"corrupt", MakeArchive({{"a", ToBytes("abc")}, {"b", PatternBytes(100, 4), 0, true}}).Serialize()}};
+    for (const auto& [name, bytes] : bad) {
+        WriteFile(dir.File(name), bytes);
+        DMDataFile viaLoad(nullptr), viaIndex(nullptr);
+        EXPECT_EQ(viaIndex.LoadIndex(dir.File(name).c_str()), viaLoad.Load(dir.File(name).c_str())) << name;
+        EXPECT_EQ(Results(viaIndex), Results(viaLoad)) << name;
+    }
+    DMDataFile missing(nullptr);
+    EXPECT_EQ(missing.LoadIndex(dir.File("missing").c_str()), DMResult::CannotOpen);
+}
+
+TEST(LoadIndex, AddAndDeleteSavedOverItsOwnFile)
+{
+    TempDir dir;
+    const std::string path = dir.File("game.dat");
+    const std::vector<PlainEntry> entries = MixedEntries();
+    MakeArchive(entries, true).WriteTo(path);
+    DMDataFile archive(nullptr);
+    ASSERT_EQ(archive.LoadIndex(path.c_str()), DMResult::Success);
+    Bytes packedBefore(archive.GetEntry(2)->GetPackedLength());
+    unsigned size = static_cast<unsigned>(packedBefore.size());
+    ASSERT_EQ(archive.GetEntry(2)->GetPackedData(packedBefore.data(), size), DMResult::Success);
+
+    const unsigned added = archive.AddEntry();
+    archive.GetEntry(added)->SetName("added");
+    const Bytes plain = PatternBytes(10000, 9, 3);
+    archive.GetEntry(added)->SetData(plain.data(), static_cast<unsigned>(plain.size()));
+    archive.DelEntry(0);
+    ASSERT_EQ(archive.Save(nullptr), DMResult::Success);
+
+    std::vector<EntryState> expected = Reload(path);
+    ASSERT_EQ(expected.size(), 5u);
+    EXPECT_EQ(expected[1].name, "noise");
+    EXPECT_EQ(expected[1].data, entries[2].data);
+    EXPECT_EQ(expected[4].name, "added");
+    EXPECT_EQ(expected[4].data, plain);
+    // The container still reads its unchanged entries, from the file it was indexed from.
+    EXPECT_EQ(Snapshot(archive, true), expected);
+    Bytes packedAfter(packedBefore.size());
+    ASSERT_EQ(archive.GetEntry(2)->GetPackedData(packedAfter.data(), size), DMResult::Success);
+    EXPECT_EQ(packedAfter, packedBefore) << "unchanged entries are copied, not packed again";
+    EXPECT_EQ(dir.List(), std::vector<std::string>{"game.dat"});
+}
+
+TEST(LoadIndex, ASourceThatShrankIsReportedAsUnreadable)
+{
+    TempDir dir;
+    const std::string path = dir.File("game.dat");
+    MakeArchive(MixedEntries()).WriteTo(path);
+    DMDataFile archive(nullptr);
+    ASSERT_EQ(archive.LoadIndex(path.c_str()), DMResult::Success);
+    ASSERT_EQ(::truncate(path.c_str(), 20), 0);
+    Collected collected;
+    EXPECT_EQ(archive.GetEntry(0)->ReadData(Collect, &collected), DMResult::ShortRead);
+    Bytes dest(archive.GetEntry(0)->GetLength());
+    EXPECT_EQ(archive.GetEntry(0)->GetData(dest.data()), DMResult::ShortRead);
+    const std::string copy = dir.File("copy.dat");
+    EXPECT_EQ(archive.Save(copy.c_str()), DMResult::ShortRead);
+    EXPECT_FALSE(FileExists(copy));
+}
+
+TEST(ReadData, StreamsInBoundedPiecesAndStopsWhenTheSinkSaysSo)
+{
+    // One block that claims, and really holds, 48 MiB: it arrives in pieces.
+    const Bytes zeros(48u << 20, 0);
+    const Bytes packed = Block(Deflate(zeros, 1), static_cast<std::uint32_t>(zeros.size()));
+    DMDataFileEntry entry;
+    entry.SetLength(static_cast<unsigned>(zeros.size()));
+    entry.SetOffset(0);
+    entry.SetPackedData(packed.data(), static_cast<unsigned>(packed.size()));
+    Collected collected;
+    ASSERT_EQ(entry.ReadData(Collect, &collected), DMResult::Success);
+    EXPECT_TRUE(collected.bytes == zeros);
+    EXPECT_LE(collected.largestPiece, 1u << 20);
+
+    Collected stopping;
+    stopping.stopWith = 42;
+    EXPECT_EQ(entry.ReadData(Collect, &stopping), 42);
+    EXPECT_EQ(stopping.bytes.size(), stopping.largestPiece) << "nothing after the refusal";
+}
+
+TEST(ReadData, DistinctEntriesReadFromSeveralThreads)
+{
+    TempDir dir;
+    const std::string path = dir.File("game.dat");
+    std::vector<PlainEntry> entries;
+    for (unsigned i = 0; i < 16; ++i)
+        entries.push_back({"e" + std::to_string(i), PatternBytes(30000 + i * 1000, i, i % 3 ? 6 : 0)});
+    MakeArchive(entries).WriteTo(path);
+    DMDataFile archive(nullptr);
+    ASSERT_EQ(archive.LoadIndex(path.c_str()), DMResult::Success);
+    std::vector<Collected> read(entries.size());
+    std::vector<int> results(entries.size(), -2);
+    std::vector<std::thread> readers;
+    for (unsigned t = 0; t < 4; ++t) {
+        readers.emplace_back([&, t] {
+            for (unsigned i = t; i < entries.size(); i += 4)
+                results[i] = archive.GetEntry(i)->ReadData(Collect, &read[i]);
+        });
+    }
+    for (std::thread& reader : readers)
+        reader.join();
+    for (unsigned i = 0; i < entries.size(); ++i) {
+        EXPECT_EQ(results[i], DMResult::Success) << i;
+        EXPECT_TRUE(read[i].bytes == entries[i].data) << i;
+    }
+}
+
+// Indices after DelEntries, against DelEntry one position at a time.
+std::vector<std::pair<unsigned, bool>> Slots(DMDataFile& file)
+{
+    std::vector<std::pair<unsigned, bool>> slots;
+    for (unsigned i = 0; i < file.GetNumEntries(); ++i)
+        slots.emplace_back(file.GetEntry(i)->GetIndex(), file.GetEntry(i)->Deleted());
+    return slots;
+}
+
+TEST(DelEntries, DeletesExactlyAsDelEntryInTurn)
+{
+    TempDir dir;
+    const std::string path = dir.File("game.dat");
+    std::vector<PlainEntry> entries;
+    for (unsigned i = 0; i < 12; ++i)
+        entries.push_back({"e" + std::to_string(i), {}});
+    MakeArchive(entries, true).WriteTo(path);
+    // Mixed, and (the directory being reversed) descending and ascending directory order.
+    const std::vector<std::vector<unsigned>> lists = {{7, 2, 11, 2, 40, 0, 9, 12, 5}, {0, 2, 5, 9}, {9, 5, 2, 0}};
+    for (const std::vector<unsigned>& positions : lists) {
+        for (bool oddIndices : {false, true}) {
+            DMDataFile together(nullptr), inTurn(nullptr);
+            for (DMDataFile* file : {&together, &inTurn}) {
+                ASSERT_EQ(file->Load(path.c_str()), DMResult::Success);
+                file->DelEntry(3);
+                if (oddIndices)  // two entries sharing a slot: only the slow path can mimic DelEntry
+                    file->GetEntry(4)->SetIndex(file->GetEntry(6)->GetIndex());
+            }
+            together.DelEntries(positions.data(), static_cast<unsigned>(positions.size()));
+            for (unsigned position : positions)
+                inTurn.DelEntry(position);
+            EXPECT_EQ(Slots(together), Slots(inTurn)) << positions.size() << " " << oddIndices;
+            EXPECT_EQ(together.GetEntry(together.AddEntry())->GetIndex(),
+                      inTurn.GetEntry(inTurn.AddEntry())->GetIndex());
+        }
+    }
+}
+
+}  // namespace
