@@ -6,7 +6,7 @@
 //   add      (a tenth more files) vs reading and compressing them plus one rewrite
 //   delete   (a tenth of the names) vs one rewrite
 // where a rewrite is the library indexing the archive and saving it unchanged.
-// Wall-clock times, the best of two runs each. Work happens in
+// Wall-clock times, the best of three runs each. Work happens in
 // TOMELENS_BENCH_DIR (default /dev/shm, else /tmp).
 #include "Commands.h"
 #include "archive/DMDataFile.h"
@@ -36,11 +36,11 @@ double Seconds()
     return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
 }
 
-// The best of two runs of work, each after its own preparation.
+// The best of three runs of work, each after its own preparation.
 double Best(const std::function<void()>& prepare, const std::function<void()>& work)
 {
     double best = 1e30;
-    for (int run = 0; run < 2; ++run) {
+    for (int run = 0; run < 3; ++run) {
         prepare();
         const double start = Seconds();
         work();

@@ -43,7 +43,7 @@ std::optional<std::string> EntryNameForFile(const std::string& path)
 std::optional<unsigned> FindSingleEntry(const EntryIndex& index, const std::string& archivePath,
                                         const std::string& name)
 {
-    const auto& found = index.Find(name);
+    const auto found = index.Find(name);
     if (found.empty()) {
         ReportError(archivePath, "no " + EntryLabel(name));
         return std::nullopt;

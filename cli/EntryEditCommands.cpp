@@ -37,7 +37,7 @@ int RunDelete(CommandArgs args)
     for (const std::string& name : names) {
         if (!seen.insert(name).second)
             continue;
-        const auto& found = index.Find(name);
+        const auto found = index.Find(name);
         if (found.empty()) {
             ReportError(archivePath, "no " + EntryLabel(name));
             allFound = false;

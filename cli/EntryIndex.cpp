@@ -5,17 +5,26 @@
 EntryIndex::EntryIndex(DMDataFile& file)
 {
     const unsigned count = file.GetNumEntries();
-    m_positions.reserve(count);
-    for (unsigned position = 0; position < count; ++position) {
+    m_first.reserve(count);
+    m_next.assign(count, kNone);
+    // Walked backwards, so each name's chain comes out in data order.
+    for (unsigned position = count; position-- > 0;) {
         const DMDataFileEntry* entry = file.GetEntry(position);
-        if (entry && !entry->Deleted())
-            m_positions[entry->GetName()].push_back(position);
+        if (!entry || entry->Deleted())
+            continue;
+        auto [slot, added] = m_first.try_emplace(entry->GetName(), position);
+        if (!added) {
+            m_next[position] = slot->second;
+            slot->second = position;
+        }
     }
 }
 
-const std::vector<unsigned>& EntryIndex::Find(const std::string& name) const
+std::vector<unsigned> EntryIndex::Find(std::string_view name) const
 {
-    static const std::vector<unsigned> none;
-    const auto found = m_positions.find(name);
-    return found == m_positions.end() ? none : found->second;
+    std::vector<unsigned> positions;
+    const auto found = m_first.find(name);
+    for (unsigned at = found == m_first.end() ? kNone : found->second; at != kNone; at = m_next[at])
+        positions.push_back(at);
+    return positions;
 }

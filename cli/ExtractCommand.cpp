@@ -55,7 +55,7 @@ bool SelectEntries(DMDataFile& file, const std::string& archivePath, const std::
         }
         if (!seen.insert(*name).second)
             continue;
-        const auto& found = index.Find(*name);
+        const auto found = index.Find(*name);
         if (found.empty()) {
             ReportError(archivePath, "no " + EntryLabel(*name));
             allFound = false;
