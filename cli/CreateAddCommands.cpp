@@ -8,6 +8,7 @@
 #include "ParallelFor.h"
 #include "ProgressBar.h"
 #include "archive/DMResultCodes.h"
+#include "archive/DMSaveTemp.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -21,15 +22,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The regular files directly inside folder, sorted by name; subfolders and
-// anything else are left out.
+// The regular files directly inside folder, sorted by name; subfolders,
+// anything else, and the temporary files of saves in progress are left out.
 bool FilesInFolder(const std::string& folder, std::vector<std::string>& inputs)
 {
     std::error_code error;
     std::vector<std::string> found;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code statusError;
-        if (it->is_regular_file(statusError))
+        if (it->is_regular_file(statusError) && !DMIsSaveTempName(it->path().filename().string().c_str()))
             found.push_back(it->path().string());
     }
     if (error) {
