@@ -100,17 +100,22 @@ int PlaceNoReplace(int folder, int fd, const std::string& temporary, const char*
 {
     if (!temporary.empty())
         return RenameNoReplace(folder, temporary.c_str(), name);
+#ifdef AT_EMPTY_PATH
+    // Linking the descriptor itself is the cheapest way, but needs a
+    // privilege many users lack; once refused, it is not tried again.
+    static std::atomic<bool> emptyPathAllowed{true};
+    if (emptyPathAllowed.load(std::memory_order_relaxed)) {
+        if (::linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0)
+            return 0;
+        if (errno != ENOENT && errno != EPERM)
+            return errno;
+        emptyPathAllowed = false;
+    }
+#endif
     char procPath[64];
     std::snprintf(procPath, sizeof procPath, "/proc/self/fd/%d", fd);
     if (::linkat(AT_FDCWD, procPath, folder, name, AT_SYMLINK_FOLLOW) == 0)
         return 0;
-    if (errno != ENOENT)
-        return errno;
-#ifdef AT_EMPTY_PATH
-    // Without /proc: linking a descriptor directly needs privileges some users lack.
-    if (::linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0)
-        return 0;
-#endif
     return errno;
 }
 
