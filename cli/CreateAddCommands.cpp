@@ -111,8 +111,8 @@ void KeepOnlyPacked(DMDataFileEntry& entry, std::vector<unsigned char>& packed)
 
 // Adds the files and saves. Each file is read and packed at once, on all
 // cores, so memory holds the packed archive rather than every file's plain
-// bytes; the save then only copies. Failures are reported in the order of the
-// files, and nothing is saved then.
+// bytes; the save then only copies. Every file is tried; failures are
+// reported in the order of the files, and nothing is saved then.
 int AddFilesAndSave(DMDataFile& file, const std::string& archivePath, const std::vector<std::string>& inputs,
                     const std::vector<std::string>& names)
 {
@@ -135,10 +135,14 @@ int AddFilesAndSave(DMDataFile& file, const std::string& archivePath, const std:
         tomelens::core::ParallelFor(inputs.size(), [&](std::size_t i) {
             DMDataFileEntry& entry = *file.GetEntry(positions[i]);
             const int code = entry.LoadData(inputs[i].c_str());
-            if (code == DMResult::Success)
+            if (code == DMResult::Success) {
                 KeepOnlyPacked(entry, packed[i]);
-            else
+            } else {
+                // A missing file or a folder is named as such; other failures by the system's reason.
                 problems[i] = EntryLoadMessage(code);
+                if (std::string plain = InputFileProblem(inputs[i]); !plain.empty())
+                    problems[i] = std::move(plain);
+            }
             if (progress.Enabled()) {
                 const std::lock_guard lock(progressMutex);
                 progress.Step(inputs[i]);
@@ -185,7 +189,7 @@ int RunCreate(CommandArgs args)
         return kExitFailed;
     }
     std::vector<std::string> names;
-    if (!CheckInputFiles(inputs) || !NamesForFiles(inputs, std::nullopt, names))
+    if (!NamesForFiles(inputs, std::nullopt, names))
         return kExitFailed;
 
     // Replacing an existing archive is a write like any other: no second
@@ -213,7 +217,7 @@ int RunAdd(CommandArgs args)
     const std::string& archivePath = parsed.positionals[0];
     const std::vector<std::string> inputs(parsed.positionals.begin() + 1, parsed.positionals.end());
     std::vector<std::string> names;
-    if (!CheckInputFiles(inputs) || !NamesForFiles(inputs, name, names))
+    if (!NamesForFiles(inputs, name, names))
         return kExitFailed;
     ArchiveEdit edit;
     if (!BeginEdit(archivePath, edit))
