@@ -1,10 +1,26 @@
 #include "ArchiveEditing.h"
 
 #include "Diagnostics.h"
+#include "EntryNames.h"
 #include "LibraryMessages.h"
 #include "archive/DMResultCodes.h"
 
 #include <filesystem>
+
+bool BeginEdit(const std::string& path, ArchiveEdit& edit, bool load)
+{
+    std::string problem;
+    if (!edit.lock.Acquire(path, tomelens::core::kArchiveLockWait, problem)) {
+        ReportError(path, problem);
+        return false;
+    }
+    if (!load)
+        return true;
+    edit.file = OpenArchive(path, problem);
+    if (!edit.file)
+        ReportError(path, problem);
+    return edit.file != nullptr;
+}
 
 bool CheckInputFiles(const std::vector<std::string>& paths)
 {
@@ -19,39 +35,21 @@ bool CheckInputFiles(const std::vector<std::string>& paths)
     return allReadable;
 }
 
-std::string EntryNameForFile(const std::string& path)
+std::optional<std::string> EntryNameForFile(const std::string& path)
 {
-    return std::filesystem::path(path).filename().string();
+    return NameFromArgument(std::filesystem::path(path).filename().string(), "the file name");
 }
 
-bool AddFileEntry(DMDataFile& file, const std::string& path, const std::string& name)
-{
-    const unsigned position = file.AddEntry();
-    DMDataFileEntry* entry = file.GetEntry(position);
-    if (!entry) {
-        ReportError(path, "cannot create a new entry for it");
-        return false;
-    }
-    entry->SetName(name.c_str());
-    const int code = entry->LoadData(path.c_str());
-    if (code != DMResult::Success) {
-        file.DelEntry(position);
-        ReportError(path, EntryLoadMessage(code));
-        return false;
-    }
-    return true;
-}
-
-std::optional<unsigned> FindSingleEntry(DMDataFile& file, const std::string& archivePath,
+std::optional<unsigned> FindSingleEntry(const EntryIndex& index, const std::string& archivePath,
                                         const std::string& name)
 {
-    const auto found = FindEntries(file, name);
+    const auto found = index.Find(name);
     if (found.empty()) {
         ReportError(archivePath, "no " + EntryLabel(name));
         return std::nullopt;
     }
     if (found.size() > 1) {
-        ReportError(archivePath, std::to_string(found.size()) + " entries are named \"" + DisplayName(name)
+        ReportError(archivePath, std::to_string(found.size()) + " entries are named \"" + ShownName(name)
                                      + "\"; refusing to guess which one is meant");
         return std::nullopt;
     }

@@ -2,6 +2,7 @@
 #include "Commands.h"
 #include "Diagnostics.h"
 #include "EntryListing.h"
+#include "InputFile.h"
 #include "archive/CheckSum.h"
 
 #include <cerrno>
@@ -9,25 +10,19 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <memory>
 #include <vector>
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 // The checksum of a whole file, read in pieces so any size works. Returns an
 // empty text on success, otherwise what went wrong.
 std::string FileCheckSum(const std::string& path, unsigned& checkSum)
 {
-    const std::string problem = InputFileProblem(path);
-    if (!problem.empty())
-        return problem;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    std::string problem;
+    unsigned long long size = 0;
+    InputFilePtr file = OpenInputFile(path, problem, size);
     if (!file)
-        return std::string("cannot be opened: ") + std::strerror(errno);
+        return problem;
     std::vector<unsigned char> buffer(1 << 16);
     checkSum = 0;
     for (;;) {
@@ -37,7 +32,7 @@ std::string FileCheckSum(const std::string& path, unsigned& checkSum)
             break;
     }
     if (std::ferror(file.get()))
-        return "cannot be read in full";
+        return std::string("cannot be read in full: ") + std::strerror(errno);
     return {};
 }
 

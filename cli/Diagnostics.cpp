@@ -1,5 +1,6 @@
 #include "Diagnostics.h"
 
+#include "EntryNames.h"
 #include "ProgressBar.h"
 
 #include <cstdio>
@@ -33,7 +34,7 @@ std::string DisplayName(std::string_view name)
 
 std::string EntryLabel(std::string_view name)
 {
-    return "entry \"" + DisplayName(name) + "\"";
+    return "entry \"" + ShownName(name) + "\"";
 }
 
 int FinishOutput(int result)

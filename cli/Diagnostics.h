@@ -26,7 +26,8 @@ void ReportError(std::string_view subject, std::string_view what);
 // 0x20 and 0x7F) become \xNN, every other byte is kept as it is.
 std::string DisplayName(std::string_view name);
 
-// `entry "<name>"`, the way messages refer to an archive entry.
+// `entry "<name>"`, the way messages refer to an archive entry (name bytes
+// shown as UTF-8).
 std::string EntryLabel(std::string_view name);
 
 // Flushes stdout; when the output could not be written (a full disk, a closed

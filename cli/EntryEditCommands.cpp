@@ -2,25 +2,13 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Diagnostics.h"
+#include "EntryNames.h"
 #include "Help.h"
 #include "LibraryMessages.h"
 #include "archive/DMResultCodes.h"
 
 #include <cstdint>
-#include <set>
-
-namespace {
-
-DataFilePtr OpenOrReport(const std::string& archivePath)
-{
-    std::string problem;
-    DataFilePtr file = OpenArchive(archivePath, problem);
-    if (!file)
-        ReportError(archivePath, problem);
-    return file;
-}
-
-}  // namespace
+#include <unordered_set>
 
 int RunDelete(CommandArgs args)
 {
@@ -30,40 +18,54 @@ int RunDelete(CommandArgs args)
     RequirePositionals(parsed, 2, SIZE_MAX, "delete");
 
     const std::string& archivePath = parsed.positionals[0];
-    DataFilePtr file = OpenOrReport(archivePath);
-    if (!file)
-        return kExitFailed;
-
-    // Every entry of each name goes; all names are looked up before any is deleted.
-    std::set<unsigned> doomed;
-    bool allFound = true;
+    std::vector<std::string> names;
     for (auto name = parsed.positionals.begin() + 1; name != parsed.positionals.end(); ++name) {
-        const auto found = FindEntries(*file, *name);
+        const auto bytes = NameFromArgument(*name, "the entry name");
+        if (!bytes)
+            return kExitFailed;
+        names.push_back(*bytes);
+    }
+
+    ArchiveEdit edit;
+    if (!BeginEdit(archivePath, edit))
+        return kExitFailed;
+    // Every entry of each name goes; all names are looked up before any is deleted.
+    const EntryIndex index(*edit.file);
+    std::vector<unsigned> doomed;
+    std::unordered_set<std::string> seen;
+    bool allFound = true;
+    for (const std::string& name : names) {
+        if (!seen.insert(name).second)
+            continue;
+        const auto found = index.Find(name);
         if (found.empty()) {
-            ReportError(archivePath, "no " + EntryLabel(*name));
+            ReportError(archivePath, "no " + EntryLabel(name));
             allFound = false;
         }
-        doomed.insert(found.begin(), found.end());
+        doomed.insert(doomed.end(), found.begin(), found.end());
     }
     if (!allFound)
         return kExitFailed;
-    for (unsigned position : doomed)
-        file->DelEntry(position);
-    return SaveArchive(*file, archivePath);
+    edit.file->DelEntries(doomed.data(), static_cast<unsigned>(doomed.size()));
+    return SaveArchive(*edit.file, archivePath);
 }
 
-// Opens the archive, finds the one entry named name and saves the archive
-// when change, given that entry, succeeds; change reports its own failures.
+// Opens the archive for changing, finds the one entry named name and saves
+// the archive when change, given that entry, succeeds; change reports its own
+// failures.
 template <typename Change>
 int ChangeOneEntry(const std::string& archivePath, const std::string& name, Change change)
 {
-    DataFilePtr file = OpenOrReport(archivePath);
-    if (!file)
+    const auto bytes = NameFromArgument(name, "the entry name");
+    if (!bytes)
         return kExitFailed;
-    const auto position = FindSingleEntry(*file, archivePath, name);
-    if (!position || !change(*file->GetEntry(*position)))
+    ArchiveEdit edit;
+    if (!BeginEdit(archivePath, edit))
         return kExitFailed;
-    return SaveArchive(*file, archivePath);
+    const auto position = FindSingleEntry(EntryIndex(*edit.file), archivePath, *bytes);
+    if (!position || !change(*edit.file->GetEntry(*position)))
+        return kExitFailed;
+    return SaveArchive(*edit.file, archivePath);
 }
 
 int RunRename(CommandArgs args)
@@ -72,8 +74,11 @@ int RunRename(CommandArgs args)
     if (parsed.help)
         return PrintHelp("rename");
     RequirePositionals(parsed, 3, 3, "rename");
+    const auto newName = NameFromArgument(parsed.positionals[2], "the new name");
+    if (!newName)
+        return kExitFailed;
     return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFileEntry& entry) {
-        entry.SetName(parsed.positionals[2].c_str());
+        entry.SetName(newName->c_str());
         return true;
     });
 }
@@ -85,9 +90,9 @@ int RunReplace(CommandArgs args)
         return PrintHelp("replace");
     RequirePositionals(parsed, 3, 3, "replace");
     const std::string& dataPath = parsed.positionals[2];
+    if (!CheckInputFiles({dataPath}))
+        return kExitFailed;
     return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFileEntry& entry) {
-        if (!CheckInputFiles({dataPath}))
-            return false;
         const int code = entry.LoadData(dataPath.c_str());
         if (code != DMResult::Success)
             ReportError(dataPath, EntryLoadMessage(code));

@@ -1,6 +1,6 @@
 #include "EntryListing.h"
 
-#include "Diagnostics.h"
+#include "EntryNames.h"
 
 #include <cstdio>
 
@@ -16,14 +16,22 @@ std::string FormatEntryLine(const EntryInfo& entry)
     char numbers[40];
     std::snprintf(numbers, sizeof numbers, "%10u %10u %s ", entry.length, entry.packedLength,
                   Hex8(entry.checkSum).c_str());
-    return numbers + DisplayName(entry.name);
+    return numbers + ShownName(entry.name);
 }
 
-std::string JsonString(std::string_view bytes)
+std::string JsonString(std::string_view utf8)
 {
     std::string json = "\"";
-    for (char c : bytes) {
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
         const auto byte = static_cast<unsigned char>(c);
+        // C1 controls are U+0080 to U+009F: C2 followed by 80 to 9F.
+        if (byte == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+            char escaped[7];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(utf8[++i]));
+            json += escaped;
+            continue;
+        }
         switch (c) {
         case '"': json += "\\\""; break;
         case '\\': json += "\\\\"; break;
@@ -33,7 +41,7 @@ std::string JsonString(std::string_view bytes)
         case '\r': json += "\\r"; break;
         case '\t': json += "\\t"; break;
         default:
-            if (byte < 0x20 || byte >= 0x7F) {
+            if (byte < 0x20 || byte == 0x7F) {
                 char escaped[7];
                 std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
                 json += escaped;
@@ -45,17 +53,9 @@ std::string JsonString(std::string_view bytes)
     return json + "\"";
 }
 
-std::string FormatEntriesJson(const std::vector<EntryInfo>& entries)
+std::string JsonEntryObject(const EntryInfo& entry)
 {
-    if (entries.empty())
-        return "[]";
-    std::string json = "[\n";
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const EntryInfo& entry = entries[i];
-        json += "  {\"name\": " + JsonString(entry.name) + ", \"length\": " + std::to_string(entry.length)
-              + ", \"packedLength\": " + std::to_string(entry.packedLength) + ", \"checksum\": \""
-              + Hex8(entry.checkSum) + "\"}";
-        json += i + 1 < entries.size() ? ",\n" : "\n";
-    }
-    return json + "]";
+    return "{\"name\": " + JsonString(NameAsUtf8(entry.name)) + ", \"length\": " + std::to_string(entry.length)
+         + ", \"packedLength\": " + std::to_string(entry.packedLength) + ", \"checksum\": \""
+         + Hex8(entry.checkSum) + "\"}";
 }

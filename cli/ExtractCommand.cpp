@@ -2,19 +2,22 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Diagnostics.h"
+#include "DirectoryExtractor.h"
+#include "EntryIndex.h"
+#include "EntryNames.h"
 #include "Help.h"
 #include "LibraryMessages.h"
+#include "ParallelFor.h"
 #include "ProgressBar.h"
 #include "SafeEntryPath.h"
-#include "SafeFileWriter.h"
 #include "UniquePaths.h"
 #include "archive/DMResultCodes.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <set>
-#include <system_error>
+#include <mutex>
+#include <unordered_set>
 
 using namespace tomelens::core;
 
@@ -22,34 +25,58 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The entries to write: the named ones (every entry of each name), or all.
-// An unknown name is reported; nothing is written then.
-bool SelectEntries(DMDataFile& file, const std::string& archivePath,
-                   const std::vector<std::string>& names, std::vector<unsigned>& positions)
+// A sink's own code for "the target file refused the bytes"; the file keeps
+// the system's reason.
+constexpr int kTargetWriteFailed = 1000;
+
+int WriteToFile(void* context, const void* bytes, unsigned length)
 {
-    if (names.empty()) {
+    return static_cast<ExtractedFile*>(context)->Append(bytes, length) ? 0 : kTargetWriteFailed;
+}
+
+// The entries to write: the named ones (every entry of each name, in data
+// order), or all. An unknown or unencodable name is reported; nothing is
+// written then.
+bool SelectEntries(DMDataFile& file, const std::string& archivePath, const std::vector<std::string>& arguments,
+                   std::vector<unsigned>& positions)
+{
+    if (arguments.empty()) {
         positions = AllEntries(file);
         return true;
     }
+    const EntryIndex index(file);
     bool allFound = true;
-    std::set<unsigned> chosen;
-    for (const std::string& name : names) {
-        const auto found = FindEntries(file, name);
+    std::unordered_set<std::string> seen;
+    for (const std::string& argument : arguments) {
+        const auto name = NameFromArgument(argument, "the entry name");
+        if (!name) {
+            allFound = false;
+            continue;
+        }
+        if (!seen.insert(*name).second)
+            continue;
+        const auto found = index.Find(*name);
         if (found.empty()) {
-            ReportError(archivePath, "no " + EntryLabel(name));
+            ReportError(archivePath, "no " + EntryLabel(*name));
             allFound = false;
         }
-        chosen.insert(found.begin(), found.end());
+        positions.insert(positions.end(), found.begin(), found.end());
     }
-    positions.assign(chosen.begin(), chosen.end());
+    std::sort(positions.begin(), positions.end());
     return allFound;
 }
+
+struct EntryOutcome {
+    ExtractResult result;
+    int readCode = DMResult::Success;  // the library's code when the entry could not be read
+    std::string readProblem;
+};
 
 }  // namespace
 
 int RunExtract(CommandArgs args)
 {
-    static const OptionRule options[] = {{"directory", 'C', true}};
+    static const OptionRule options[] = {{"directory", 'C', true}, {"overwrite", 0, false}};
     const ParsedArgs parsed = ParseArgs(args, options);
     if (parsed.help)
         return PrintHelp("extract");
@@ -59,6 +86,7 @@ int RunExtract(CommandArgs args)
     const fs::path root = parsed.Value("directory").value_or(".");
     if (root.empty())
         throw UsageError("extract: the folder given with -C is empty");
+    const bool overwrite = parsed.Flag("overwrite");
 
     std::string problem;
     DataFilePtr file = OpenArchive(archivePath, problem);
@@ -71,40 +99,71 @@ int RunExtract(CommandArgs args)
     if (!SelectEntries(*file, archivePath, names, positions))
         return kExitFailed;
 
-    std::error_code error;
-    fs::create_directories(root, error);
-    if (!fs::is_directory(root)) {
-        ReportError(root.string(), "cannot be used as the target folder"
-                                       + (error ? ": " + error.message() : std::string()));
+    DirectoryExtractor extractor;
+    if (!extractor.Open(root, problem)) {
+        ReportError(root.string(), problem);
         return kExitFailed;
     }
+    if (const auto archive = FileIdentity::Of(archivePath))
+        extractor.Protect(*archive);
 
-    bool anyFailed = false;
+    // Paths are handed out in data order before any work starts, so the
+    // numbering of clashing names does not depend on the threads.
+    std::vector<std::string> targets;
+    targets.reserve(positions.size());
     UniquePaths usedPaths;
-    std::vector<unsigned char> bytes;
-    ProgressBar progress = ProgressBar::ForStderr(positions.size());
     for (unsigned position : positions) {
-        const DMDataFileEntry& entry = *file->GetEntry(position);
-        const std::string name = entry.GetName();
-        progress.Step(name);
+        std::string safePath = SafeEntryPath(NameAsUtf8(file->GetEntry(position)->GetName()));
+        targets.push_back(usedPaths.Claim(safePath.empty() ? "unnamed" : safePath));
+    }
 
-        const int code = ReadEntryData(entry, bytes);
-        if (code != DMResult::Success) {
-            ReportError(archivePath, EntryLabel(name) + ": " + EntryDataMessage(code) + "; not extracted");
-            anyFailed = true;
+    std::vector<EntryOutcome> outcomes(positions.size());
+    {
+        ProgressBar progress = ProgressBar::ForStderr(positions.size());
+        std::mutex progressMutex;
+        ParallelFor(positions.size(), [&](std::size_t i) {
+            const DMDataFileEntry& entry = *file->GetEntry(positions[i]);
+            EntryOutcome& outcome = outcomes[i];
+            outcome.result = extractor.Write(targets[i], overwrite, [&](ExtractedFile& target) {
+                const int code = entry.ReadData(WriteToFile, &target);
+                if (code != DMResult::Success && code != kTargetWriteFailed) {
+                    outcome.readCode = code;
+                    outcome.readProblem = EntryDataMessage(code);
+                }
+                return code;
+            });
+            if (progress.Enabled()) {
+                const std::lock_guard lock(progressMutex);
+                progress.Step(ShownName(entry.GetName()));
+            }
+        });
+    }
+
+    // Reported in data order, whatever order the threads finished in.
+    bool anyFailed = false;
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        const std::string name = file->GetEntry(positions[i])->GetName();
+        const std::string shownTarget = root.string() + "/" + targets[i];
+        const EntryOutcome& outcome = outcomes[i];
+        switch (outcome.result.outcome) {
+        case ExtractOutcome::Written:
+            if (targets[i] != NameAsUtf8(name))
+                ReportError(archivePath, EntryLabel(name) + " written as \"" + DisplayName(targets[i]) + "\"");
             continue;
+        case ExtractOutcome::Exists:
+            ReportError(shownTarget, "already exists; skipped " + EntryLabel(name) + " (--overwrite replaces it)");
+            break;
+        case ExtractOutcome::IsProtected:
+            ReportError(shownTarget, "is the archive being read; skipped " + EntryLabel(name));
+            break;
+        case ExtractOutcome::FillFailed:
+            ReportError(archivePath, EntryLabel(name) + ": " + outcome.readProblem + "; not extracted");
+            break;
+        case ExtractOutcome::Failed:
+            ReportError(shownTarget, outcome.result.problem);
+            break;
         }
-        std::string safePath = SafeEntryPath(name);
-        if (safePath.empty())
-            safePath = "unnamed";
-        const std::string target = usedPaths.Claim(safePath);
-        const std::string writeProblem = WriteFileInside(root, target, bytes);
-        if (!writeProblem.empty()) {
-            ReportError((root / target).string(), writeProblem);
-            anyFailed = true;
-        } else if (target != name) {
-            ReportError(archivePath, EntryLabel(name) + " written as \"" + DisplayName(target) + "\"");
-        }
+        anyFailed = true;
     }
     return anyFailed ? kExitFailed : kExitOk;
 }

@@ -13,8 +13,10 @@ Works on the game's archive files and its spell file from the command line.
 
 Archive commands:
   list ARCHIVE [--json]              list the entries in data order
-  extract ARCHIVE [NAME...] [-C DIR] write entries out as files
-  create ARCHIVE FILE... [--force]   make a new archive from files
+  extract ARCHIVE [NAME...] [-C DIR] [--overwrite]
+                                     write entries out as files
+  create ARCHIVE [FILE|FOLDER]... [--files-from LIST] [--force]
+                                     make a new archive from files
   add ARCHIVE FILE... [--as NAME]    add files as new entries
   delete ARCHIVE NAME...             remove entries
   rename ARCHIVE OLD NEW             rename an entry
@@ -26,9 +28,13 @@ Archive commands:
 Spell commands:
   spells list|export|describe ...    see 'tomelens-cli spells --help'
 
-Entry names are byte strings and must be given exactly (case matters).
+Entry names are given and shown as UTF-8 text and stored in the archive's
+code page (windows-1252); a name with a character it cannot hold is refused.
+Names must be given exactly (case matters).
 Commands that change an archive check everything first and then replace the
-file in one step: on any error the archive is left as it was.
+file in one step: on any error the archive is left as it was. A second
+command changing the same archive waits for the first (a few seconds at
+most, then it fails and changes nothing).
 
 Exit codes: 0 success, 1 the work failed, 2 bad usage.
 Run 'tomelens-cli COMMAND --help' for the details of a command.
@@ -37,21 +43,25 @@ Run 'tomelens-cli COMMAND --help' for the details of a command.
 constexpr std::string_view kList = R"TXT(Usage: tomelens-cli list ARCHIVE [--json]
 
 Prints one line per entry, in data order: the length, the packed length, the
-checksum as 8 hex digits and the name. Control characters in names are shown
-as \xNN.
+checksum as 8 hex digits and the name in UTF-8. Control characters in names
+are shown as \xNN (the name's byte).
 
   --json   print a JSON array instead, one object per entry:
            {"name": ..., "length": N, "packedLength": N, "checksum": "xxxxxxxx"}
-           Names are read as Latin-1: each byte from 0x80 up is written as the
-           escape \u00XX of its Latin-1 code point, so the output is plain ASCII.
+           Names are Unicode text (UTF-8); only quotes, backslashes and
+           control characters are escaped.
 )TXT";
 
-constexpr std::string_view kExtract = R"TXT(Usage: tomelens-cli extract ARCHIVE [NAME...] [-C DIR]
+constexpr std::string_view kExtract = R"TXT(Usage: tomelens-cli extract ARCHIVE [NAME...] [-C DIR] [--overwrite]
 
 Writes the named entries (all entries when no name is given) as files under
-DIR (default: the current folder; made if missing).
+DIR (default: the current folder; made if missing). File names are the entry
+names in UTF-8. A file that is already there is not replaced unless
+--overwrite is given; the archive being read is never replaced. Skipped files
+are listed on stderr and the exit code is then 1.
 
-Names are made safe so that nothing lands outside DIR: '/' and '\' separate
+Names are made safe so that nothing lands outside DIR, and no symbolic link
+is followed on the way: '/' and '\' separate
 folders, "." and empty parts are dropped, parts made only of dots become
 underscores, ':' and control characters become '_', and an empty name becomes
 "unnamed". When two entries would land on the same file, the later ones get
@@ -61,14 +71,19 @@ An entry that fails to inflate is reported and the others are still written;
 the exit code is then 1. An unknown NAME is an error and nothing is written.
 
   -C, --directory DIR   the folder to write into
+  --overwrite           replace files that are already there
 )TXT";
 
-constexpr std::string_view kCreate = R"TXT(Usage: tomelens-cli create ARCHIVE FILE... [--force]
+constexpr std::string_view kCreate = R"TXT(Usage: tomelens-cli create ARCHIVE [FILE|FOLDER]... [--files-from LIST] [--force]
 
 Makes a new archive holding each FILE as an entry named after the file
-(without its folders). An unreadable FILE is an error and nothing is written.
+(without its folders). A FOLDER adds the regular files directly in it, by
+their names, sorted; its subfolders are not entered. An unreadable FILE is an
+error and nothing is written.
 
-  -f, --force   replace ARCHIVE if it already exists
+  -T, --files-from LIST   also add the files named in LIST, one a line
+                          ("-": read the list from standard input)
+  -f, --force             replace ARCHIVE if it already exists
 )TXT";
 
 constexpr std::string_view kAdd = R"TXT(Usage: tomelens-cli add ARCHIVE FILE... [--as NAME]
@@ -165,6 +180,5 @@ std::string_view HelpText(std::string_view command)
 int PrintHelp(std::string_view command)
 {
     std::cout << HelpText(command);
-    std::cout.flush();
-    return kExitOk;
+    return FinishOutput(kExitOk);
 }

@@ -23,17 +23,18 @@ int RunList(CommandArgs args)
         return kExitFailed;
     }
 
-    std::vector<EntryInfo> entries;
-    for (unsigned position : AllEntries(*file)) {
-        const DMDataFileEntry& entry = *file->GetEntry(position);
-        entries.push_back({entry.GetName(), entry.GetLength(), entry.GetPackedLength(), entry.GetCheckSum()});
-    }
-
-    if (parsed.Flag("json")) {
-        std::cout << FormatEntriesJson(entries) << '\n';
-    } else {
-        for (const EntryInfo& entry : entries)
-            std::cout << FormatEntryLine(entry) << '\n';
+    // Written entry by entry, so a huge archive's listing is never held whole.
+    const bool json = parsed.Flag("json");
+    const std::vector<unsigned> positions = AllEntries(*file);
+    if (json)
+        std::cout << (positions.empty() ? "[]\n" : "[\n");
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        const DMDataFileEntry& entry = *file->GetEntry(positions[i]);
+        const EntryInfo info{entry.GetName(), entry.GetLength(), entry.GetPackedLength(), entry.GetCheckSum()};
+        if (json)
+            std::cout << "  " << JsonEntryObject(info) << (i + 1 < positions.size() ? ",\n" : "\n]\n");
+        else
+            std::cout << FormatEntryLine(info) << '\n';
     }
     return FinishOutput(kExitOk);
 }

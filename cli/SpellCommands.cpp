@@ -2,6 +2,7 @@
 #include "Commands.h"
 #include "Diagnostics.h"
 #include "Help.h"
+#include "InputFile.h"
 #include "SafeFileWriter.h"
 #include "spells/SpellFilterNames.h"
 #include "skills/DMSkills.h"
@@ -142,7 +143,15 @@ int RunSpells(CommandArgs args)
 
     const std::string path = SpellFilePathIn(*gameDir);
     std::vector<SpellRecord> records;
-    const SpellFileResult read = ReadSpellFile(path, records);
+    std::string problem;
+    unsigned long long size = 0;
+    const InputFilePtr file = OpenInputFile(path, problem, size);
+    if (!file) {
+        // The Spells tab's own words, with the reason when there is more to say than "missing".
+        ReportError(path, "Can't open spdat.eff file" + (problem == kNoSuchFile ? "" : " (" + problem + ")"));
+        return kExitFailed;
+    }
+    const SpellFileResult read = ReadSpellRecords(file.get(), size, records);
     if (!read.ok()) {
         ReportError(path, read.message);
         return kExitFailed;

@@ -26,8 +26,13 @@ std::string UniquePaths::Claim(const std::string& safePath)
         auto clashes = [&](const std::string& path) {
             return isFile ? (m_files.count(path) || m_folders.count(path)) : m_files.count(path) != 0;
         };
-        for (unsigned n = 2; clashes(candidate); ++n)
-            candidate = prefix + NumberedPath(parts[i], n);
+        if (clashes(candidate)) {
+            const std::string base = candidate;
+            unsigned& n = m_nextNumber.try_emplace(base, 2).first->second;
+            do
+                candidate = prefix + NumberedPath(parts[i], n++);
+            while (clashes(candidate));
+        }
         claimed = candidate;
         (isFile ? m_files : m_folders).insert(claimed);
     }

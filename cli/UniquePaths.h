@@ -1,7 +1,8 @@
 #pragma once
 
-#include <set>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 
 // Hands out the relative paths of one extraction so that no two entries
 // share a file and no file sits where another entry needs a folder: a part
@@ -13,6 +14,9 @@ public:
     std::string Claim(const std::string& safePath);
 
 private:
-    std::set<std::string> m_files;
-    std::set<std::string> m_folders;
+    std::unordered_set<std::string> m_files;
+    std::unordered_set<std::string> m_folders;
+    // The next number to try for each clashing path, so a thousand entries of
+    // one name cost a thousand claims, not half a million tries.
+    std::unordered_map<std::string, unsigned> m_nextNumber;
 };

@@ -6,7 +6,11 @@
 #include "archive/DMDataFileEntry.h"
 
 #include <gmock/gmock.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
 
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
@@ -65,6 +69,7 @@ protected:
         WriteText(folder / "empty", "");
         std::filesystem::create_directory(folder / "sub");
         WriteText(folder / "sub" / "big.bin", big);
+        WriteText(folder / "list.txt", "new.dat\n");
     }
 };
 
@@ -79,6 +84,11 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
         {{"create", "made.pfs", "new.dat", "sub/big.bin", "empty"},
          {kNew, {"big.bin", big}, {"empty", ""}}, "made.pfs"},
         {{"create", "game.pfs", "new.dat", "--force"}, {kNew}},
+        // A folder gives the files directly in it; the list adds one a line.
+        {{"create", "made.pfs", "sub", "--files-from", "list.txt"}, {{"big.bin", big}, kNew}, "made.pfs"},
+        // Names typed in UTF-8 are stored in the archive's code page.
+        {{"add", "game.pfs", "new.dat", "--as", "caf\xC3\xA9 \xE2\x82\xAC"},
+         {kA, kB, kTwin1, kTwin2, kDash, {"caf\xE9 \x80", kNew.data}}},
         {{"add", "game.pfs", "new.dat", "other.dat"}, {kA, kB, kTwin1, kTwin2, kDash, kNew, {"other.dat", "more"}}},
         {{"add", "game.pfs", "new.dat", "--as", "in\\side.dat"},
          {kA, kB, kTwin1, kTwin2, kDash, {"in\\side.dat", kNew.data}}},
@@ -108,6 +118,8 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
         {{"create", "no-such-folder/made.pfs", "new.dat"}, 1, "no-such-folder/made.pfs: cannot be written"},
         {{"add", "game.pfs", "new.dat", "missing.dat"}, 1, "missing.dat: no such file"},
         {{"add", "game.pfs", "."}, 1, ".: is a folder, not a file"},
+        {{"add", "game.pfs", "fifo"}, 1, "fifo: is not a regular file"},
+        {{"rename", "game.pfs", "a.txt", "\xC4\x80"}, 1, "holds \xC4\x80 (U+0100), which an archive entry name cannot hold"},
         {{"add", "game.pfs", "new.dat", "new.dat", "--as", "x"}, 2, "exactly one FILE"},
         {{"add", "new.dat", "game.pfs"}, 1, "new.dat: is not a valid archive"},
         {{"delete", "game.pfs", "a.txt", "nope"}, 1, "game.pfs: no entry \"nope\""},
@@ -122,6 +134,7 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
         {{"set-crc", "game.pfs", "twin", "5"}, 1, "2 entries are named"},
         {{"set-crc", "--", "game.pfs", "a.txt", "-1"}, 2, "is not a 32-bit value"},
     };
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
     auto expectRefused = [&](const std::vector<std::string>& args, int exitCode, const std::string& message) {
         const auto filesBefore = FilesBelow(folder.Path());
         const std::string shown = testing::PrintToString(args);
@@ -141,6 +154,40 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
     original = ReadText(path);
     expectRefused({"delete", "game.pfs", "a.txt"}, 1, "game.pfs: is not a valid archive");
     expectRefused({"set-crc", "game.pfs", "a.txt", "1"}, 1, "game.pfs: is not a valid archive");
+}
+
+TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
+{
+    constexpr int kWriters = 2, kAddsEach = 20;
+    std::vector<std::vector<CliRun>> runs(kWriters);
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&, w] {
+            for (int i = 0; i < kAddsEach; ++i) {
+                const std::string name = "w" + std::to_string(w) + "-" + std::to_string(i);
+                WriteText(folder / name, name);
+                runs[w].push_back(RunCli({"add", path, (folder / name).string()}));
+            }
+        });
+    }
+    for (std::thread& writer : writers)
+        writer.join();
+
+    std::set<std::string> expected = {"a.txt", "b.txt", "twin", "-odd"};
+    for (int w = 0; w < kWriters; ++w) {
+        for (int i = 0; i < kAddsEach; ++i) {
+            const CliRun& run = runs[w][i];
+            if (run.exitCode == 0)
+                expected.insert("w" + std::to_string(w) + "-" + std::to_string(i));
+            else
+                EXPECT_THAT(run.err, HasSubstr("another program is changing game.pfs"));
+        }
+    }
+    std::set<std::string> names;
+    for (const Loaded& entry : Contents(path))
+        names.insert(entry.name);
+    EXPECT_EQ(names, expected);
+    EXPECT_GT(names.size(), 4u);
 }
 
 }  // namespace

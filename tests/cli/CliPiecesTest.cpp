@@ -2,21 +2,66 @@
 // directly with many cases each.
 #include "CommandLine.h"
 #include "Diagnostics.h"
+#include "DirectoryExtractor.h"
 #include "EntryListing.h"
 #include "ProgressBar.h"
 #include "SafeEntryPath.h"
 #include "spells/SpellFilterNames.h"
 #include "UniquePaths.h"
 #include "skills/DMSkills.h"
+#include "support/TestFiles.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 using namespace tomelens::core;
 
 namespace {
+
+namespace fs = std::filesystem;
+
+// The folder swapped for a link by the hook below, and where the link points.
+fs::path g_swapFolder, g_swapOutside;
+const char* g_swapStep = nullptr;
+
+void SwapFolderForLink(const char* step)
+{
+    if (g_swapStep && std::string_view(step) == g_swapStep && fs::is_directory(fs::symlink_status(g_swapFolder))) {
+        fs::rename(g_swapFolder, g_swapFolder.string() + ".moved");
+        fs::create_directory_symlink(g_swapOutside, g_swapFolder);
+    }
+}
+
+TEST(DirectoryExtractor, AFolderSwappedForALinkMidWriteLeadsNothingOutside)
+{
+    for (const char* step : {"folder made", "file created", "file written"}) {
+        testsupport::TempDir temp;
+        const fs::path root = fs::path(temp.Path()) / "root", outside = fs::path(temp.Path()) / "outside";
+        fs::create_directories(outside);
+        DirectoryExtractor extractor;
+        std::string problem;
+        ASSERT_TRUE(extractor.Open(root, problem)) << problem;
+
+        g_swapFolder = root / "a";
+        g_swapOutside = outside;
+        g_swapStep = step;
+        DirectoryExtractor::s_betweenSteps = SwapFolderForLink;
+        const ExtractResult result = extractor.Write("a/b/file", false, [](ExtractedFile& file) {
+            return file.Append("data", 4) ? 0 : 1;
+        });
+        DirectoryExtractor::s_betweenSteps = nullptr;
+
+        EXPECT_TRUE(fs::is_empty(outside)) << step;
+        EXPECT_TRUE(result.outcome == ExtractOutcome::Written || result.outcome == ExtractOutcome::Failed) << step;
+        if (result.outcome == ExtractOutcome::Written) {
+            EXPECT_TRUE(fs::is_regular_file(root / "a.moved/b/file")) << step;
+        }
+    }
+}
 
 TEST(SafeEntryPath, KeepsPlainNamesAndNeverLeavesTheFolder)
 {
@@ -45,19 +90,15 @@ TEST(UniquePaths, NumbersClashingFilesAndFolders)
     EXPECT_EQ(paths.Claim("b"), "b");
 }
 
-TEST(JsonString, EscapesWhatJsonRequiresAndHighBytesAsLatin1)
+TEST(JsonString, EscapesWhatJsonRequiresAndKeepsOtherCharacters)
 {
     EXPECT_EQ(JsonString("plain.txt"), "\"plain.txt\"");
     EXPECT_EQ(JsonString("a\"b\\c/d"), "\"a\\\"b\\\\c/d\"");
     EXPECT_EQ(JsonString("\t\n\r\b\f"), "\"\\t\\n\\r\\b\\f\"");
     EXPECT_EQ(JsonString(std::string("\x01\x1F\x7F", 3)), "\"\\u0001\\u001f\\u007f\"");
-    EXPECT_EQ(JsonString("\x80\xE9\xFF"), "\"\\u0080\\u00e9\\u00ff\"");
+    EXPECT_EQ(JsonString("\xC2\x81\xC2\x9F"), "\"\\u0081\\u009f\"");  // C1 controls
+    EXPECT_EQ(JsonString("caf\xC3\xA9 \xE2\x82\xAC\xC2\xA0"), "\"caf\xC3\xA9 \xE2\x82\xAC\xC2\xA0\"");
     EXPECT_EQ(JsonString(""), "\"\"");
-}
-
-TEST(EntryListing, AnArchiveWithoutEntriesIsAnEmptyJsonArray)
-{
-    EXPECT_EQ(FormatEntriesJson({}), "[]");
 }
 
 TEST(ParseUnsigned32, AcceptsDecimalAndHexWithinRange)

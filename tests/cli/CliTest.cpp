@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,14 +81,15 @@ CliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd, bool te
     }
     int status = 0;
     std::string err;
+    rusage usage{};
     if (terminal) {
         err = DrainUntilExit(master, child, status);
         close(master);
     } else {
-        waitpid(child, &status, 0);
+        wait4(child, &status, 0, &usage);
         err = ReadText(errPath);
     }
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(outPath), err};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(outPath), err, usage.ru_maxrss};
 }
 
 Folder::~Folder()

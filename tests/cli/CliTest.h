@@ -14,6 +14,7 @@ struct CliRun {
     int exitCode = -1;  // the exit status, or -1 when it did not exit normally
     std::string out;
     std::string err;
+    long peakKiB = 0;  // the child's peak resident memory (not measured with a terminal)
 };
 
 // Runs the program with args in folder cwd (empty: this process's own), stdin

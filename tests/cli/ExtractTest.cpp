@@ -27,18 +27,20 @@ protected:
 TEST_F(Extract, WritesEveryEntryOrOnlyTheNamedOnesIntoTheCurrentFolder)
 {
     const std::string big(30000, 'q');
-    const CliRun run = ExtractAll({{"a.txt", "alpha"}, {"sub/b.bin", big}, {"c.txt", "gamma"}});
+    // File names are the entry names in UTF-8, and names are typed in UTF-8.
+    const std::string utf8Name = "c\xC3\xA9.txt";
+    const CliRun run = ExtractAll({{"a.txt", "alpha"}, {"sub/b.bin", big}, {"c\xE9.txt", "gamma"}});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out + run.err, "");
-    EXPECT_THAT(FilesBelow(target), ElementsAre("a.txt", "c.txt", "sub/b.bin"));
+    EXPECT_THAT(FilesBelow(target), ElementsAre("a.txt", utf8Name, "sub/b.bin"));
     EXPECT_EQ(ReadText(target / "a.txt"), "alpha");
     EXPECT_EQ(ReadText(target / "sub/b.bin"), big);
 
     const fs::path here = folder / "here";
     fs::create_directory(here);
-    EXPECT_EQ(RunCli({"extract", archive, "c.txt", "a.txt"}, here).exitCode, 0);
-    EXPECT_THAT(FilesBelow(here), ElementsAre("a.txt", "c.txt"));
-    EXPECT_EQ(ReadText(here / "c.txt"), "gamma");
+    EXPECT_EQ(RunCli({"extract", archive, utf8Name, "a.txt"}, here).exitCode, 0);
+    EXPECT_THAT(FilesBelow(here), ElementsAre("a.txt", utf8Name));
+    EXPECT_EQ(ReadText(here / utf8Name), "gamma");
 
     // An unknown name among them writes nothing at all.
     const CliRun unknown = RunCli({"extract", archive, "a.txt", "nope", "-C", (folder / "none").string()});
@@ -84,15 +86,58 @@ TEST_F(Extract, NeverFollowsASymbolicLinkOutOfTheTargetFolder)
     WriteText(outside / "victim", "precious");
     fs::create_symlink(outside / "victim", target / "file-link");
 
-    const CliRun run = ExtractAll({{"link/planted", "evil"}, {"safe", "good"}, {"file-link", "replaced"}});
+    CliRun run = ExtractAll({{"link/planted", "evil"}, {"safe", "good"}, {"file-link", "replaced"}});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, HasSubstr("is a symbolic link"));
+    EXPECT_THAT(run.err, HasSubstr("\"link\" is a symbolic link"));
+    // What is in the way already is listed as skipped, not replaced.
+    EXPECT_THAT(run.err, HasSubstr("file-link: already exists; skipped entry \"file-link\""));
+    EXPECT_TRUE(fs::is_symlink(target / "file-link"));
+    EXPECT_EQ(ReadText(target / "safe"), "good");
+
+    // --overwrite replaces the link at a file's place by the entry, never writing through it.
+    run = RunCli({"extract", archive, "file-link", "--overwrite", "-C", target.string()});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_THAT(FilesBelow(outside), ElementsAre("victim"));
-    // The link at a file's place is replaced by the entry, not written through.
     EXPECT_EQ(ReadText(outside / "victim"), "precious");
     EXPECT_FALSE(fs::is_symlink(target / "file-link"));
     EXPECT_EQ(ReadText(target / "file-link"), "replaced");
-    EXPECT_EQ(ReadText(target / "safe"), "good");
+}
+
+TEST_F(Extract, NeverWritesOverTheArchiveItReads)
+{
+    WriteArchive(archive, {{"game.pfs", "not an archive"}, {"other", "fine"}});
+    const std::string before = ReadText(archive);
+    const CliRun run = RunCli({"extract", archive, "--overwrite", "-C", folder.Path()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(run.err, HasSubstr("is the archive being read; skipped entry \"game.pfs\""));
+    EXPECT_EQ(ReadText(archive), before);
+    EXPECT_EQ(ReadText(folder / "other"), "fine");
+}
+
+TEST_F(Extract, VerifyAndExtractStreamAnEntryOfHugeDeclaredLength)
+{
+    // 256 MiB of zeros in 8192-byte blocks: a file of about 7 MiB.
+    constexpr std::uint32_t kBlocks = 32768;
+    const testsupport::Bytes zeros(8192, 0);
+    const testsupport::Bytes block = testsupport::Block(testsupport::Deflate(zeros), 8192);
+    testsupport::Bytes packed;
+    packed.reserve(block.size() * kBlocks);
+    for (std::uint32_t i = 0; i < kBlocks; ++i)
+        packed.insert(packed.end(), block.begin(), block.end());
+    testsupport::RawArchive raw;
+    raw.records.push_back({0, raw.Append(packed), kBlocks * 8192u});
+    const testsupport::Bytes names = testsupport::NameList({"zeros"});
+    raw.records.push_back({0, raw.Append(testsupport::PackBlocks(names)), static_cast<std::uint32_t>(names.size())});
+    raw.WriteTo(archive);
+
+    constexpr long kLimitKiB = 64 * 1024;
+    const CliRun verify = RunCli({"verify", archive});
+    EXPECT_EQ(verify.exitCode, 0) << verify.err;
+    EXPECT_LT(verify.peakKiB, kLimitKiB);
+    const CliRun extract = RunCli({"extract", archive, "-C", target.string()});
+    EXPECT_EQ(extract.exitCode, 0) << extract.err;
+    EXPECT_LT(extract.peakKiB, kLimitKiB);
+    EXPECT_EQ(fs::file_size(target / "zeros"), kBlocks * 8192ull);
 }
 
 TEST_F(Extract, AFailingEntryIsReportedAndTheOthersAreStillWritten)
@@ -109,7 +154,7 @@ TEST_F(Extract, AFailingEntryIsReportedAndTheOthersAreStillWritten)
     WriteText(target / "a", "was here before");
     run = ExtractAll({{"a/b", "needs a folder"}, {"c", "fine"}});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, HasSubstr("exists and is not a folder"));
+    EXPECT_THAT(run.err, HasSubstr("\"a\" is a symbolic link or not a folder"));
     EXPECT_EQ(ReadText(target / "a"), "was here before");
     EXPECT_EQ(ReadText(target / "c"), "fine");
 }

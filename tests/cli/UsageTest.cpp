@@ -4,6 +4,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
 
@@ -21,10 +25,26 @@ TEST(Usage, EveryCommandHasHelp)
     const CliRun overview = RunCli({"--help"});
     EXPECT_EQ(overview.exitCode, 0);
     EXPECT_THAT(overview.out, HasSubstr("Exit codes: 0 success, 1 the work failed, 2 bad usage."));
-    EXPECT_THAT(RunCli({"list", "--help"}).out, HasSubstr("\\u00XX of its Latin-1 code point"));
     EXPECT_EQ(RunCli({"spells", "list", "-h"}).out, RunCli({"spells", "--help"}).out);
     EXPECT_EQ(RunCli({"help", "extract"}).out, RunCli({"extract", "--help"}).out);
     EXPECT_EQ(RunCli({"help", "nonsense"}).exitCode, 2);
+
+    // Help that cannot be written is a failure too.
+    for (const char* args : {" --help", " help add", " crc --help"}) {
+        const int status = std::system((std::string(TOMELENS_CLI_PATH) + args + " >/dev/full 2>/dev/null").c_str());
+        EXPECT_EQ(WEXITSTATUS(status), 1) << args;
+    }
+}
+
+TEST(Usage, AFifoAsAnInputIsRefusedAtOnce)
+{
+    Folder folder;
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    for (const char* command : {"crc", "verify", "list"}) {
+        const CliRun run = RunCli({command, (folder / "fifo").string()});
+        EXPECT_EQ(run.exitCode, 1) << command;
+        EXPECT_THAT(run.err, HasSubstr("is not a regular file")) << command;
+    }
 }
 
 TEST(Usage, BadCommandLinesExitWithTwoAndOneLine)
