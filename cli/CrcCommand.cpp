@@ -20,7 +20,7 @@ std::string FileCheckSum(const std::string& path, unsigned& checkSum)
 {
     std::string problem;
     unsigned long long size = 0;
-    InputFilePtr file = OpenInputFile(path, problem, size);
+    auto file = OpenInputFile(path, problem, size);
     if (!file)
         return problem;
     std::vector<unsigned char> buffer(1 << 16);

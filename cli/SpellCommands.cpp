@@ -145,7 +145,7 @@ int RunSpells(CommandArgs args)
     std::vector<SpellRecord> records;
     std::string problem;
     unsigned long long size = 0;
-    const InputFilePtr file = OpenInputFile(path, problem, size);
+    const auto file = OpenInputFile(path, problem, size);
     if (!file) {
         // The Spells tab's own words, with the reason when there is more to say than "missing".
         ReportError(path, "Can't open spdat.eff file" + (problem == kNoSuchFile ? "" : " (" + problem + ")"));
