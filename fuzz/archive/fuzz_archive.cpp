@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the archive reader, inflates and exports every
 // entry, and when the bytes load, saves them and checks the copy reads back
 // with the same names and data.
+#include "archive/ArchiveFormat.h"
 #include "archive/DMDataFile.h"
 #include "archive/DMResultCodes.h"
 
@@ -51,7 +52,7 @@ struct Inflated {
 Inflated Inflate(DMDataFileEntry& entry, const std::string& exportPath)
 {
     Inflated out;
-    const std::uint64_t bound = std::uint64_t(entry.GetPackedLength()) * 1032;
+    const std::uint64_t bound = tomelens::archive::MaxInflatedSize(entry.GetPackedLength());
     if (entry.GetLength() <= bound) {
         out.bytes.resize(entry.GetLength());
         out.result = entry.GetData(out.bytes.data());

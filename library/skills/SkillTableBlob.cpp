@@ -1,5 +1,7 @@
 #include "skills/SkillTableBlob.h"
 
+#include "archive/ArchiveFormat.h"
+
 #include <zlib.h>
 
 #include <cstdint>
@@ -18,10 +20,6 @@ std::uint32_t ReadLE(const unsigned char* p, int bytes)
         value = (value << 8) | p[i];
     return value;
 }
-
-// A deflate stream cannot expand by much more than this, so a length word
-// beyond it is a lie and must not drive an allocation.
-constexpr std::uint64_t kMaxInflateRatio = 1032;
 
 } // namespace
 
@@ -53,7 +51,7 @@ int UnpackSkillTable(const unsigned char* blob, std::size_t size, DMSkill** tabl
     std::vector<unsigned char> raw;
     const std::uint32_t length = ReadLE(blob, 4);
     if (length != 0) {
-        if (length > restSize * kMaxInflateRatio + 64)
+        if (length > tomelens::archive::MaxInflatedSize(restSize) + 64)
             return 0;
         raw.resize(length);
         uLongf produced = length;
