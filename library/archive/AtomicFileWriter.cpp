@@ -3,6 +3,9 @@
 // The platform-neutral part; Open, Commit and Discard live in the platform sources.
 namespace tomelens::archive {
 
+void (*g_beforeReplaceHook)() = nullptr;
+bool g_useUnnamedTemps = true;
+
 AtomicFileWriter::~AtomicFileWriter()
 {
     Discard();

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "archive/FileIo.h"
+#if !defined(_WIN32)
+#include "archive/InterruptCleanup.h"
+#endif
 
 #include <cstdint>
 #include <string>
@@ -9,11 +12,21 @@
 #endif
 
 // Replaces a file so that it holds either its old content or the complete new
-// content, never a mix: the bytes go to a temporary file beside the target,
-// which is flushed to disk and then renamed over it. Until Commit succeeds the
-// target is untouched, and an abandoned temporary file is removed.
+// content, never a mix: the bytes go to a temporary file beside the target
+// (on Linux an unnamed one, named only once complete), which is flushed to
+// disk and then renamed over it. Until Commit succeeds the target is
+// untouched, and an abandoned or interrupted temporary file is removed. A
+// target its owner protected from writing is refused, not replaced. Failures
+// of system calls are recorded for DMLastSystemError.
 // AtomicFileWriterPosix.cpp and AtomicFileWriterWin32.cpp hold the platform parts.
 namespace tomelens::archive {
+
+// Tests set this to interrupt a save at its most delicate moment: the new
+// content complete under its temporary name, the target not yet replaced.
+extern void (*g_beforeReplaceHook)();
+// False makes every save take the named temporary file that file systems
+// without unnamed files get, so tests reach that road too.
+extern bool g_useUnnamedTemps;
 
 // What Open learnt about an existing target, to carry over to its replacement.
 #if defined(_WIN32)
@@ -44,10 +57,24 @@ public:
 
 private:
     void Discard();
+    bool OpenUnnamed(unsigned mode);
+    bool OpenNamed(unsigned mode);
+    bool NameUnnamed();
+    std::string NextTempPath() const;
+
+    enum class Temp {
+        None,     // writing straight to a device or pipe
+        Unnamed,  // an unnamed file in the target's folder, not yet linked
+        Named,    // m_tempPath exists on disk
+    };
 
     std::string m_target;
-    std::string m_tempPath;  // empty when writing straight to a device or pipe
+    std::string m_tempPath;
+    Temp m_temp = Temp::None;
     FileHandle m_file;
+#if !defined(_WIN32)
+    InterruptCleanup m_cleanup;
+#endif
     KeepTimes m_keepTimes = KeepTimes::No;
     bool m_targetExisted = false;
     TargetInfo m_targetInfo {};

@@ -1,11 +1,13 @@
 #include "archive/AtomicFileWriter.h"
 
 #include "archive/DMResultCodes.h"
+#include "archive/LastError.h"
+#include "archive/SaveTempName.h"
+#include "archive/SiblingPath.h"
+#include "archive/StaleSaveTemps.h"
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -14,6 +16,8 @@
 namespace tomelens::archive {
 
 namespace {
+
+constexpr unsigned kNameAttempts = 100;
 
 // Follows a symbolic link so the link keeps pointing at the replaced file.
 std::string ResolveTarget(const char* target)
@@ -29,32 +33,26 @@ std::string ResolveTarget(const char* target)
     return target;
 }
 
-std::string DirectoryOf(const std::string& path)
+// Whether this user may replace the existing target. The superuser passes
+// every access() test, yet a file that no one may write was protected on purpose.
+bool MayReplace(const std::string& target, const struct stat& info)
 {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        RecordSystemError();
+        return false;
+    }
+    if (::geteuid() == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        RecordSystemError(EACCES);
+        return false;
+    }
+    return true;
 }
 
-std::string BaseNameOf(const std::string& path)
+// An unnamed file can be given a name through /proc without privileges.
+bool CanLinkUnnamedFiles()
 {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// A hidden name beside the target that no other writer uses.
-std::string TemporaryNameFor(const std::string& target, unsigned attempt)
-{
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    char suffix[64];
-    std::snprintf(suffix, sizeof suffix, ".%ld.%u.%u.%llx.tmp", static_cast<long>(::getpid()),
-                  counter++, attempt, static_cast<unsigned long long>(ticks));
-    std::string directory = DirectoryOf(target);
-    if (directory != "/")
-        directory += '/';
-    return directory + "." + BaseNameOf(target) + suffix;
+    static const bool procMounted = ::access("/proc/self/fd", X_OK) == 0;
+    return procMounted;
 }
 
 void SyncDirectory(const std::string& directory)
@@ -66,38 +64,49 @@ void SyncDirectory(const std::string& directory)
 
 }  // namespace
 
+std::string AtomicFileWriter::NextTempPath() const
+{
+    static std::atomic<unsigned> counter{0};
+    const std::string_view name = std::string_view(m_target).substr(NameStart(m_target, PathStyle::Posix));
+    return SiblingPath(m_target, SaveTempName(name, static_cast<std::uint64_t>(::getpid()), counter++),
+                       PathStyle::Posix);
+}
+
 int AtomicFileWriter::Open(const char* target, KeepTimes keepTimes)
 {
     Discard();
+    ClearSystemError();
     m_failed = false;
     m_keepTimes = keepTimes;
     m_target = ResolveTarget(target);
-    if (m_target.empty() || m_target.back() == '/')
+    if (m_target.empty() || m_target.back() == '/') {
+        RecordSystemError(m_target.empty() ? ENOENT : EISDIR);  // what open() would say
         return DMResult::CannotOpen;
+    }
     m_targetExisted = ::stat(m_target.c_str(), &m_targetInfo) == 0;
 
     if (m_targetExisted && !S_ISREG(m_targetInfo.st_mode)) {
         // A device or pipe cannot be renamed over; write to it directly.
-        if (S_ISDIR(m_targetInfo.st_mode))
+        if (S_ISDIR(m_targetInfo.st_mode)) {
+            RecordSystemError(EISDIR);
             return DMResult::CannotOpen;
+        }
         m_file = FileHandle(::open(m_target.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK));
-        if (!m_file.Valid())
+        if (!m_file.Valid()) {
+            RecordSystemError();
             return DMResult::CannotOpen;
+        }
         ::fcntl(m_file.Get(), F_SETFL, 0);
+        m_temp = Temp::None;
         return DMResult::Success;
     }
+    if (m_targetExisted && !MayReplace(m_target, m_targetInfo))
+        return DMResult::CannotOpen;
 
+    RemoveStaleSaveTemps(m_target);
     // New files get the usual permissions less the umask, as a plain create would.
     const mode_t mode = m_targetExisted ? S_IRUSR | S_IWUSR : 0666;
-    for (unsigned attempt = 0; attempt < 100 && !m_file.Valid(); ++attempt) {
-        std::string candidate = TemporaryNameFor(m_target, attempt);
-        m_file = FileHandle(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-        if (m_file.Valid())
-            m_tempPath = std::move(candidate);
-        else if (errno != EEXIST)
-            break;
-    }
-    if (!m_file.Valid())
+    if (!OpenUnnamed(mode) && !OpenNamed(mode))
         return DMResult::CannotOpen;
 
     if (m_targetExisted) {
@@ -105,9 +114,70 @@ int AtomicFileWriter::Open(const char* target, KeepTimes keepTimes)
         if (::fchown(m_file.Get(), m_targetInfo.st_uid, m_targetInfo.st_gid) != 0) {
             // Only a privileged writer may hand a file to someone else; keep our own.
         }
+        // Some file systems (FAT) refuse modes; the content matters more than the bits.
         ::fchmod(m_file.Get(), m_targetInfo.st_mode & 07777);
     }
     return DMResult::Success;
+}
+
+// Nothing of an unnamed file is left behind when the process dies before it is named.
+bool AtomicFileWriter::OpenUnnamed(unsigned mode)
+{
+#if defined(O_TMPFILE)
+    if (!g_useUnnamedTemps || !CanLinkUnnamedFiles())
+        return false;
+    m_file = FileHandle(::open(FolderOf(m_target, PathStyle::Posix).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC,
+                               static_cast<mode_t>(mode)));
+    if (m_file.Valid())
+        m_temp = Temp::Unnamed;
+    return m_file.Valid();
+#else
+    (void)mode;
+    return false;
+#endif
+}
+
+// Where unnamed files are refused (old kernels, some file systems), a hidden
+// named one, removed by a termination signal if it comes to that.
+bool AtomicFileWriter::OpenNamed(unsigned mode)
+{
+    for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string candidate = NextTempPath();
+        m_cleanup.Arm(candidate);
+        m_file = FileHandle(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                                   static_cast<mode_t>(mode)));
+        if (m_file.Valid()) {
+            m_tempPath = std::move(candidate);
+            m_temp = Temp::Named;
+            return true;
+        }
+        RecordSystemError();
+        if (errno != EEXIST)
+            break;
+    }
+    m_cleanup.Disarm();
+    return false;
+}
+
+// Links the finished unnamed file under a temporary name, ready to be renamed.
+bool AtomicFileWriter::NameUnnamed()
+{
+    char fdPath[64];
+    std::snprintf(fdPath, sizeof fdPath, "/proc/self/fd/%d", m_file.Get());
+    for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
+        std::string candidate = NextTempPath();
+        m_cleanup.Arm(candidate);
+        if (::linkat(AT_FDCWD, fdPath, AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            m_tempPath = std::move(candidate);
+            m_temp = Temp::Named;
+            return true;
+        }
+        RecordSystemError();
+        if (errno != EEXIST)
+            break;
+    }
+    m_cleanup.Disarm();
+    return false;
 }
 
 int AtomicFileWriter::Commit()
@@ -116,8 +186,12 @@ int AtomicFileWriter::Commit()
         Discard();
         return DMResult::ShortWrite;
     }
-    if (m_tempPath.empty())
-        return m_file.Close() ? DMResult::Success : DMResult::ShortWrite;
+    if (m_temp == Temp::None) {
+        if (m_file.Close())
+            return DMResult::Success;
+        RecordSystemError();
+        return DMResult::ShortWrite;
+    }
 
     if (m_keepTimes == KeepTimes::Yes && m_targetExisted) {
 #if defined(__APPLE__)
@@ -127,23 +201,40 @@ int AtomicFileWriter::Commit()
 #endif
         ::futimens(m_file.Get(), times);
     }
-    if (::fsync(m_file.Get()) != 0 || !m_file.Close() ||
-        ::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
+    bool done = ::fsync(m_file.Get()) == 0;
+    if (!done)
+        RecordSystemError();
+    else if (m_temp == Temp::Unnamed)
+        done = NameUnnamed();
+    if (done && !m_file.Close()) {
+        RecordSystemError();
+        done = false;
+    }
+    if (done && g_beforeReplaceHook)
+        g_beforeReplaceHook();
+    if (done && ::rename(m_tempPath.c_str(), m_target.c_str()) != 0) {
+        RecordSystemError();
+        done = false;
+    }
+    if (!done) {
         Discard();
         return DMResult::ShortWrite;
     }
     m_tempPath.clear();
-    SyncDirectory(DirectoryOf(m_target));
+    m_temp = Temp::None;
+    m_cleanup.Disarm();
+    SyncDirectory(FolderOf(m_target, PathStyle::Posix));
     return DMResult::Success;
 }
 
 void AtomicFileWriter::Discard()
 {
     m_file.Close();
-    if (!m_tempPath.empty()) {
+    if (m_temp == Temp::Named)
         ::unlink(m_tempPath.c_str());
-        m_tempPath.clear();
-    }
+    m_tempPath.clear();
+    m_temp = Temp::None;
+    m_cleanup.Disarm();
 }
 
 }  // namespace tomelens::archive

@@ -2,6 +2,7 @@
 
 #include "archive/DMDataFileInternals.h"
 #include "archive/DMResultCodes.h"
+#include "archive/LastError.h"
 
 #include <algorithm>
 #include <cstring>
@@ -93,6 +94,7 @@ void DMDataFile::DelEntry(unsigned position)
 
 int DMDataFile::Save(const char* path)
 {
+    tomelens::archive::ClearSystemError();
     if (path) {
         m_path = path;
         m_bChecked = false;

@@ -5,6 +5,7 @@
 #include "archive/BlockCodec.h"
 #include "archive/DMResultCodes.h"
 #include "archive/FileIo.h"
+#include "archive/LastError.h"
 
 #include <algorithm>
 #include <cstring>
@@ -151,6 +152,7 @@ int DMDataFileEntry::GetPackedData(void* dest, unsigned& size) const
 
 int DMDataFileEntry::LoadData(const char* path)
 {
+    ClearSystemError();
     if (!path)
         return DMResult::CannotOpen;
     std::uint64_t size = 0;
@@ -172,6 +174,7 @@ int DMDataFileEntry::LoadData(const char* path)
 
 int DMDataFileEntry::SaveData(const char* path) const
 {
+    ClearSystemError();
     if (!path)
         return DMResult::CannotOpen;
     const unsigned char* plain = m_pUnpacked.get();

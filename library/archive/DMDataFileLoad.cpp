@@ -5,6 +5,7 @@
 #include "archive/DMResultCodes.h"
 #include "archive/FileIo.h"
 #include "archive/GrowableBytes.h"
+#include "archive/LastError.h"
 
 #include <algorithm>
 #include <vector>
@@ -31,6 +32,7 @@ bool HeaderIsValid(const unsigned char* header, std::uint64_t fileSize)
 
 int DMDataFile::CheckFile(const char* path)
 {
+    ClearSystemError();
     if (path) {
         m_path = path;
         m_bChecked = false;

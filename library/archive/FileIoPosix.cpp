@@ -1,5 +1,7 @@
 #include "archive/FileIo.h"
 
+#include "archive/LastError.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -25,17 +27,30 @@ bool FileHandle::CloseNative(NativeFile file)
 
 FileHandle OpenRegularFileForReading(const char* path, std::uint64_t& size)
 {
+    ClearSystemError();
+    // Without O_NONBLOCK, opening a pipe with no writer would wait for one.
     FileHandle file(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
-    if (!file.Valid() || ::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (!file.Valid() || ::fstat(file.Get(), &info) != 0) {
+        RecordSystemError();
         return FileHandle();
+    }
+    // Not a system failure: the file is simply not one we read.
+    if (!S_ISREG(info.st_mode))
+        return FileHandle();
+    const int flags = ::fcntl(file.Get(), F_GETFL);
+    if (flags == -1 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        RecordSystemError();
+        return FileHandle();
+    }
     size = static_cast<std::uint64_t>(info.st_size);
     return file;
 }
 
 namespace {
 // Moves up to `count` bytes with read() or write(), retrying when interrupted;
-// returns how many moved before the end of the file or an error.
+// returns how many moved before the end of the file or an error, and records
+// the error.
 template <typename Byte, typename Call>
 std::uint64_t Transfer(int fd, Byte* bytes, std::uint64_t count, Call call)
 {
@@ -44,6 +59,8 @@ std::uint64_t Transfer(int fd, Byte* bytes, std::uint64_t count, Call call)
         const ssize_t moved = call(fd, bytes + done, std::min(count - done, kMaxChunk));
         if (moved < 0 && errno == EINTR)
             continue;
+        if (moved < 0)
+            RecordSystemError();
         if (moved <= 0)
             break;
         done += static_cast<std::uint64_t>(moved);
@@ -60,8 +77,13 @@ std::uint64_t ReadFully(int fd, void* dest, std::uint64_t count)
 
 bool WriteFully(int fd, const void* source, std::uint64_t count)
 {
-    return Transfer(fd, static_cast<const unsigned char*>(source), count,
-                    [](int f, const void* p, std::size_t n) { return ::write(f, p, n); }) == count;
+    return Transfer(fd, static_cast<const unsigned char*>(source), count, [](int f, const void* p, std::size_t n) {
+               const ssize_t moved = ::write(f, p, n);
+               // A write that moves nothing and reports nothing means there is no room.
+               if (moved == 0)
+                   errno = ENOSPC;
+               return moved == 0 ? ssize_t{-1} : moved;
+           }) == count;
 }
 
 }  // namespace tomelens::archive

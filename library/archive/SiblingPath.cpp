@@ -14,16 +14,20 @@ std::size_t NameStart(std::string_view path, PathStyle style)
     return drive ? 2 : 0;
 }
 
-std::string SiblingTemporaryPath(std::string_view target, std::string_view suffix, PathStyle style)
+std::string SiblingPath(std::string_view target, std::string_view name, PathStyle style)
 {
     const std::size_t nameStart = NameStart(target, style);
     if (nameStart == target.size())
         return {};
     std::string path(target.substr(0, nameStart));
-    path += '.';
-    path += target.substr(nameStart);
-    path += suffix;
+    path += name;
     return path;
+}
+
+std::string FolderOf(std::string_view target, PathStyle style)
+{
+    const std::size_t nameStart = NameStart(target, style);
+    return nameStart == 0 ? std::string(".") : std::string(target.substr(0, nameStart));
 }
 
 }  // namespace tomelens::archive

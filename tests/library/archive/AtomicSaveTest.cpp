@@ -1,8 +1,11 @@
 // Saving never damages what is already on disk: a failed write leaves the old
-// file byte for byte and no temporary file behind; a good one keeps the file's
-// times, permissions and symbolic link.
+// file byte for byte and no temporary file behind, and names its system error;
+// a good one keeps the file's times, permissions and symbolic link.
 #include "ArchiveSuite.h"
 
+#include "archive/DMLastError.h"
+
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -61,21 +64,57 @@ TEST_F(AtomicSave, AFailedWriteLeavesTheOldArchiveAlone)
     {
         FileSizeLimit limit(100000);
         EXPECT_EQ(archive.Save(nullptr), DMResult::ShortWrite);
+        EXPECT_EQ(DMLastSystemError(), EFBIG);
         EXPECT_EQ(archive.Save(dir.File("new.dat").c_str()), DMResult::ShortWrite);  // the stored path now
     }
     ExpectUntouched();
     // Nothing was lost in memory either: the next save goes through.
     const std::vector<EntryState> expected = Snapshot(archive);
     ASSERT_EQ(archive.Save(path.c_str()), DMResult::Success);
+    EXPECT_EQ(DMLastSystemError(), 0);
     EXPECT_EQ(Reload(path), expected);
     EXPECT_EQ(expected[0].data, bigger);
 }
 
 TEST_F(AtomicSave, AnUnopenableTargetIsReportedAndNothingCreated)
 {
-    for (const std::string& target : {dir.File("missing/dir/game.dat"), dir.Path(), dir.Path() + "/"})
+    const std::vector<std::pair<std::string, int>> targets = {
+        {dir.File("missing/dir/game.dat"), ENOENT}, {dir.Path(), EISDIR}, {dir.Path() + "/", EISDIR}};
+    for (const auto& [target, error] : targets) {
         EXPECT_EQ(archive.Save(target.c_str()), DMResult::CannotOpen) << target;
+        EXPECT_EQ(DMLastSystemError(), error) << target;
+    }
     ExpectUntouched();
+    // A failure of the library's own leaves no system error behind.
+    DMDataFile pathless(nullptr);
+    EXPECT_EQ(pathless.Save(nullptr), DMResult::NoPath);
+    EXPECT_EQ(DMLastSystemError(), 0);
+}
+
+TEST_F(AtomicSave, AWriteProtectedTargetIsRefusedAndKept)
+{
+    const std::string exported = dir.File("export.bin");
+    WriteFile(exported, "kept");
+    for (const std::string& file : {path, exported})
+        ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
+    archive.GetEntry(0)->SetName("changed");
+    EXPECT_EQ(archive.Save(nullptr), DMResult::CannotOpen);
+    EXPECT_EQ(DMLastSystemError(), EACCES);
+    EXPECT_EQ(archive.GetEntry(1)->SaveData(exported.c_str()), DMResult::CannotOpen);
+    EXPECT_EQ(DMLastSystemError(), EACCES);
+    EXPECT_EQ(ReadFile(exported), ToBytes("kept"));
+    ExpectUntouched({"export.bin", "game.dat"});
+}
+
+TEST_F(AtomicSave, ANameAsLongAsTheFileSystemAllowsCanBeSaved)
+{
+    const std::string longName = std::string(251, 'n') + ".dat";
+    const std::string target = dir.File(longName);
+    ASSERT_EQ(archive.Save(target.c_str()), DMResult::Success);
+    archive.GetEntry(0)->SetName("again");
+    ASSERT_EQ(archive.Save(nullptr), DMResult::Success);  // over the existing file this time
+    EXPECT_EQ(Reload(target)[0].name, "again");
+    ExpectUntouched({"game.dat", longName});
 }
 
 TEST_F(AtomicSave, ExportingEntryDataIsAtomicToo)

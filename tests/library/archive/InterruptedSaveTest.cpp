@@ -1,0 +1,111 @@
+// A save cut short by a signal leaves no temporary file behind: a catchable
+// signal removes it on the way out, and after an uncatchable one the next
+// save of the same archive sweeps it away. Both kinds of temporary file are
+// tried: the unnamed one and the named one of file systems without it.
+#include "ArchiveSuite.h"
+
+#include "archive/AtomicFileWriter.h"
+#include "archive/SaveTempName.h"
+
+#include <algorithm>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace archivetest;
+using namespace tomelens::archive;
+
+namespace {
+
+class InterruptedSave : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override
+    {
+        g_useUnnamedTemps = GetParam();
+        original = MakeArchive({{"one", ToBytes("first"), 1}, {"two", PatternBytes(30000, 42), 2}}).Serialize();
+        WriteFile(path, original);
+        ASSERT_EQ(archive.Load(path.c_str()), DMResult::Success);
+        archive.GetEntry(0)->SetName("changed");
+    }
+    void TearDown() override { g_useUnnamedTemps = true; }
+
+    // Saves in a child process that `interrupt` cuts short just before the new
+    // content would replace the old; `prepare` runs first in the child.
+    // Returns the child's wait status; `child` is its (now gone) process id.
+    int SaveInChild(void (*interrupt)(), void (*prepare)(), pid_t& child)
+    {
+        child = ::fork();
+        if (child == 0) {
+            prepare();
+            g_beforeReplaceHook = interrupt;
+            archive.Save(nullptr);
+            ::_exit(0);  // only when the interruption failed to stop the save
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return status;
+    }
+
+    TempDir dir;
+    std::string path = dir.File("game.dat");
+    Bytes original;
+    DMDataFile archive{nullptr};
+};
+
+struct SignalCase {
+    const char* what;
+    void (*prepare)();
+    void (*interrupt)();
+    bool killedBySignal;
+    int result;  // the signal, or the exit code
+};
+
+TEST_P(InterruptedSave, ACatchableSignalRemovesTheTemporaryFileAndTakesItsCourse)
+{
+    const std::vector<SignalCase> cases = {
+        {"default SIGTERM", [] {}, [] { ::raise(SIGTERM); }, true, SIGTERM},
+        {"default SIGHUP", [] {}, [] { ::raise(SIGHUP); }, true, SIGHUP},
+        {"program's own SIGINT handler", [] { std::signal(SIGINT, [](int) { ::_exit(42); }); },
+         [] { ::raise(SIGINT); }, false, 42},
+    };
+    for (const SignalCase& c : cases) {
+        pid_t child = 0;
+        const int status = SaveInChild(c.interrupt, c.prepare, child);
+        if (c.killedBySignal)
+            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.result) << c.what << " status " << status;
+        else
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.result) << c.what << " status " << status;
+        EXPECT_EQ(ReadFile(path), original) << c.what;
+        EXPECT_EQ(dir.List(), std::vector<std::string>{"game.dat"}) << c.what;
+    }
+    // A finished save leaves the signals as it found them.
+    struct sigaction before {}, after {};
+    ::sigaction(SIGTERM, nullptr, &before);
+    ASSERT_EQ(archive.Save(nullptr), DMResult::Success);
+    ::sigaction(SIGTERM, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
+TEST_P(InterruptedSave, AKilledSavesLeftoverIsRemovedByTheNextSave)
+{
+    pid_t child = 0;
+    const int status = SaveInChild([] { ::raise(SIGKILL); }, [] {}, child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    ASSERT_EQ(dir.List().size(), 2u) << "the killed save left its temporary file";
+
+    // A live writer's file, and a dead one's of another archive, are not ours to remove.
+    const std::string live = SaveTempName("game.dat", static_cast<std::uint64_t>(::getpid()), 1000000);
+    const std::string otherArchive = SaveTempName("other.dat", static_cast<std::uint64_t>(child), 1);
+    WriteFile(dir.File(live), "live");
+    WriteFile(dir.File(otherArchive), "other");
+    ASSERT_EQ(archive.Save(nullptr), DMResult::Success);
+    std::vector<std::string> expected = {"game.dat", live, otherArchive};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dir.List(), expected);
+    EXPECT_EQ(Reload(path)[0].name, "changed");
+}
+
+INSTANTIATE_TEST_SUITE_P(TemporaryFile, InterruptedSave, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Unnamed" : "Named"; });
+
+}  // namespace
