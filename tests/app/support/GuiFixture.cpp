@@ -8,6 +8,7 @@
 #include "spells/SpellFile.h"
 
 #include <QAction>
+#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QListWidget>
 #include <QCoreApplication>
@@ -138,7 +139,11 @@ Program::Program(int width, int height)
     view->ArrangeControls();
 }
 
-Program::~Program() = default;
+Program::~Program()
+{
+    // No command may leave the user facing a prompt they cannot click.
+    EXPECT_EQ(prompts.ShownUnderCapture().join(u'|').toStdString(), "");
+}
 
 QWidget* Program::ViewWidget() const
 {
