@@ -95,13 +95,16 @@ void DMArchive::RenameEntry()
     DMDataFileEntry* entry = EntryForCommand("rename", &position);
     if (!entry)
         return;
+    // A refused name returns to the dialog with what the user typed.
     QString newName = EntryDisplayName(entry->GetName());
-    if (!m_prompts.Rename(newName))
-        return;
-    const std::optional<QByteArray> bytes = EntryNameBytes(newName);
-    if (!bytes) {
-        m_prompts.Message(NameNotStorableMessage());
-        return;
+    std::optional<QByteArray> bytes;
+    while (!bytes) {
+        if (!m_prompts.Rename(newName))
+            return;
+        char32_t bad = 0;
+        bytes = EntryNameBytes(newName, &bad);
+        if (!bytes)
+            m_prompts.Message(NameNotStorableMessage(bad));
     }
 
     entry->SetName(bytes->constData());
