@@ -111,7 +111,7 @@ QString DMArchive::OpenArchive()
                             QStringLiteral("Skip Changes?")))
         return {};
 
-    m_bModified = false;
+    ClearChanges();
     m_bArchiveOpen = false;
     CWaitCapture wait(m_pFileList);
     m_pEntryList->clear();

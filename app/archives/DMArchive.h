@@ -49,10 +49,19 @@ public:
 
     void SaveArchive();
     void SaveArchiveAs();
-    void WriteArchive(const QString& path);
+    // True when the file was written.
+    bool WriteArchive(const QString& path);
+    // Closing with Save: writes to the archive's own file without the
+    // override question; true when it was written.
+    bool SaveBeforeClosing();
 
     // Read-only state, for the view and for tests.
     bool IsModified() const { return m_bModified; }
+    // Changed since it was opened or last saved, a new checksum included (which
+    // the modified question on opening another archive leaves out).
+    bool HasUnsavedChanges() const { return m_bUnsaved; }
+    // Told about every change and every successful save, with HasUnsavedChanges().
+    void SetUnsavedObserver(std::function<void(bool)> observer) { m_unsavedObserver = std::move(observer); }
     bool IsArchiveOpen() const { return m_bArchiveOpen; }
     const QString& ArchiveFile() const { return m_archiveFile; }
     const QVector<DMFileDesc>& DataFiles() const { return m_files; }
@@ -79,6 +88,11 @@ private:
     QListWidgetItem* AddEntryLine(const DMDataFileEntry& entry, unsigned position);
     // Adds an empty entry to the container; null (after telling the user) when none was made.
     DMDataFileEntry* CreateEntry(unsigned& position);
+    // A change to the open archive; asksOnOpen: it also counts for the
+    // modified question when another archive is opened.
+    void MarkChanged(bool asksOnOpen);
+    // Nothing unsaved: after a successful save, or when another archive is opened.
+    void ClearChanges();
 
     QListWidget* m_pFileList;
     QListWidget* m_pEntryList;
@@ -89,6 +103,8 @@ private:
     QVector<DMFileDesc> m_files;
     TempViewFiles m_tempFiles;
     bool m_bModified = false;
+    bool m_bUnsaved = false;
+    std::function<void(bool)> m_unsavedObserver;
 
     // An archive is open after a successful load until the next open starts.
     bool m_bArchiveOpen = false;

@@ -40,15 +40,39 @@ void DMArchive::SaveArchiveAs()
     WriteArchive(target);
 }
 
-void DMArchive::WriteArchive(const QString& path)
+bool DMArchive::SaveBeforeClosing()
+{
+    return m_bArchiveOpen && WriteArchive(m_archiveFile);
+}
+
+bool DMArchive::WriteArchive(const QString& path)
 {
     int result = 0;
     {
         CWaitCapture wait(m_pFileList);
         result = m_pDataFile->Save(QFile::encodeName(path).constData());
     }
-    if (result == 0)
-        m_bModified = false;
-    else
+    if (result != 0) {
         m_prompts.Message(QStringLiteral("Errors while saving this file."));
+        return false;
+    }
+    ClearChanges();
+    return true;
+}
+
+void DMArchive::MarkChanged(bool asksOnOpen)
+{
+    if (asksOnOpen)
+        m_bModified = true;
+    m_bUnsaved = true;
+    if (m_unsavedObserver)
+        m_unsavedObserver(true);
+}
+
+void DMArchive::ClearChanges()
+{
+    m_bModified = false;
+    m_bUnsaved = false;
+    if (m_unsavedObserver)
+        m_unsavedObserver(false);
 }

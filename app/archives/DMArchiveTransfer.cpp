@@ -68,5 +68,5 @@ void DMArchive::LoadEntryData()
     if (entry->LoadData(QFile::encodeName(source).constData()) != 0)
         m_prompts.Message(QStringLiteral("Errors while loading data file."));
     else
-        m_bModified = true;
+        MarkChanged(true);
 }
