@@ -38,6 +38,9 @@ public:
     QString OpenArchive();
 
     QString ViewEntry();
+    // A view whose launch failed after ViewEntry had handed the file over:
+    // tells the user and gives the tip. The file stays recorded for deletion.
+    QString ViewLaunchFailed(bool openerMissing);
     void SaveEntryData();
     void LoadEntryData();
 

@@ -2,6 +2,7 @@
 
 #include "resources/Menus.h"
 #include "resources/ResourceIds.h"
+#include "shell/DesktopOpener.h"
 #include "shell/GameDirectory.h"
 #include "shell/Prompts.h"
 
@@ -80,6 +81,7 @@ constexpr int kDescriptionTabStop = 48;  // pixels between tab stops of the desc
 CTomelensView::CTomelensView(Prompts& prompts, DesktopOpener& opener, QWidget* parent)
     : QWidget(parent),
       m_prompts(prompts),
+      m_opener(opener),
       m_pTab(Named(new QTabWidget(this), ids::TabControl)),
       m_pTip(MakeLabel(this, ids::TipLine, "Static")),
       m_pFileListCaption(MakeLabel(this, ids::FileListCaption, "Available Data Files:")),
@@ -119,7 +121,10 @@ CTomelensView::CTomelensView(Prompts& prompts, DesktopOpener& opener, QWidget* p
     ConnectNotifications();
 }
 
-CTomelensView::~CTomelensView() = default;
+CTomelensView::~CTomelensView()
+{
+    m_opener.SetFailureHandler(nullptr);
+}
 
 void CTomelensView::ConnectNotifications()
 {
@@ -128,6 +133,10 @@ void CTomelensView::ConnectNotifications()
             [this] { SetTip(m_archive.OpenArchive()); });
     connect(m_pEntryList, &QListWidget::itemDoubleClicked, this,
             [this] { SetTip(m_archive.ViewEntry()); });
+    // A viewer launch can fail after the double-click has been handled.
+    m_opener.SetFailureHandler([this](const QString&, DesktopOpener::Failure failure) {
+        SetTip(m_archive.ViewLaunchFailed(failure == DesktopOpener::Failure::NoOpener));
+    });
     connect(m_pGetSpells, &QPushButton::clicked, this, [this] { SetTip(m_spell.GetSpells()); });
     connect(m_pSpellList, &QListWidget::itemSelectionChanged, this,
             [this] { SetTip(m_spell.ShowSpell()); });

@@ -66,6 +66,7 @@ private:
     void InstallMenu(const QList<QMenu*>& menus);
 
     Prompts& m_prompts;
+    DesktopOpener& m_opener;
 
     // Controls, created before the controllers that keep their addresses.
     QTabWidget* m_pTab;

@@ -1,6 +1,6 @@
 #include "resources/Icon.h"
 #include "shell/CMainFrame.h"
-#include "shell/QtDesktopOpener.h"
+#include "shell/ProcessDesktopOpener.h"
 #include "shell/QtPrompts.h"
 #include "skills/DMSkills.h"
 
@@ -27,8 +27,8 @@ int main(int argc, char* argv[])
     SetSkillsErrorHandler(&ShowSkillsError);
 
     QtPrompts prompts;
-    QtDesktopOpener opener;
-    CMainFrame frame(prompts, opener);
+    const std::unique_ptr<DesktopOpener> opener = MakeDesktopOpener();
+    CMainFrame frame(prompts, *opener);
     prompts.SetParent(&frame);
     frame.show();
     return app.exec();

@@ -129,9 +129,9 @@ QStringList Items(const QComboBox* combo)
     return items;
 }
 
-Program::Program(int width, int height)
+Program::Program(int width, int height, DesktopOpener* desktop)
 {
-    frame = std::make_unique<CMainFrame>(prompts, opener);
+    frame = std::make_unique<CMainFrame>(prompts, desktop ? *desktop : opener);
     view = frame->View();
     view->setFixedSize(width, height);
     frame->show();
