@@ -131,6 +131,7 @@ QString DMArchive::OpenArchive()
     m_pArchiveLabel->setText(file.path);
     m_bArchiveOpen = true;
     m_archiveFile = file.path;
+    RememberIdentity(file.path);
     return QStringLiteral("Now you can DblClick on any file in rigth list to view. "
                           "Also use \"Archive\" menu commands to modify it.");
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archives/TempViewFiles.h"
+#include "ArchiveLock.h"
 #include "shell/DMTabView.h"
 
 #include <QString>
@@ -96,6 +97,12 @@ private:
     void MarkChanged(bool asksOnOpen);
     // Nothing unsaved: after a successful save, or when another archive is opened.
     void ClearChanges();
+    // Remembers what the file at path is now, to notice another program's
+    // change before Save replaces it.
+    void RememberIdentity(const QString& path);
+    // Before writing path: true unless another program changed it since it
+    // was opened or saved here and the user does not want it replaced.
+    bool MayReplace(const QString& path);
 
     QListWidget* m_pFileList;
     QListWidget* m_pEntryList;
@@ -108,6 +115,9 @@ private:
     bool m_bModified = false;
     bool m_bUnsaved = false;
     std::function<void(bool)> m_unsavedObserver;
+    // The file as it was right after the last open or save, and its path.
+    std::optional<tomelens::core::FileIdentity> m_identity;
+    QString m_identityPath;
 
     // An archive is open after a successful load until the next open starts.
     bool m_bArchiveOpen = false;
