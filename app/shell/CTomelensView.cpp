@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -123,6 +124,7 @@ CTomelensView::CTomelensView(Prompts& prompts, DesktopOpener& opener, QWidget* p
 
 CTomelensView::~CTomelensView()
 {
+    m_prompts.SetFolderInPlay(nullptr);
     m_opener.SetFailureHandler(nullptr);
 }
 
@@ -133,6 +135,11 @@ void CTomelensView::ConnectNotifications()
             [this] { SetTip(m_archive.OpenArchive()); });
     connect(m_pEntryList, &QListWidget::itemDoubleClicked, this,
             [this] { SetTip(m_archive.ViewEntry()); });
+    // File dialogs start where the user's files are: the open archive's
+    // folder, else the game directory.
+    m_prompts.SetFolderInPlay([this] {
+        return m_archive.IsArchiveOpen() ? QFileInfo(m_archive.ArchiveFile()).absolutePath() : GetDMPath();
+    });
     // A viewer launch can fail after the double-click has been handled.
     m_opener.SetFailureHandler([this](const QString&, DesktopOpener::Failure failure) {
         SetTip(m_archive.ViewLaunchFailed(failure == DesktopOpener::Failure::NoOpener));

@@ -1,5 +1,5 @@
-// Closing the main window with unsaved archive changes, and the caption's
-// marker of unsaved work.
+// The user's work in the main window: closing with unsaved archive changes,
+// the caption's marker of unsaved work, where file dialogs start.
 #include "archive/DMDataFile.h"
 #include "resources/ResourceIds.h"
 #include "shell/CMainFrame.h"
@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QListWidget>
 #include <QWindow>
 
@@ -89,6 +91,20 @@ TEST(Close, WithUnsavedChangesAsksAndSaveDiscardOrCancelDoWhatTheySay)
     OpenArchive t;
     EXPECT_TRUE(t.program->frame->close());
     EXPECT_TRUE(t.program->prompts.shown.isEmpty());
+}
+
+TEST(FileDialogs, StartInTheOpenArchivesFolderUntilTheUserChoosesAnother)
+{
+    OpenArchive t;
+    Program& p = *t.program;
+    QTemporaryDir elsewhere;
+    p.Find<QListWidget>(ids::EntryList)->setCurrentRow(0);
+    p.prompts.saveFileAnswers.enqueue(elsewhere.filePath(QStringLiteral("a.txt")));
+    p.Command(ids::ArchiveSaveData);
+    p.Command(ids::ArchiveAdd);
+    ASSERT_EQ(p.prompts.shown.size(), 2);
+    EXPECT_EQ(p.prompts.shown[0].folder, QFileInfo(t.game.Path()).absoluteFilePath());
+    EXPECT_EQ(p.prompts.shown[1].folder, QFileInfo(elsewhere.path()).absoluteFilePath());
 }
 
 }  // namespace
