@@ -16,7 +16,7 @@ namespace {
 
 const QString kCantOpen = QStringLiteral("Can't open this file\n");
 const QString kSaveDataInstead =
-    QStringLiteral(" Use \"Archive\"->\"Save Data...\" to save the entry where you choose and open it from there.");
+    QStringLiteral(" Try \"Archive\"->\"Save Data...\" and open the saved file yourself.");
 
 QString NoProgramTip()
 {
@@ -61,8 +61,7 @@ QString DMArchive::ViewLaunchFailed(bool openerMissing)
 {
     m_prompts.Message(kCantOpen);
     if (openerMissing)
-        return QStringLiteral("No program is set up to open files on this desktop: its opener "
-                              "(xdg-open) could not be started.") + kSaveDataInstead;
+        return QStringLiteral("No program is set up to open files: the desktop's opener could not be started.") + kSaveDataInstead;
     return NoProgramTip();
 }
 

@@ -2,6 +2,7 @@
 #include "shell/CMainFrame.h"
 #include "shell/ProcessDesktopOpener.h"
 #include "shell/QtPrompts.h"
+#include "shell/WaitCapture.h"
 #include "skills/DMSkills.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ namespace {
 // The library reports a broken skill table through this hook.
 void ShowSkillsError(const char* text, const char* caption)
 {
+    const WaitSuspension free;  // the box must be clickable whatever runs
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(caption), QString::fromLatin1(text),
                     QMessageBox::Ok);
     box.exec();
