@@ -1,6 +1,7 @@
 #include "archives/DMArchive.h"
 
 #include "archives/CDlgProgress.h"
+#include "archives/DataFileCandidates.h"
 #include "archives/EntryNames.h"
 #include "archives/ListLines.h"
 #include "archive/DMDataFile.h"
@@ -72,7 +73,8 @@ QString DMArchive::FindDataFiles()
         if (m_progressObserver)
             m_progressObserver(progress);
         for (qsizetype i = m_files.size() - 1; i >= 0; --i) {
-            if (m_pDataFile->CheckFile(QFile::encodeName(m_files[i].path).constData()) != 0)
+            if (!IsDataFileCandidate(m_files[i].path, m_files[i].name) ||
+                m_pDataFile->CheckFile(QFile::encodeName(m_files[i].path).constData()) != 0)
                 m_files.removeAt(i);
             progress.Step();
             if (m_progressObserver)
@@ -111,7 +113,7 @@ QString DMArchive::OpenArchive()
                             QStringLiteral("Skip Changes?")))
         return {};
 
-    m_bModified = false;
+    ClearChanges();
     m_bArchiveOpen = false;
     CWaitCapture wait(m_pFileList);
     m_pEntryList->clear();
@@ -131,6 +133,7 @@ QString DMArchive::OpenArchive()
     m_pArchiveLabel->setText(file.path);
     m_bArchiveOpen = true;
     m_archiveFile = file.path;
+    RememberIdentity(file.path);
     return QStringLiteral("Now you can DblClick on any file in rigth list to view. "
                           "Also use \"Archive\" menu commands to modify it.");
 }

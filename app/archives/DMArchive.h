@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archives/TempViewFiles.h"
+#include "ArchiveLock.h"
 #include "shell/DMTabView.h"
 
 #include <QString>
@@ -38,6 +39,9 @@ public:
     QString OpenArchive();
 
     QString ViewEntry();
+    // A view whose launch failed after ViewEntry had handed the file over:
+    // tells the user and gives the tip. The file stays recorded for deletion.
+    QString ViewLaunchFailed(bool openerMissing);
     void SaveEntryData();
     void LoadEntryData();
 
@@ -49,10 +53,19 @@ public:
 
     void SaveArchive();
     void SaveArchiveAs();
-    void WriteArchive(const QString& path);
+    // True when the file was written.
+    bool WriteArchive(const QString& path);
+    // Closing with Save: writes to the archive's own file without the
+    // override question; true when it was written.
+    bool SaveBeforeClosing();
 
     // Read-only state, for the view and for tests.
     bool IsModified() const { return m_bModified; }
+    // Changed since it was opened or last saved, a new checksum included (which
+    // the modified question on opening another archive leaves out).
+    bool HasUnsavedChanges() const { return m_bUnsaved; }
+    // Told about every change and every successful save, with HasUnsavedChanges().
+    void SetUnsavedObserver(std::function<void(bool)> observer) { m_unsavedObserver = std::move(observer); }
     bool IsArchiveOpen() const { return m_bArchiveOpen; }
     const QString& ArchiveFile() const { return m_archiveFile; }
     const QVector<DMFileDesc>& DataFiles() const { return m_files; }
@@ -79,6 +92,17 @@ private:
     QListWidgetItem* AddEntryLine(const DMDataFileEntry& entry, unsigned position);
     // Adds an empty entry to the container; null (after telling the user) when none was made.
     DMDataFileEntry* CreateEntry(unsigned& position);
+    // A change to the open archive; asksOnOpen: it also counts for the
+    // modified question when another archive is opened.
+    void MarkChanged(bool asksOnOpen);
+    // Nothing unsaved: after a successful save, or when another archive is opened.
+    void ClearChanges();
+    // Remembers what the file at path is now, to notice another program's
+    // change before Save replaces it.
+    void RememberIdentity(const QString& path);
+    // Before writing path: true unless another program changed it since it
+    // was opened or saved here and the user does not want it replaced.
+    bool MayReplace(const QString& path);
 
     QListWidget* m_pFileList;
     QListWidget* m_pEntryList;
@@ -89,6 +113,11 @@ private:
     QVector<DMFileDesc> m_files;
     TempViewFiles m_tempFiles;
     bool m_bModified = false;
+    bool m_bUnsaved = false;
+    std::function<void(bool)> m_unsavedObserver;
+    // The file as it was right after the last open or save, and its path.
+    std::optional<tomelens::core::FileIdentity> m_identity;
+    QString m_identityPath;
 
     // An archive is open after a successful load until the next open starts.
     bool m_bArchiveOpen = false;

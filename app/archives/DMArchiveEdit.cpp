@@ -38,7 +38,7 @@ void DMArchive::NewEntry()
     if (!entry)
         return;
     entry->SetName(" Unnamed");
-    m_bModified = true;
+    MarkChanged(true);
     AddEntryLine(*entry, position);
 }
 
@@ -69,7 +69,7 @@ void DMArchive::AddFileEntry()
         return;
     }
     AddEntryLine(*entry, position);
-    m_bModified = true;
+    MarkChanged(true);
 }
 
 void DMArchive::DeleteEntry()
@@ -86,7 +86,7 @@ void DMArchive::DeleteEntry()
     delete m_pEntryList->takeItem(m_pEntryList->row(m_pEntryList->selectedItems().first()));
     // The line that moves into the deleted one's place is not chosen for the user.
     m_pEntryList->clearSelection();
-    m_bModified = true;
+    MarkChanged(true);
 }
 
 void DMArchive::RenameEntry()
@@ -95,19 +95,22 @@ void DMArchive::RenameEntry()
     DMDataFileEntry* entry = EntryForCommand("rename", &position);
     if (!entry)
         return;
+    // A refused name returns to the dialog with what the user typed.
     QString newName = EntryDisplayName(entry->GetName());
-    if (!m_prompts.Rename(newName))
-        return;
-    const std::optional<QByteArray> bytes = EntryNameBytes(newName);
-    if (!bytes) {
-        m_prompts.Message(NameNotStorableMessage());
-        return;
+    std::optional<QByteArray> bytes;
+    while (!bytes) {
+        if (!m_prompts.Rename(newName))
+            return;
+        char32_t bad = 0;
+        bytes = EntryNameBytes(newName, &bad);
+        if (!bytes)
+            m_prompts.Message(NameNotStorableMessage(bad));
     }
 
     entry->SetName(bytes->constData());
     delete m_pEntryList->takeItem(m_pEntryList->row(m_pEntryList->selectedItems().first()));
     m_pEntryList->setCurrentItem(AddEntryLine(*entry, position));
-    m_bModified = true;
+    MarkChanged(true);
 }
 
 void DMArchive::UpdateEntryCRC()
@@ -120,4 +123,5 @@ void DMArchive::UpdateEntryCRC()
         return;
     // A checksum alone does not count as a change worth asking about on the next open.
     entry->SetCheckSum(value);
+    MarkChanged(false);
 }

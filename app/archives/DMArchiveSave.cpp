@@ -2,15 +2,22 @@
 #include "archives/DMArchive.h"
 
 #include "archive/DMDataFile.h"
+#include "ArchiveLock.h"
 #include "shell/Prompts.h"
 #include "shell/WaitCapture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 
 namespace {
 
 QString SelectArchiveToSave() { return QStringLiteral("Please select archive to save first"); }
+
+std::filesystem::path FileSystemPath(const QString& path)
+{
+    return std::filesystem::path(path.toStdU16String());
+}
 
 }  // namespace
 
@@ -40,15 +47,76 @@ void DMArchive::SaveArchiveAs()
     WriteArchive(target);
 }
 
-void DMArchive::WriteArchive(const QString& path)
+bool DMArchive::SaveBeforeClosing()
 {
+    return m_bArchiveOpen && WriteArchive(m_archiveFile);
+}
+
+bool DMArchive::WriteArchive(const QString& path)
+{
+    // Other writers of the archive wait for this one, and this one for them,
+    // for the whole write.
+    tomelens::core::ArchiveLock lock;
+    std::string lockError;
+    bool locked = false;
+    {
+        CWaitCapture wait(m_pFileList);
+        locked = lock.Acquire(FileSystemPath(path), tomelens::core::kArchiveLockWait, lockError);
+    }
+    if (!locked) {
+        m_prompts.Message(QStringLiteral("This file cannot be saved now: %1\nNothing was written.")
+                              .arg(QString::fromLocal8Bit(lockError.c_str())));
+        return false;
+    }
+    if (!MayReplace(path))
+        return false;
+
     int result = 0;
     {
         CWaitCapture wait(m_pFileList);
         result = m_pDataFile->Save(QFile::encodeName(path).constData());
     }
-    if (result == 0)
-        m_bModified = false;
-    else
+    if (result != 0) {
         m_prompts.Message(QStringLiteral("Errors while saving this file."));
+        return false;
+    }
+    RememberIdentity(path);
+    ClearChanges();
+    return true;
+}
+
+void DMArchive::RememberIdentity(const QString& path)
+{
+    m_identityPath = path;
+    m_identity = tomelens::core::FileIdentity::Of(FileSystemPath(path));
+}
+
+bool DMArchive::MayReplace(const QString& path)
+{
+    if (!m_identity || path != m_identityPath)
+        return true;
+    const std::optional<tomelens::core::FileIdentity> now = tomelens::core::FileIdentity::Of(FileSystemPath(path));
+    if (!now || *now == *m_identity)
+        return true;
+    return m_prompts.Question(QStringLiteral("%1 was changed by another program since it was opened. "
+                                             "Replace it with your version?")
+                                  .arg(QFileInfo(path).fileName()),
+                              QString());
+}
+
+void DMArchive::MarkChanged(bool asksOnOpen)
+{
+    if (asksOnOpen)
+        m_bModified = true;
+    m_bUnsaved = true;
+    if (m_unsavedObserver)
+        m_unsavedObserver(true);
+}
+
+void DMArchive::ClearChanges()
+{
+    m_bModified = false;
+    m_bUnsaved = false;
+    if (m_unsavedObserver)
+        m_unsavedObserver(false);
 }

@@ -4,12 +4,26 @@
 
 #include "archives/EntryNames.h"
 #include "archive/DMDataFile.h"
+#include "archive/DMResultCodes.h"
 #include "shell/DesktopOpener.h"
 #include "shell/Prompts.h"
 #include "shell/WaitCapture.h"
 
 #include <QFile>
 #include <QListWidget>
+
+namespace {
+
+const QString kCantOpen = QStringLiteral("Can't open this file\n");
+const QString kSaveDataInstead =
+    QStringLiteral(" Try \"Archive\"->\"Save Data...\" and open the saved file yourself.");
+
+QString NoProgramTip()
+{
+    return QStringLiteral("No program is set up to open this kind of file.") + kSaveDataInstead;
+}
+
+}  // namespace
 
 QString DMArchive::ViewEntry()
 {
@@ -18,25 +32,37 @@ QString DMArchive::ViewEntry()
         return {};
 
     CWaitCapture wait(m_pFileList);
-    const QString cantOpen = QStringLiteral("Can't open this file\n");
+    const QString notWritten = QStringLiteral("The temporary file for viewing could not be written.") + kSaveDataInstead;
     const QString path = m_tempFiles.PathFor(EntryDisplayName(entry->GetName()));
     if (path.isEmpty()) {
-        m_prompts.Message(cantOpen);
-        return {};
+        m_prompts.Message(kCantOpen);
+        return notWritten;
     }
     // A file that could not be written in full is never handed to the desktop.
-    if (entry->SaveData(QFile::encodeName(path).constData()) != 0) {
+    const int saved = entry->SaveData(QFile::encodeName(path).constData());
+    if (saved != 0) {
         QFile::remove(path);
-        m_prompts.Message(cantOpen);
-        return {};
+        m_prompts.Message(kCantOpen);
+        if (saved == DMResult::CorruptData)
+            return QStringLiteral("The entry's data is damaged and cannot be unpacked, so "
+                                  "\"Archive\"->\"Save Data...\" cannot save it either.");
+        return notWritten;
     }
     if (m_opener.Open(path)) {
         m_tempFiles.Record(path);
-    } else {
-        m_prompts.Message(cantOpen);
-        QFile::remove(path);
+        return {};
     }
-    return {};
+    m_prompts.Message(kCantOpen);
+    QFile::remove(path);
+    return NoProgramTip();
+}
+
+QString DMArchive::ViewLaunchFailed(bool openerMissing)
+{
+    m_prompts.Message(kCantOpen);
+    if (openerMissing)
+        return QStringLiteral("No program is set up to open files: the desktop's opener could not be started.") + kSaveDataInstead;
+    return NoProgramTip();
 }
 
 void DMArchive::SaveEntryData()
@@ -68,5 +94,5 @@ void DMArchive::LoadEntryData()
     if (entry->LoadData(QFile::encodeName(source).constData()) != 0)
         m_prompts.Message(QStringLiteral("Errors while loading data file."));
     else
-        m_bModified = true;
+        MarkChanged(true);
 }

@@ -1,24 +1,33 @@
 #include "archives/EntryNames.h"
 
+#include "EntryNameCodec.h"
+
 #include <QFile>
+
+using namespace tomelens::core;
 
 QString EntryDisplayName(const char* name)
 {
-    return QString::fromLatin1(name ? name : "");
+    return QString::fromStdU16String(DecodeEntryName(name ? name : ""));
 }
 
-std::optional<QByteArray> EntryNameBytes(const QString& name)
+std::optional<QByteArray> EntryNameBytes(const QString& name, char32_t* bad)
 {
-    for (const QChar c : name) {
-        if (c.unicode() == 0 || c.unicode() > 0xFF)
-            return std::nullopt;
-    }
-    return name.toLatin1();
+    std::string bytes;
+    if (!EncodeEntryName(name.toStdU16String(), bytes, bad))
+        return std::nullopt;
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
 QString NameNotStorableMessage()
 {
-    return QStringLiteral("Entry names can only hold characters of the Latin-1 set.");
+    return QStringLiteral("Entry names can only hold characters of the Windows-1252 set.");
+}
+
+QString NameNotStorableMessage(char32_t bad)
+{
+    return NameNotStorableMessage() + QStringLiteral("\nThe name cannot take %1.")
+                                          .arg(QString::fromStdString(DescribeCharacter(bad)));
 }
 
 namespace {

@@ -5,16 +5,20 @@
 
 #include <optional>
 
-// Entry names are single bytes as the archive stores them: shown through
-// Latin-1 so that every byte round-trips, and written back the same way.
+// Entry names are single bytes as the archive stores them, in the game's code
+// page (windows-1252): every byte is shown as one character and written back
+// as the same byte.
 QString EntryDisplayName(const char* name);
 
 // The bytes to store for a name typed or chosen by the user; nothing when a
-// character does not fit in one byte (or is NUL, which would cut the name).
-std::optional<QByteArray> EntryNameBytes(const QString& name);
+// character has no byte in the code page (or is NUL, which would cut the
+// name), with that character in *bad when asked for.
+std::optional<QByteArray> EntryNameBytes(const QString& name, char32_t* bad = nullptr);
 
-// The message shown when EntryNameBytes refuses a name.
+// The message shown when EntryNameBytes refuses a name; the second form also
+// names the character that cannot be stored.
 QString NameNotStorableMessage();
+QString NameNotStorableMessage(char32_t bad);
 
 // A file name for an entry name that stays inside the directory it is put in:
 // no separators or characters that file names cannot hold, never "", "." or

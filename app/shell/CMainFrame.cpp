@@ -5,19 +5,27 @@
 #include "resources/ResourceIds.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CTomelensView.h"
+#include "shell/Prompts.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+#if QT_CONFIG(sessionmanager)
+#include <QSessionManager>
+#endif
 
 namespace {
-// The caption: the default title of the (always unnamed) document and the program's title.
-const QString kCaption = QStringLiteral("Untitled - Tomelens");
+// The caption: the default title of the (always unnamed) document and the
+// program's title; "[*]" is where the window shows that there is unsaved work.
+const QString kCaption = QStringLiteral("Untitled[*] - Tomelens");
 }
 
 CMainFrame::CMainFrame(Prompts& prompts, DesktopOpener& opener, QWidget* parent)
-    : QMainWindow(parent), m_menu(LoadMenu(ids::MenuFrame))
+    : QMainWindow(parent), m_menu(LoadMenu(ids::MenuFrame)), m_prompts(prompts)
 {
     setWindowTitle(kCaption);
     setWindowIcon(ProgramIcon());
@@ -40,11 +48,20 @@ CMainFrame::CMainFrame(Prompts& prompts, DesktopOpener& opener, QWidget* parent)
     // Ctrl+S saves what the current tab's menu shows it beside.
     AddShortcut(QKeySequence(Qt::CTRL | Qt::Key_S), &CMainFrame::SaveOfCurrentTab);
 
+    m_pView->Archive().SetUnsavedObserver([this](bool unsaved) {
+        setWindowModified(unsaved);
+        m_bCloseAnswered = false;
+    });
+#if QT_CONFIG(sessionmanager)
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &CMainFrame::OnCommitData);
+#endif
+
     m_pView->OnInitialUpdate();
 }
 
 CMainFrame::~CMainFrame()
 {
+    m_pView->Archive().SetUnsavedObserver(nullptr);
     // Put the own menus back, so no entry of a controller's menu outlives it.
     menuBar()->clear();
     for (QMenu* menu : m_menu)
@@ -107,4 +124,45 @@ void CMainFrame::OnAppAbout()
 {
     CAboutDlg about(this);
     about.exec();
+}
+
+bool CMainFrame::MayClose()
+{
+    DMArchive& archive = m_pView->Archive();
+    if (!archive.HasUnsavedChanges() || m_bCloseAnswered)
+        return true;
+    const QString name = QFileInfo(archive.ArchiveFile()).fileName();
+    switch (m_prompts.SaveChanges(QStringLiteral("Save changes to %1 before closing?").arg(name))) {
+    case Prompts::SaveChoice::Save:
+        return archive.SaveBeforeClosing();
+    case Prompts::SaveChoice::Discard:
+        return true;
+    case Prompts::SaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (MayClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void CMainFrame::OnCommitData([[maybe_unused]] QSessionManager& manager)
+{
+#if QT_CONFIG(sessionmanager)
+    // The desktop is logging out: ask now, while the session may still be
+    // cancelled. Without leave to interact nothing can be asked or cancelled.
+    if (!m_pView->Archive().HasUnsavedChanges() || m_bCloseAnswered || !manager.allowsInteraction())
+        return;
+    const bool mayClose = MayClose();
+    manager.release();
+    if (mayClose)
+        m_bCloseAnswered = true;
+    else
+        manager.cancel();
+#endif
 }

@@ -27,12 +27,24 @@ public:
     void OnCommand(int commandId);
     void OnAppAbout();
     void SaveOfCurrentTab();
+    // Whether the window may close now: with unsaved archive changes the user
+    // is asked to save them (Save writes and closes only when that worked),
+    // discard them or cancel.
+    bool MayClose();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void OnCommitData(class QSessionManager& manager);
     void ConnectCommands(const QList<QMenu*>& menus);
     void AddShortcut(const QKeySequence& keys, void (CMainFrame::*handler)());
     void AddShortcut(const QKeySequence& keys, int commandId);
 
     QList<QMenu*> m_menu;  // menu 128, owned here
+    Prompts& m_prompts;
+    // The user already answered the close question (at logout) for the
+    // changes as they are; a new change asks again.
+    bool m_bCloseAnswered = false;
     CTomelensView* m_pView;
 };

@@ -2,13 +2,14 @@
 
 #include "resources/Menus.h"
 #include "resources/ResourceIds.h"
+#include "shell/DesktopOpener.h"
 #include "shell/GameDirectory.h"
 #include "shell/Prompts.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QEvent>
-#include <QFocusEvent>
+#include <QFileInfo>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
@@ -81,6 +82,7 @@ constexpr int kDescriptionTabStop = 48;  // pixels between tab stops of the desc
 CTomelensView::CTomelensView(Prompts& prompts, DesktopOpener& opener, QWidget* parent)
     : QWidget(parent),
       m_prompts(prompts),
+      m_opener(opener),
       m_pTab(Named(new QTabWidget(this), ids::TabControl)),
       m_pTip(MakeLabel(this, ids::TipLine, "Static")),
       m_pFileListCaption(MakeLabel(this, ids::FileListCaption, "Available Data Files:")),
@@ -120,7 +122,11 @@ CTomelensView::CTomelensView(Prompts& prompts, DesktopOpener& opener, QWidget* p
     ConnectNotifications();
 }
 
-CTomelensView::~CTomelensView() = default;
+CTomelensView::~CTomelensView()
+{
+    m_prompts.SetFolderInPlay(nullptr);
+    m_opener.SetFailureHandler(nullptr);
+}
 
 void CTomelensView::ConnectNotifications()
 {
@@ -129,28 +135,53 @@ void CTomelensView::ConnectNotifications()
             [this] { SetTip(m_archive.OpenArchive()); });
     connect(m_pEntryList, &QListWidget::itemDoubleClicked, this,
             [this] { SetTip(m_archive.ViewEntry()); });
+    // File dialogs start where the user's files are: the open archive's
+    // folder, else the game directory.
+    m_prompts.SetFolderInPlay([this] {
+        return m_archive.IsArchiveOpen() ? QFileInfo(m_archive.ArchiveFile()).absolutePath() : GetDMPath();
+    });
+    // A viewer launch can fail after the double-click has been handled.
+    m_opener.SetFailureHandler([this](const QString&, DesktopOpener::Failure failure) {
+        SetTip(m_archive.ViewLaunchFailed(failure == DesktopOpener::Failure::NoOpener));
+    });
     connect(m_pGetSpells, &QPushButton::clicked, this, [this] { SetTip(m_spell.GetSpells()); });
     connect(m_pSpellList, &QListWidget::itemSelectionChanged, this,
             [this] { SetTip(m_spell.ShowSpell()); });
     // activated: only a user's choice, never a programmatic selection.
     for (QComboBox* combo : {m_pClassCombo, m_pSkillCombo, m_pEffectCombo})
         connect(combo, &QComboBox::activated, this, [this] { SetTip(m_spell.GetSpells()); });
-    // Leaving a level edit reruns the query even when its text did not change.
-    m_pLevelFromEdit->installEventFilter(this);
-    m_pLevelToEdit->installEventFilter(this);
+    // Leaving a level edit reruns the query even when its text did not change;
+    // so does Enter.
+    for (QLineEdit* edit : {m_pLevelFromEdit, m_pLevelToEdit}) {
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::returnPressed, this, [this] { RunLevelQuery(); });
+    }
+}
+
+void CTomelensView::RunLevelQuery()
+{
+    if (m_bLevelQuery)
+        return;
+    const QScopedValueRollback querying(m_bLevelQuery, true);
+    SetTip(m_spell.GetSpells());
+}
+
+void CTomelensView::ApplyTypedLevels()
+{
+    if (m_spell.LevelsTyped())
+        RunLevelQuery();
 }
 
 bool CTomelensView::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::FocusOut &&
         (watched == m_pLevelFromEdit || watched == m_pLevelToEdit)) {
-        // Another window taking over (a message box, another program) is not
-        // the user leaving the edit inside this window.
-        // Focus moved away by the layout hiding the edit is no user's doing either.
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (!m_bArranging && reason != Qt::ActiveWindowFocusReason &&
-            reason != Qt::PopupFocusReason)
-            SetTip(m_spell.GetSpells());
+        // Whatever takes the focus (a menu, a dialog, another control) runs
+        // the query with the typed text before anything reads the list. A
+        // tab switch hides the edit while arranging; OnSelchangeTab has
+        // already applied the typed text then.
+        if (!m_bArranging)
+            RunLevelQuery();
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -181,6 +212,8 @@ void CTomelensView::OnInitialUpdate()
 
 void CTomelensView::OnSelchangeTab()
 {
+    if (m_pCurTab == &m_spell && m_pTab->currentIndex() != 1)
+        ApplyTypedLevels();
     switch (m_pTab->currentIndex()) {
     case 0:
         m_pCurTab = &m_archive;
@@ -333,8 +366,8 @@ bool CTomelensView::OnCommand(int commandId)
     case ids::ArchiveSaveData: m_archive.SaveEntryData(); break;
     case ids::ArchiveLoadData: m_archive.LoadEntryData(); break;
     case ids::ArchiveUpdateCrc: m_archive.UpdateEntryCRC(); break;
-    case ids::SpellSave: m_spell.SaveSpell(); break;
-    case ids::SpellSaveAll: m_spell.SaveAllSpells(); break;
+    case ids::SpellSave: ApplyTypedLevels(); m_spell.SaveSpell(); break;
+    case ids::SpellSaveAll: ApplyTypedLevels(); m_spell.SaveAllSpells(); break;
     default: return false;
     }
     return true;

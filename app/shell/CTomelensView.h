@@ -57,9 +57,16 @@ protected:
 
 private:
     void ConnectNotifications();
+    // The spell query for the level edits, never inside another one: a
+    // failure message of the spell file takes the focus, and that must not
+    // start a second query with a second message.
+    void RunLevelQuery();
+    // Before a command reads the spell list: a level the user typed counts.
+    void ApplyTypedLevels();
     void InstallMenu(const QList<QMenu*>& menus);
 
     Prompts& m_prompts;
+    DesktopOpener& m_opener;
 
     // Controls, created before the controllers that keep their addresses.
     QTabWidget* m_pTab;
@@ -90,5 +97,6 @@ private:
     bool m_bShowTips = true;
     bool m_bUpdated = false;    // the initial update has run
     bool m_bArranging = false;  // ArrangeControls is showing and hiding controls
+    bool m_bLevelQuery = false;  // RunLevelQuery is running
     QMenuBar* m_pMenuBar = nullptr;
 };

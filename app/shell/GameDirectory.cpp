@@ -12,7 +12,8 @@ const QString kDMPathKey = QStringLiteral("DM Path");
 QString GetDMPath()
 {
     // Read afresh on every call, so a new choice counts at the next load.
-    const QString stored = OpenSettings()->value(kDMPathKey).toString();
+    const std::unique_ptr<QSettings> settings = OpenSettings();
+    const QString stored = settings ? settings->value(kDMPathKey).toString() : QString();
     if (!stored.isEmpty())
         return stored;
     // The installer's record is only a fallback for this call; never stored.
@@ -22,6 +23,8 @@ QString GetDMPath()
 void SetDMPath(const QString& directory)
 {
     auto settings = OpenSettings();
+    if (!settings)
+        return;
     settings->setValue(kDMPathKey, directory);
     settings->sync();
 }

@@ -1,6 +1,8 @@
 #include "shell/InstallerRecord.h"
 
 #include <QDir>
+#include "shell/RegularFile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -95,8 +97,8 @@ QString PrefixDirectory()
 QString ReadRegistryString(const QString& registryFile, const QString& keyPath,
                            const QString& valueName)
 {
-    QFile file(registryFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    QFile file;
+    if (!OpenRegularFile(file, registryFile))
         return QString();
     QTextStream in(&file);
     bool inKey = false;

@@ -3,6 +3,7 @@
 #include "archives/CDlgCRC.h"
 #include "archives/CDlgRename.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -19,39 +20,65 @@ QString ChosenFile(QFileDialog& dialog)
         return QString();
     return dialog.selectedFiles().constFirst();
 }
+
+// A file dialog that starts in folder (the home folder when none is given).
+void StartIn(QFileDialog& dialog, const QString& folder)
+{
+    dialog.setDirectory(folder.isEmpty() ? QDir::homePath() : folder);
+}
 }  // namespace
 
 QtPrompts::QtPrompts(QWidget* parent) : m_pParent(parent) {}
 
-void QtPrompts::Message(const QString& text, const QString& caption)
+void QtPrompts::ShowMessage(const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::NoIcon, TitleOr(caption), text, QMessageBox::Ok, m_pParent);
     box.exec();
 }
 
-bool QtPrompts::Question(const QString& text, const QString& caption)
+bool QtPrompts::AskQuestion(const QString& text, const QString& caption)
 {
     QMessageBox box(QMessageBox::Question, TitleOr(caption), text,
                     QMessageBox::Yes | QMessageBox::No, m_pParent);
     return box.exec() == QMessageBox::Yes;
 }
 
-QString QtPrompts::OpenFile(const QString& proposedName)
+Prompts::SaveChoice QtPrompts::AskSaveChanges(const QString& text)
 {
-    return QFileDialog::getOpenFileName(m_pParent, QString(), proposedName);
+    QMessageBox box(QMessageBox::Warning, TitleOr(QString()), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, m_pParent);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveChoice::Save;
+    case QMessageBox::Discard: return SaveChoice::Discard;
+    default: return SaveChoice::Cancel;
+    }
 }
 
-QString QtPrompts::SaveFile(const QString& proposedName, const QString& defaultSuffix)
+QString QtPrompts::AskOpenFile(const QString& folder, const QString& proposedName)
+{
+    QFileDialog dialog(m_pParent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    StartIn(dialog, folder);
+    dialog.selectFile(proposedName);
+    return ChosenFile(dialog);
+}
+
+QString QtPrompts::AskSaveFile(const QString& folder, const QString& proposedName,
+                               const QString& defaultSuffix)
 {
     QFileDialog dialog(m_pParent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(defaultSuffix);  // overwrite is confirmed by default
+    StartIn(dialog, folder);
     dialog.selectFile(proposedName);
     return ChosenFile(dialog);
 }
 
-bool QtPrompts::Rename(QString& name)
+bool QtPrompts::AskRename(QString& name)
 {
     CDlgRename dialog(m_pParent);
     dialog.m_name = name;
@@ -61,7 +88,7 @@ bool QtPrompts::Rename(QString& name)
     return true;
 }
 
-bool QtPrompts::CheckSum(std::uint32_t& value)
+bool QtPrompts::AskCheckSum(std::uint32_t& value)
 {
     CDlgCRC dialog(m_pParent);
     dialog.m_crc = value;
@@ -71,10 +98,11 @@ bool QtPrompts::CheckSum(std::uint32_t& value)
     return true;
 }
 
-QString QtPrompts::ChooseGameFile()
+QString QtPrompts::AskGameFile(const QString& folder)
 {
     QFileDialog dialog(m_pParent);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
+    StartIn(dialog, folder);
     return ChosenFile(dialog);
 }

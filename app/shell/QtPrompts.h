@@ -11,15 +11,18 @@ public:
     // Dialogs are owned by (centred on) this window; may be null.
     explicit QtPrompts(QWidget* parent = nullptr);
 
-    void Message(const QString& text, const QString& caption = QString()) override;
-    bool Question(const QString& text, const QString& caption) override;
-    QString OpenFile(const QString& proposedName) override;
-    QString SaveFile(const QString& proposedName, const QString& defaultSuffix) override;
-    bool Rename(QString& name) override;
-    bool CheckSum(std::uint32_t& value) override;
-    QString ChooseGameFile() override;
-
     void SetParent(QWidget* parent) { m_pParent = parent; }
+
+protected:
+    void ShowMessage(const QString& text, const QString& caption) override;
+    bool AskQuestion(const QString& text, const QString& caption) override;
+    SaveChoice AskSaveChanges(const QString& text) override;
+    QString AskOpenFile(const QString& folder, const QString& proposedName) override;
+    QString AskSaveFile(const QString& folder, const QString& proposedName,
+                        const QString& defaultSuffix) override;
+    bool AskRename(QString& name) override;
+    bool AskCheckSum(std::uint32_t& value) override;
+    QString AskGameFile(const QString& folder) override;
 
 private:
     QWidget* m_pParent;

@@ -19,3 +19,21 @@ CWaitCapture::~CWaitCapture()
         m_pPreviousGrabber->grabMouse();
     QApplication::restoreOverrideCursor();
 }
+
+WaitSuspension::WaitSuspension() : m_pGrabber(QWidget::mouseGrabber())
+{
+    if (m_pGrabber)
+        m_pGrabber->releaseMouse();
+    while (const QCursor* cursor = QGuiApplication::overrideCursor()) {
+        m_cursors.prepend(*cursor);
+        QGuiApplication::restoreOverrideCursor();
+    }
+}
+
+WaitSuspension::~WaitSuspension()
+{
+    for (const QCursor& cursor : m_cursors)
+        QGuiApplication::setOverrideCursor(cursor);
+    if (m_pGrabber && !QWidget::mouseGrabber())
+        m_pGrabber->grabMouse();
+}

@@ -1,7 +1,8 @@
 #include "resources/Icon.h"
 #include "shell/CMainFrame.h"
-#include "shell/QtDesktopOpener.h"
+#include "shell/ProcessDesktopOpener.h"
 #include "shell/QtPrompts.h"
+#include "shell/WaitCapture.h"
 #include "skills/DMSkills.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@ namespace {
 // The library reports a broken skill table through this hook.
 void ShowSkillsError(const char* text, const char* caption)
 {
+    const WaitSuspension free;  // the box must be clickable whatever runs
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(caption), QString::fromLatin1(text),
                     QMessageBox::Ok);
     box.exec();
@@ -27,8 +29,8 @@ int main(int argc, char* argv[])
     SetSkillsErrorHandler(&ShowSkillsError);
 
     QtPrompts prompts;
-    QtDesktopOpener opener;
-    CMainFrame frame(prompts, opener);
+    const std::unique_ptr<DesktopOpener> opener = MakeDesktopOpener();
+    CMainFrame frame(prompts, *opener);
     prompts.SetParent(&frame);
     frame.show();
     return app.exec();

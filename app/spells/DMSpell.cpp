@@ -154,6 +154,8 @@ QString DMSpell::GetSpells()
     filter.levels = ParseLevelRange(ToGame(m_pLevelFromEdit->text()), ToGame(m_pLevelToEdit->text()));
     m_pLevelFromEdit->setText(QString::number(filter.levels.from));
     m_pLevelToEdit->setText(QString::number(filter.levels.to));
+    m_queriedFrom = m_pLevelFromEdit->text();
+    m_queriedTo = m_pLevelToEdit->text();
     filter.skillCount = DMSkills().GetMaxSkill();
     filter.classFilter = SelectedDatum(m_pClassCombo, CLASS_ALL);
     filter.skillFilter = SelectedDatum(m_pSkillCombo, filter.skillCount);
@@ -168,6 +170,14 @@ QString DMSpell::GetSpells()
         m_pSpellList->addItem(new SpellLineItem(FromGame(line.text), line.record));
     m_pSpellList->sortItems(Qt::AscendingOrder);
     return QString();
+}
+
+bool DMSpell::LevelsTyped() const
+{
+    // Without records a query has nothing to list (and would only repeat the load failure).
+    if (!m_bRecordsHeld)
+        return false;
+    return m_pLevelFromEdit->text() != m_queriedFrom || m_pLevelToEdit->text() != m_queriedTo;
 }
 
 QString DMSpell::ShowSpell()

@@ -37,6 +37,10 @@ public:
     // the message, puts the tip text into tip and returns false.
     bool LoadSpellFile(QString& tip);
 
+    // The level edits hold text the last query did not write there: the user
+    // typed a level that no query has used yet.
+    bool LevelsTyped() const;
+
     bool HoldsRecords() const { return m_bRecordsHeld; }
     int SpellCount() const { return static_cast<int>(m_spells.size()); }
 
@@ -50,6 +54,9 @@ private:
 
     std::vector<tomelens::core::SpellRecord> m_spells;
     bool m_bRecordsHeld = false;  // an empty file holds no records but counts as read
+    // What the last query wrote into the level edits.
+    QString m_queriedFrom;
+    QString m_queriedTo;
 
     QComboBox* m_pClassCombo;
     QComboBox* m_pSkillCombo;

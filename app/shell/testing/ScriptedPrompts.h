@@ -9,24 +9,31 @@
 #include "shell/DesktopOpener.h"
 #include "shell/Prompts.h"
 
+#include <QGuiApplication>
 #include <QList>
 #include <QQueue>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 #include <optional>
 
 class ScriptedPrompts : public Prompts {
 public:
-    // One prompt that was shown: its kind ("Message", "Question", "OpenFile",
-    // "SaveFile", "Rename", "CheckSum", "ChooseGameFile") and its texts.
+    // One prompt that was shown: its kind ("Message", "Question", "SaveChanges",
+    // "OpenFile", "SaveFile", "Rename", "CheckSum", "ChooseGameFile") and its texts.
     struct Shown {
         QString kind;
         QString text;     // message or question text, proposed file name, preset name
         QString caption;  // caption of a message or question; default suffix of SaveFile
+        QString folder = QString();  // where a file dialog started
+        // A mouse grab or an override cursor was active while it was up: a
+        // real dialog could not have been clicked.
+        bool underCapture = QWidget::mouseGrabber() != nullptr || QGuiApplication::overrideCursor() != nullptr;
     };
 
     // Scripted answers, consumed front first.
     QQueue<bool> questionAnswers;
+    QQueue<SaveChoice> saveChangesAnswers;                 // empty = Cancel
     QQueue<QString> openFileAnswers;
     QQueue<QString> saveFileAnswers;
     QQueue<QString> gameFileAnswers;
@@ -41,27 +48,44 @@ public:
     QStringList Questions() const { return TextsOf(QStringLiteral("Question")); }
     int CountOf(const QString& kind) const { return int(TextsOf(kind).size()); }
     void Clear() { shown.clear(); }
+    // The prompts that were shown while the mouse was grabbed or a wait cursor set.
+    QStringList ShownUnderCapture() const
+    {
+        QStringList texts;
+        for (const Shown& s : shown) {
+            if (s.underCapture)
+                texts.append(s.kind + QStringLiteral(": ") + s.text);
+        }
+        return texts;
+    }
 
-    void Message(const QString& text, const QString& caption = QString()) override
+protected:
+    void ShowMessage(const QString& text, const QString& caption) override
     {
         shown.append({QStringLiteral("Message"), text, caption});
     }
-    bool Question(const QString& text, const QString& caption) override
+    bool AskQuestion(const QString& text, const QString& caption) override
     {
         shown.append({QStringLiteral("Question"), text, caption});
         return questionAnswers.isEmpty() ? false : questionAnswers.dequeue();
     }
-    QString OpenFile(const QString& proposedName) override
+    SaveChoice AskSaveChanges(const QString& text) override
     {
-        shown.append({QStringLiteral("OpenFile"), proposedName, QString()});
+        shown.append({QStringLiteral("SaveChanges"), text, QString()});
+        return saveChangesAnswers.isEmpty() ? SaveChoice::Cancel : saveChangesAnswers.dequeue();
+    }
+    QString AskOpenFile(const QString& folder, const QString& proposedName) override
+    {
+        shown.append({QStringLiteral("OpenFile"), proposedName, QString(), folder});
         return openFileAnswers.isEmpty() ? QString() : openFileAnswers.dequeue();
     }
-    QString SaveFile(const QString& proposedName, const QString& defaultSuffix) override
+    QString AskSaveFile(const QString& folder, const QString& proposedName,
+                        const QString& defaultSuffix) override
     {
-        shown.append({QStringLiteral("SaveFile"), proposedName, defaultSuffix});
+        shown.append({QStringLiteral("SaveFile"), proposedName, defaultSuffix, folder});
         return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.dequeue();
     }
-    bool Rename(QString& name) override
+    bool AskRename(QString& name) override
     {
         shown.append({QStringLiteral("Rename"), name, QString()});
         if (renameAnswers.isEmpty())
@@ -72,7 +96,7 @@ public:
         name = *answer;
         return true;
     }
-    bool CheckSum(std::uint32_t& value) override
+    bool AskCheckSum(std::uint32_t& value) override
     {
         shown.append({QStringLiteral("CheckSum"), QString::number(value), QString()});
         if (checkSumAnswers.isEmpty())
@@ -83,9 +107,9 @@ public:
         value = *answer;
         return true;
     }
-    QString ChooseGameFile() override
+    QString AskGameFile(const QString& folder) override
     {
-        shown.append({QStringLiteral("ChooseGameFile"), QString(), QString()});
+        shown.append({QStringLiteral("ChooseGameFile"), QString(), QString(), folder});
         return gameFileAnswers.isEmpty() ? QString() : gameFileAnswers.dequeue();
     }
 

@@ -48,7 +48,12 @@ std::vector<TabEntry> ThreeEntries();
 class ArchiveTabFixture : public testing::Test {
 protected:
     void SetUp() override;
-    void TearDown() override { tab.reset(); }
+    void TearDown() override
+    {
+        tab.reset();
+        // No command may leave the user facing a prompt they cannot click.
+        EXPECT_EQ(prompts.ShownUnderCapture().join(u'|').toStdString(), "");
+    }
     // A tab with nothing open yet, on the same controls.
     void NewTab();
 

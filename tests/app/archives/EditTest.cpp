@@ -126,16 +126,21 @@ TEST_F(Edit, DeleteAsksFirstAndLeavesOtherLinesOnTheirEntries)
     EXPECT_STREQ(EntryAt(1)->GetName(), "Alpha.bmp");
 }
 
-TEST_F(Edit, RenameStoresLatin1ResortsTheLineAndSelectsIt)
+TEST_F(Edit, RenameStoresCodePageBytesResortsTheLineAndSelectsIt)
 {
     SelectEntry(QStringLiteral("zeta.txt"));
     tab->RenameEntry();  // cancelled
-    prompts.renameAnswers.enqueue(QStringLiteral("price \u20AC.bmp"));
-    tab->RenameEntry();  // refused
-    ASSERT_EQ(prompts.shown.size(), 3);
+    const QString unstorable = QStringLiteral("price \u0100.bmp");
+    prompts.renameAnswers.enqueue(unstorable);
+    tab->RenameEntry();  // refused, back in the dialog with the typed text, then cancelled
+    ASSERT_EQ(prompts.shown.size(), 4);
     EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("Rename"));
     EXPECT_EQ(prompts.shown[0].text, QStringLiteral("zeta.txt"));
-    EXPECT_EQ(prompts.Messages(), QStringList({NameNotStorableMessage()}));
+    ASSERT_EQ(prompts.Messages().size(), 1);
+    EXPECT_TRUE(prompts.Messages()[0].startsWith(NameNotStorableMessage()));
+    EXPECT_TRUE(prompts.Messages()[0].contains(QStringLiteral("U+0100")));
+    EXPECT_EQ(prompts.shown[3].kind, QStringLiteral("Rename"));
+    EXPECT_EQ(prompts.shown[3].text, unstorable);
     EXPECT_STREQ(EntryAt(0)->GetName(), "zeta.txt");
     EXPECT_FALSE(tab->IsModified());
 

@@ -2,6 +2,7 @@
 #include "ArchiveTabFixture.h"
 
 #include "archive/DMDataFile.h"
+#include "ArchiveLock.h"
 
 #include <QDir>
 
@@ -28,11 +29,34 @@ TEST_F(Save, AsksBeforeOverwritingAndWritesOnYesEvenWithoutChanges)
     EXPECT_EQ(NamesIn(path), kThreeNames + QStringList({" Unnamed"}));
     EXPECT_EQ(prompts.Messages(), QStringList());
 
-    // Someone else replaced the file; Save puts the archive that is open back.
+    // Another program changed the file since it was saved here: Save asks
+    // before replacing it; No writes nothing, Yes puts the open archive back.
     ASSERT_TRUE(WriteBytes(path, ArchiveOf({{"intruder", QByteArray("i")}})));
-    prompts.questionAnswers.enqueue(true);
+    prompts.Clear();
+    prompts.questionAnswers << true << false;
+    tab->SaveArchive();
+    EXPECT_EQ(prompts.Questions().value(1),
+              QStringLiteral("one.pak was changed by another program since it was opened. "
+                             "Replace it with your version?"));
+    EXPECT_EQ(NamesIn(path), QStringList({"intruder"}));
+    prompts.questionAnswers << true << true;
     tab->SaveArchive();
     EXPECT_EQ(NamesIn(path), kThreeNames + QStringList({" Unnamed"}));
+}
+
+TEST_F(Save, WritesNothingWhileAnotherWriterHoldsTheArchive)
+{
+    tab->NewEntry();
+    const QByteArray before = ReadBytes(path);
+    tomelens::core::ArchiveLock other;
+    std::string error;
+    ASSERT_TRUE(other.Acquire(std::filesystem::path(path.toStdU16String()), std::chrono::milliseconds(0), error));
+    prompts.questionAnswers.enqueue(true);
+    tab->SaveArchive();  // gives up after the lock's wait
+    ASSERT_EQ(prompts.Messages().size(), 1);
+    EXPECT_TRUE(prompts.Messages()[0].contains(QStringLiteral("Nothing was written."))) << prompts.Messages()[0].toStdString();
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_TRUE(tab->HasUnsavedChanges());
 }
 
 TEST_F(Save, SaveAsChoosesTheTargetOfLaterSavesEvenWhenItFails)

@@ -7,7 +7,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -127,6 +132,23 @@ TEST(ChosenFile, DirectoryIsEverythingBeforeTheLastSeparator)
     // A backslash is an ordinary character of a Unix file name.
     EXPECT_EQ(DirectoryOfChosenFile(QStringLiteral("/x/a\\b.dat")), QStringLiteral("/x"));
 }
+
+#ifdef Q_OS_UNIX
+TEST(GameDirectory, FifosInPlaceOfTheSettingsOrTheWineRegistryAreNeverOpened)
+{
+    PrivateSettings settings;
+    const QString prefix = settings.Home() + QStringLiteral("/.wine");
+    ASSERT_TRUE(QDir().mkpath(prefix));
+    for (const QString& path : {settings.SettingsFile(), prefix + QStringLiteral("/system.reg")}) {
+        QFile::remove(path);
+        ASSERT_EQ(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    }
+    // Opening either would wait for a writer forever.
+    EXPECT_EQ(GetDMPath(), QString());
+    SetDMPath(QStringLiteral("/games"));
+    EXPECT_FALSE(QFileInfo(settings.SettingsFile()).isFile());  // neither read nor replaced
+}
+#endif
 
 TEST(Settings, TestsNeverReachTheUsersOwnSettings)
 {

@@ -3,6 +3,7 @@
 
 #include "SpellsTabFixture.h"
 
+#include "resources/Menus.h"
 #include "resources/ResourceIds.h"
 #include "ProgramFacts.h"
 #include "spells/SpellDescription.h"
@@ -12,6 +13,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -105,9 +108,8 @@ TEST(SpellsTab, SelectingDescribesTheSpellAndLeavingALevelEditClearsIt)
     EXPECT_EQ(t.P().Tip(), QStringLiteral("Tip: Select spell in left list"));
 
     t.Select(QStringLiteral("12  Gamma"));
-    // Another window taking the focus is not leaving the edit; a Tab is, even unchanged.
-    t.Leave(1016, Qt::ActiveWindowFocusReason);
     EXPECT_TRUE(t.Description().contains(QStringLiteral("Invisibility: 1")));
+    // Leaving the edit reruns the query, even unchanged.
     t.Leave(1016);
     EXPECT_TRUE(t.List()->selectedItems().isEmpty());
     EXPECT_TRUE(t.Description().isEmpty());
@@ -170,6 +172,33 @@ TEST(SpellsTab, EmptyFileListsNothingWithoutAMessage)
     EXPECT_EQ(Items(t.Combo(1018)), QStringList{QStringLiteral("*** All ***")});
     EXPECT_EQ(t.Combo(1015)->count(), 16);
     EXPECT_EQ(t.List()->count(), 0);
+}
+
+TEST(SpellsExport, SaveAllUsesALevelTypedJustBeforeTheMenuWasOpenedWithTheMouse)
+{
+    SpellsTab t;
+    QLineEdit* from = t.Edit(1016);
+    t.P().frame->activateWindow();
+    from->setFocus();
+    ASSERT_TRUE(from->hasFocus());
+    from->selectAll();
+    QTest::keyClicks(from, QStringLiteral("30"));
+
+    QMenuBar* bar = t.P().frame->menuBar();
+    QAction* fileEntry = bar->actions().constFirst();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(fileEntry).center());
+    QMenu* file = fileEntry->menu();
+    ASSERT_TRUE(file->isVisible());
+    QAction* saveAll = FindCommand({file}, ids::SpellSaveAll);
+    ASSERT_NE(saveAll, nullptr);
+    QTemporaryDir out;
+    const QString all = out.filePath(QStringLiteral("all.txt"));
+    t.P().prompts.saveFileAnswers.enqueue(all);
+    QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(saveAll).center());
+
+    const QByteArray written = Read(all);
+    EXPECT_TRUE(written.contains("Delta"));  // the one spell of level 30
+    EXPECT_FALSE(written.contains("Ember"));
 }
 
 TEST(SpellsExport, SaveAndSaveAllWriteTheirFilesUnderTheProposedNames)

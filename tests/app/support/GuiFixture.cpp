@@ -8,6 +8,7 @@
 #include "spells/SpellFile.h"
 
 #include <QAction>
+#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QListWidget>
 #include <QCoreApplication>
@@ -128,9 +129,9 @@ QStringList Items(const QComboBox* combo)
     return items;
 }
 
-Program::Program(int width, int height)
+Program::Program(int width, int height, DesktopOpener* desktop)
 {
-    frame = std::make_unique<CMainFrame>(prompts, opener);
+    frame = std::make_unique<CMainFrame>(prompts, desktop ? *desktop : opener);
     view = frame->View();
     view->setFixedSize(width, height);
     frame->show();
@@ -138,7 +139,11 @@ Program::Program(int width, int height)
     view->ArrangeControls();
 }
 
-Program::~Program() = default;
+Program::~Program()
+{
+    // No command may leave the user facing a prompt they cannot click.
+    EXPECT_EQ(prompts.ShownUnderCapture().join(u'|').toStdString(), "");
+}
 
 QWidget* Program::ViewWidget() const
 {

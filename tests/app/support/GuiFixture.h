@@ -68,9 +68,10 @@ private:
 // A named spell with one usable class.
 tomelens::core::SpellRecord MakeSpell(const std::string& name, int classNumber, int level, int skill = 24);
 
-// The main window on scripted prompts, its view sized to width by height.
+// The main window on scripted prompts, its view sized to width by height; the
+// recording opener unless another desktop opener is given.
 struct Program {
-    explicit Program(int width = 600, int height = 400);
+    explicit Program(int width = 600, int height = 400, DesktopOpener* desktop = nullptr);
     ~Program();
 
     ScriptedPrompts prompts;

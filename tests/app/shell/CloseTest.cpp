@@ -1,0 +1,110 @@
+// The user's work in the main window: closing with unsaved archive changes,
+// the caption's marker of unsaved work, where file dialogs start.
+#include "archive/DMDataFile.h"
+#include "resources/ResourceIds.h"
+#include "shell/CMainFrame.h"
+#include "shell/CTomelensView.h"
+#include "app/support/GuiFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QListWidget>
+#include <QWindow>
+
+#include <optional>
+
+namespace {
+
+// The program with alpha.pak (two entries) of its game directory open.
+struct OpenArchive {
+    OpenArchive()
+    {
+        game.WriteArchive(QStringLiteral("alpha.pak"), {"a.txt", "b.bmp"});
+        settings.StoreDMPath(game.Path());
+        program.emplace();
+        auto* files = program->Find<QListWidget>(ids::FileList);
+        QListWidgetItem* line = files->findItems(QStringLiteral("alpha.pak"), Qt::MatchExactly).value(0);
+        files->setCurrentItem(line);
+        emit files->itemDoubleClicked(line);
+    }
+    unsigned EntriesOnDisk() const
+    {
+        DMDataFile* file = CreateDMDataFile(nullptr);
+        const unsigned count = file->Load(QFile::encodeName(game.File(QStringLiteral("alpha.pak"))).constData()) == 0
+                                   ? file->GetNumEntries()
+                                   : 0;
+        DestroyDMDataFile(file);
+        return count;
+    }
+    QString Caption() const { return program->frame->windowHandle()->title(); }
+
+    PrivateSettings settings;
+    GameDir game;
+    std::optional<Program> program;
+};
+
+TEST(Caption, MarksUnsavedWorkFromTheFirstChangeUntilASave)
+{
+    OpenArchive t;
+    Program& p = *t.program;
+    EXPECT_EQ(t.Caption(), QStringLiteral("Untitled - Tomelens"));
+
+    // A new checksum alone counts.
+    p.Find<QListWidget>(ids::EntryList)->setCurrentRow(0);
+    p.prompts.checkSumAnswers.enqueue(7u);
+    p.Command(ids::ArchiveUpdateCrc);
+    EXPECT_EQ(t.Caption(), QStringLiteral("Untitled* - Tomelens"));
+
+    p.prompts.questionAnswers.enqueue(true);
+    p.Command(ids::FileSave);
+    EXPECT_EQ(t.Caption(), QStringLiteral("Untitled - Tomelens"));
+}
+
+TEST(Close, WithUnsavedChangesAsksAndSaveDiscardOrCancelDoWhatTheySay)
+{
+    const struct {
+        Prompts::SaveChoice answer;
+        bool closes;
+        unsigned entriesOnDisk;
+    } cases[] = {
+        {Prompts::SaveChoice::Cancel, false, 2},
+        {Prompts::SaveChoice::Save, true, 3},
+        {Prompts::SaveChoice::Discard, true, 2},
+    };
+    for (const auto& c : cases) {
+        OpenArchive t;
+        Program& p = *t.program;
+        p.Command(ids::ArchiveNew);
+        p.prompts.saveChangesAnswers.enqueue(c.answer);
+        p.Command(ids::AppExit);
+        EXPECT_EQ(p.frame->isVisible(), !c.closes);
+        ASSERT_EQ(p.prompts.shown.size(), 1);
+        EXPECT_EQ(p.prompts.shown[0].kind, QStringLiteral("SaveChanges"));
+        EXPECT_EQ(p.prompts.shown[0].text, QStringLiteral("Save changes to alpha.pak before closing?"));
+        EXPECT_EQ(t.EntriesOnDisk(), c.entriesOnDisk);
+    }
+
+    // Nothing unsaved: the window closes without a question.
+    OpenArchive t;
+    EXPECT_TRUE(t.program->frame->close());
+    EXPECT_TRUE(t.program->prompts.shown.isEmpty());
+}
+
+TEST(FileDialogs, StartInTheOpenArchivesFolderUntilTheUserChoosesAnother)
+{
+    OpenArchive t;
+    Program& p = *t.program;
+    QTemporaryDir elsewhere;
+    p.Find<QListWidget>(ids::EntryList)->setCurrentRow(0);
+    p.prompts.saveFileAnswers.enqueue(elsewhere.filePath(QStringLiteral("a.txt")));
+    p.Command(ids::ArchiveSaveData);
+    p.Command(ids::ArchiveAdd);
+    ASSERT_EQ(p.prompts.shown.size(), 2);
+    EXPECT_EQ(p.prompts.shown[0].folder, QFileInfo(t.game.Path()).absoluteFilePath());
+    EXPECT_EQ(p.prompts.shown[1].folder, QFileInfo(elsewhere.path()).absoluteFilePath());
+}
+
+}  // namespace
