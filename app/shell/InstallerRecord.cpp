@@ -1,7 +1,7 @@
 #include "shell/InstallerRecord.h"
 
 #include <QDir>
-#include "shell/RegularFile.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -97,8 +97,10 @@ QString PrefixDirectory()
 QString ReadRegistryString(const QString& registryFile, const QString& keyPath,
                            const QString& valueName)
 {
+    // Opened without blocking and only when regular: a FIFO there must not hang us.
+    const auto registry = tomelens::core::OpenRegularFile(QFile::encodeName(registryFile).toStdString());
     QFile file;
-    if (!OpenRegularFile(file, registryFile))
+    if (!registry || !file.open(registry.get(), QIODevice::ReadOnly))
         return QString();
     QTextStream in(&file);
     bool inKey = false;

@@ -1,6 +1,6 @@
 #include "shell/Settings.h"
 
-#include "shell/RegularFile.h"
+#include "shell/FileTypeCheck.h"
 
 #include <QStandardPaths>
 #include <QtGlobal>
