@@ -1,9 +1,15 @@
 #include "archive/BlockCodec.h"
 
 #include "archive/ArchiveFormat.h"
+#include "archive/DMResultCodes.h"
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 #include <zlib.h>
+#if defined(TOMELENS_HAVE_LIBDEFLATE)
+#include <libdeflate.h>
+#endif
 
 namespace tomelens::archive {
 
@@ -27,6 +33,7 @@ public:
     ReusedStream& operator=(const ReusedStream&) = delete;
 
     bool Ready() const { return m_ready; }
+    z_stream& Stream() { return m_stream; }
 
     // Runs one complete stream from source into dest: true when it ends within
     // the room, with destLength set to the bytes produced.
@@ -53,6 +60,14 @@ private:
 thread_local ReusedStream t_deflater(true);
 thread_local ReusedStream t_inflater(false);
 
+#if defined(TOMELENS_HAVE_LIBDEFLATE)
+struct FreeDecompressor {
+    void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+thread_local std::unique_ptr<libdeflate_decompressor, FreeDecompressor> t_libdeflate(
+    libdeflate_alloc_decompressor());
+#endif
+
 // What compress2 at level 9 does: one complete stream, or false for lack of room.
 bool Compress(unsigned char* dest, uLongf& destLength, const unsigned char* source, uInt sourceLength)
 {
@@ -61,15 +76,96 @@ bool Compress(unsigned char* dest, uLongf& destLength, const unsigned char* sour
     return t_deflater.Run(dest, destLength, source, sourceLength);
 }
 
-// What uncompress does: true when one complete stream fits the room.
-bool Uncompress(unsigned char* dest, uLongf& destLength, const unsigned char* source, uLong sourceLength)
+bool ZlibExact(const unsigned char* stream, std::uint32_t size, unsigned char* dest, std::uint32_t plainSize)
 {
-    if (!t_inflater.Ready() || sourceLength > 0xFFFFFFFFu || destLength > 0xFFFFFFFFu)
-        return uncompress(dest, &destLength, source, sourceLength) == Z_OK;
-    return t_inflater.Run(dest, destLength, source, static_cast<uInt>(sourceLength));
+    uLongf produced = plainSize;
+    const bool ended = t_inflater.Ready() ? t_inflater.Run(dest, produced, stream, size)
+                                          : uncompress(dest, &produced, stream, size) == Z_OK;
+    return ended && produced == plainSize;
+}
+
+// Inflates with zlib in bounded pieces; see InflateInPieces.
+int ZlibInPieces(const unsigned char* stream, std::uint32_t size, std::uint32_t plainSize, PlainEmitter emit,
+                 void* context)
+{
+    constexpr std::uint32_t kPiece = 256u << 10;
+    if (!t_inflater.Ready())
+        return DMResult::CorruptData;
+    std::vector<unsigned char> piece(std::min(kPiece, plainSize));
+    z_stream& z = t_inflater.Stream();
+    inflateReset(&z);
+    z.next_in = const_cast<unsigned char*>(stream);
+    z.avail_in = size;
+    std::uint64_t produced = 0;
+    for (;;) {
+        z.next_out = piece.data();
+        z.avail_out = static_cast<uInt>(piece.size());
+        const int status = inflate(&z, Z_NO_FLUSH);
+        const auto got = static_cast<std::uint32_t>(piece.size() - z.avail_out);
+        produced += got;
+        if ((status != Z_OK && status != Z_STREAM_END) || produced > plainSize)
+            return DMResult::CorruptData;
+        if (got > 0) {
+            if (const int result = emit(context, piece.data(), got); result != 0)
+                return result;
+        }
+        if (status == Z_STREAM_END)
+            return produced == plainSize ? DMResult::Success : DMResult::CorruptData;
+        // A full piece means more may follow; anything else means the input ran out.
+        if (got < piece.size())
+            return DMResult::CorruptData;
+    }
 }
 
 }  // namespace
+
+bool HasLibdeflate()
+{
+#if defined(TOMELENS_HAVE_LIBDEFLATE)
+    return true;
+#else
+    return false;
+#endif
+}
+
+bool InflateExact(Inflater inflater, const unsigned char* stream, std::uint32_t size, unsigned char* dest,
+                  std::uint32_t plainSize)
+{
+#if defined(TOMELENS_HAVE_LIBDEFLATE)
+    if (inflater == Inflater::Libdeflate && t_libdeflate) {
+        // With no count asked for, libdeflate insists on exactly plainSize bytes;
+        // like zlib it stops at the stream's end and ignores what follows.
+        return libdeflate_zlib_decompress(t_libdeflate.get(), stream, size, dest, plainSize, nullptr) ==
+               LIBDEFLATE_SUCCESS;
+    }
+#endif
+    (void)inflater;
+    return ZlibExact(stream, size, dest, plainSize);
+}
+
+bool InflateExact(const unsigned char* stream, std::uint32_t size, unsigned char* dest, std::uint32_t plainSize)
+{
+    if (!HasLibdeflate())
+        return ZlibExact(stream, size, dest, plainSize);
+    // Faults are rare: let zlib have the last word on a refusal, so both builds
+    // refuse exactly the same blocks.
+    return InflateExact(Inflater::Libdeflate, stream, size, dest, plainSize) ||
+           ZlibExact(stream, size, dest, plainSize);
+}
+
+int InflateInPieces(const unsigned char* stream, std::uint32_t size, std::uint32_t plainSize, PlainEmitter emit,
+                    void* context)
+{
+    constexpr std::uint32_t kWholeLimit = 1u << 20;
+    if (plainSize > kWholeLimit)
+        return ZlibInPieces(stream, size, plainSize, emit, context);
+    thread_local std::vector<unsigned char> plain;
+    if (plain.size() < plainSize)
+        plain.resize(plainSize);
+    if (!InflateExact(stream, size, plain.data(), plainSize))
+        return DMResult::CorruptData;
+    return plainSize > 0 ? emit(context, plain.data(), plainSize) : DMResult::Success;
+}
 
 bool UnpackBlocks(const unsigned char* packed, std::uint32_t packedLength, unsigned char* dest,
                   std::uint32_t length)
@@ -86,10 +182,9 @@ bool UnpackBlocks(const unsigned char* packed, std::uint32_t packedLength, unsig
         position += kBlockHeaderSize;
         if (position + streamSize > packedLength)
             break;
-        uLongf room = static_cast<uLongf>(length - produced);
-        if (!Uncompress(dest + produced, room, packed + position, streamSize))
-            break;
-        if (room != plainSize)
+        // The running total may never pass the entry's length.
+        if (plainSize > length - produced ||
+            !InflateExact(packed + position, streamSize, dest + produced, plainSize))
             break;
         produced += plainSize;
         position += streamSize;

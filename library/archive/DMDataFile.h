@@ -4,7 +4,6 @@
 #include "archive/DMDataFileEntry.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +25,10 @@ public:
     int CheckFile(const char* path);
     // Replaces the content with the archive's (null: the stored path): 0, 1, 2, 4, 5 or 7.
     int Load(const char* path);
+    // Like Load, with the same checks and codes, but reads only the header, the
+    // directory and the name list. The file stays open: entries read their
+    // packed bytes from it when asked, and Save copies unchanged ones from it.
+    int LoadIndex(const char* path);
 
     unsigned GetNumEntries() const;
     // The entry at a position in data order, or null past the last visible one.
@@ -38,27 +41,31 @@ public:
     unsigned AddEntry();
     // Marks an entry deleted and closes its gap in directory order.
     void DelEntry(unsigned position);
+    // Deletes the entries at `count` positions, exactly as DelEntry on each in
+    // turn would, in one pass over the entries.
+    void DelEntries(const unsigned* positions, unsigned count);
     // Writes the container to a file (null: the stored path), replacing it
     // atomically: 0, 1, 2, 3 or -1.
     int Save(const char* path);
 
 private:
-    struct FreeBytes {
-        void operator()(unsigned char* bytes) const noexcept { std::free(bytes); }
-    };
-    using Bytes = std::unique_ptr<unsigned char, FreeBytes>;
-
     // The loading and saving steps live in the library's hidden internals.
     friend struct DMDataFileInternals;
 
     bool m_bChecked = false;
     std::string m_path;
-    Bytes m_pDataArea;
+    // Shared with the entries whose views point into it, so an area replaced
+    // by Save lives on exactly as long as some entry still reads from it.
+    std::shared_ptr<unsigned char> m_pDataArea;
     std::uint32_t m_dataAreaLength = 0;
     std::unique_ptr<unsigned char[]> m_pSignature;
     std::uint32_t m_signatureLength = 0;
     std::uint32_t m_fileSize = 0;
     std::vector<std::unique_ptr<DMDataFileEntry>> m_entries;
+    // One above the highest directory index of the live elements.
+    std::uint32_t m_nextIndex = 0;
+    // The archive file LoadIndex keeps open for its entries; null otherwise.
+    std::shared_ptr<const tomelens::archive::ArchiveSource> m_pSource;
 };
 
 // The library allocates and frees every container: callers use this pair only.

@@ -1,14 +1,17 @@
 #include "archive/DMDataFileEntry.h"
 
 #include "archive/ArchiveFormat.h"
+#include "archive/ArchiveSource.h"
 #include "archive/AtomicFileWriter.h"
 #include "archive/BlockCodec.h"
 #include "archive/DMResultCodes.h"
 #include "archive/FileIo.h"
+#include "archive/PositionalRead.h"
 
 #include <algorithm>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 using namespace tomelens::archive;
 
@@ -20,6 +23,67 @@ std::unique_ptr<unsigned char[]> CopyBytes(const unsigned char* source, std::uin
     if (length > 0)
         std::memcpy(copy.get(), source, length);
     return copy;
+}
+
+// Where an entry's packed bytes come from: a view in memory or its extent in
+// the archive file, read a piece at a time.
+class ExtentReader {
+public:
+    ExtentReader(const unsigned char* view, const ArchiveSource* source, std::uint64_t sourceOffset)
+        : m_view(view), m_source(source), m_sourceOffset(sourceOffset)
+    {
+    }
+
+    // Points `bytes` at `count` bytes of the extent from `at` on: 0 or 4.
+    int Fetch(std::uint64_t at, std::uint32_t count, const unsigned char*& bytes)
+    {
+        if (m_view) {
+            bytes = m_view + at;
+            return DMResult::Success;
+        }
+        if (m_buffer.size() < count)
+            m_buffer.resize(count);
+        if (ReadAt(m_source->file.Get(), m_buffer.data(), count, m_sourceOffset + at) != count)
+            return DMResult::ShortRead;
+        bytes = m_buffer.data();
+        return DMResult::Success;
+    }
+
+private:
+    const unsigned char* m_view;
+    const ArchiveSource* m_source;
+    std::uint64_t m_sourceOffset;
+    std::vector<unsigned char> m_buffer;
+};
+
+struct SinkTarget {
+    DMDataSink sink;
+    void* context;
+};
+
+int ToSink(void* target, const unsigned char* bytes, std::uint32_t length)
+{
+    const auto* to = static_cast<const SinkTarget*>(target);
+    return to->sink ? to->sink(to->context, bytes, length) : DMResult::Success;
+}
+
+struct CopyTarget {
+    unsigned char* dest;
+    std::uint64_t at = 0;
+};
+
+int CopyInto(void* target, const void* bytes, unsigned length)
+{
+    auto* to = static_cast<CopyTarget*>(target);
+    std::memcpy(to->dest + to->at, bytes, length);
+    to->at += length;
+    return DMResult::Success;
+}
+
+int WriteTo(void* writer, const void* bytes, unsigned length)
+{
+    return static_cast<AtomicFileWriter*>(writer)->Write(bytes, length) ? DMResult::Success
+                                                                         : DMResult::ShortWrite;
 }
 
 }  // namespace
@@ -35,7 +99,10 @@ DMDataFileEntry::DMDataFileEntry(const DMDataFileEntry& other)
       m_pPacked(other.m_pPacked),
       m_pUnpacked(other.m_pUnpacked ? CopyBytes(other.m_pUnpacked.get(), other.m_length) : nullptr),
       m_bDeleted(other.m_bDeleted),
-      m_name(other.m_name)
+      m_name(other.m_name),
+      m_packedOwner(other.m_packedOwner),
+      m_pSource(other.m_pSource),
+      m_sourceOffset(other.m_sourceOffset)
 {
 }
 
@@ -52,6 +119,9 @@ DMDataFileEntry& DMDataFileEntry::operator=(const DMDataFileEntry& other)
         m_pUnpacked = std::move(copy.m_pUnpacked);
         m_bDeleted = copy.m_bDeleted;
         m_name = std::move(copy.m_name);
+        m_packedOwner = std::move(copy.m_packedOwner);
+        m_pSource = std::move(copy.m_pSource);
+        m_sourceOffset = copy.m_sourceOffset;
     }
     return *this;
 }
@@ -87,6 +157,9 @@ void DMDataFileEntry::SetOffset(unsigned offset)
     m_offset = offset;
     m_packedLength = 0;
     m_pPacked = nullptr;
+    m_packedOwner.reset();
+    m_pSource.reset();
+    m_sourceOffset = 0;
 }
 
 bool DMDataFileEntry::Deleted() const { return m_bDeleted; }
@@ -94,6 +167,9 @@ void DMDataFileEntry::Delete() { m_bDeleted = true; }
 
 void DMDataFileEntry::SetPackedData(const void* base, unsigned length)
 {
+    m_packedOwner.reset();
+    m_pSource.reset();
+    m_sourceOffset = 0;
     m_pPacked = static_cast<const unsigned char*>(base) + m_offset;
     m_packedLength = length;
 }
@@ -119,10 +195,14 @@ int DMDataFileEntry::GetData(void* dest) const
     }
     // Without a view nothing backs a non-zero length: report it rather than
     // leave the caller's buffer holding whatever was there.
-    if (!m_pPacked)
+    if (!m_pPacked && !m_pSource)
         return m_length == 0 ? DMResult::Success : DMResult::CorruptData;
     if (m_length > MaxInflatedSize(m_packedLength))
         return DMResult::CorruptData;
+    if (!m_pPacked) {
+        CopyTarget target{static_cast<unsigned char*>(dest)};
+        return ReadData(CopyInto, &target);
+    }
     return UnpackBlocks(m_pPacked, m_packedLength, static_cast<unsigned char*>(dest), m_length)
                ? DMResult::Success
                : DMResult::CorruptData;
@@ -137,11 +217,13 @@ int DMDataFileEntry::GetPackedData(void* dest, unsigned& size) const
         size = static_cast<unsigned>(written);
         return DMResult::Success;
     }
-    if (m_pPacked) {
+    if (m_pPacked || m_pSource) {
         if (size < m_packedLength)
             return DMResult::BufferTooSmall;
-        if (m_packedLength > 0)
+        if (m_pPacked && m_packedLength > 0)
             std::memcpy(dest, m_pPacked, m_packedLength);
+        if (!m_pPacked && ReadAt(m_pSource->file.Get(), dest, m_packedLength, m_sourceOffset) != m_packedLength)
+            return DMResult::ShortRead;
         size = m_packedLength;
         return DMResult::Success;
     }
@@ -174,21 +256,56 @@ int DMDataFileEntry::SaveData(const char* path) const
 {
     if (!path)
         return DMResult::CannotOpen;
-    const unsigned char* plain = m_pUnpacked.get();
-    std::unique_ptr<unsigned char[]> inflated;
-    if (m_length > 0 && !plain) {
-        // The packed extent bounds what the entry can really hold; a larger
-        // length is corrupt and must not decide how much we allocate.
-        if (!m_pPacked || m_length > MaxInflatedSize(m_packedLength))
-            return DMResult::CorruptData;
-        inflated = std::make_unique_for_overwrite<unsigned char[]>(m_length);
-        if (const int result = GetData(inflated.get()); result != DMResult::Success)
-            return result;
-        plain = inflated.get();
-    }
+    // The packed extent bounds what the entry can really hold; a larger length
+    // is corrupt, and no file is created for it.
+    if (m_length > 0 && !m_pUnpacked &&
+        ((!m_pPacked && !m_pSource) || m_length > MaxInflatedSize(m_packedLength)))
+        return DMResult::CorruptData;
     AtomicFileWriter writer;
     if (const int result = writer.Open(path, KeepTimes::No); result != DMResult::Success)
         return result;
-    writer.Write(plain, m_length);
+    // Streamed block by block; an abandoned writer leaves the target untouched.
+    if (const int result = ReadData(WriteTo, &writer); result != DMResult::Success)
+        return result;
     return writer.Commit();
+}
+
+int DMDataFileEntry::ReadData(DMDataSink sink, void* context) const
+{
+    SinkTarget target{sink, context};
+    if (m_pUnpacked) {
+        for (std::uint32_t at = 0; at < m_length; at += kBlockSize) {
+            if (const int result = ToSink(&target, m_pUnpacked.get() + at, std::min(kBlockSize, m_length - at)))
+                return result;
+        }
+        return DMResult::Success;
+    }
+    if (!m_pPacked && !m_pSource)
+        return m_length == 0 ? DMResult::Success : DMResult::CorruptData;
+    if (m_length > MaxInflatedSize(m_packedLength))
+        return DMResult::CorruptData;
+
+    ExtentReader extent(m_pPacked, m_pSource.get(), m_sourceOffset);
+    std::uint64_t position = 0;
+    std::uint64_t produced = 0;
+    while (produced < m_length) {
+        // A header needs at least one stream byte after it.
+        if (position + kBlockHeaderSize >= m_packedLength)
+            break;
+        const unsigned char* bytes = nullptr;
+        if (const int result = extent.Fetch(position, kBlockHeaderSize, bytes))
+            return result;
+        const std::uint32_t streamSize = ReadWord(bytes);
+        const std::uint32_t plainSize = ReadWord(bytes + 4);
+        position += kBlockHeaderSize;
+        if (position + streamSize > m_packedLength || plainSize > m_length - produced)
+            break;
+        if (const int result = extent.Fetch(position, streamSize, bytes))
+            return result;
+        if (const int result = InflateInPieces(bytes, streamSize, plainSize, ToSink, &target))
+            return result;
+        produced += plainSize;
+        position += streamSize;
+    }
+    return produced == m_length && position == m_packedLength ? DMResult::Success : DMResult::CorruptData;
 }

@@ -1,12 +1,16 @@
 #include "archive/DMDataFile.h"
 
 #include "archive/ArchiveFormat.h"
+#include "archive/ArchiveSource.h"
 #include "archive/DMDataFileInternals.h"
 #include "archive/DMResultCodes.h"
 #include "archive/FileIo.h"
 #include "archive/GrowableBytes.h"
+#include "archive/PositionalRead.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 using namespace tomelens::archive;
@@ -27,6 +31,19 @@ bool HeaderIsValid(const unsigned char* header, std::uint64_t fileSize)
            ReadWord(header + 4) == kMagic && ReadWord(header + 8) == kVersion;
 }
 
+// The header checks of CheckFile on an open file: 0, 4 or 5.
+int CheckHeader(NativeFile file, std::uint64_t size, unsigned char (&header)[kHeaderSize])
+{
+    if (size < 8)
+        return DMResult::NotArchive;
+    if (ReadAt(file, header, kHeaderSize, 0) != kHeaderSize)
+        return DMResult::ShortRead;
+    // Every length and offset is a 32-bit word: a file of 4 GiB or more cannot be one.
+    if (size > kMaxFileSize || !HeaderIsValid(header, size))
+        return DMResult::NotArchive;
+    return DMResult::Success;
+}
+
 }  // namespace
 
 int DMDataFile::CheckFile(const char* path)
@@ -41,14 +58,9 @@ int DMDataFile::CheckFile(const char* path)
     FileHandle file = OpenRegularFileForReading(m_path.c_str(), size);
     if (!file.Valid())
         return DMResult::CannotOpen;
-    if (size < 8)
-        return DMResult::NotArchive;
     unsigned char header[kHeaderSize];
-    if (ReadFully(file.Get(), header, kHeaderSize) != kHeaderSize)
-        return DMResult::ShortRead;
-    // Every length and offset is a 32-bit word: a file of 4 GiB or more cannot be one.
-    if (size > kMaxFileSize || !HeaderIsValid(header, size))
-        return DMResult::NotArchive;
+    if (const int result = CheckHeader(file.Get(), size, header); result != DMResult::Success)
+        return result;
     m_fileSize = static_cast<std::uint32_t>(size);
     m_bChecked = true;
     return DMResult::Success;
@@ -56,43 +68,64 @@ int DMDataFile::CheckFile(const char* path)
 
 int DMDataFile::Load(const char* path)
 {
-    ResetContent();
-    // Always (re)check: the reset cleared the recorded length, and the file may
-    // have changed since an earlier check.
-    int result = CheckFile(path);
-    if (result == DMResult::Success)
-        result = DMDataFileInternals::ReadArchive(*this);
-    if (result == DMResult::Success)
-        result = DMDataFileInternals::NameEntries(*this);
+    return DMDataFileInternals::Open(*this, path, true);
+}
+
+int DMDataFile::LoadIndex(const char* path)
+{
+    return DMDataFileInternals::Open(*this, path, false);
+}
+
+int DMDataFileInternals::Open(DMDataFile& file, const char* path, bool readDataArea)
+{
+    file.ResetContent();
+    if (path) {
+        file.m_path = path;
+        file.m_bChecked = false;
+    }
+    if (file.m_path.empty())
+        return DMResult::NoPath;
+    // Everything is read from this one open file and checked against its size,
+    // so a file replaced meanwhile is read whole or not at all.
+    auto source = std::make_shared<ArchiveSource>();
+    source->file = OpenRegularFileForReading(file.m_path.c_str(), source->size);
+    if (!source->file.Valid())
+        return DMResult::CannotOpen;
+    unsigned char header[kHeaderSize];
+    int result = CheckHeader(source->file.Get(), source->size, header);
     if (result != DMResult::Success)
-        ResetContent();
+        return result;
+    file.m_fileSize = static_cast<std::uint32_t>(source->size);
+    file.m_bChecked = true;
+
+    result = ReadArchive(file, source, ReadWord(header), readDataArea);
+    if (result == DMResult::Success)
+        result = NameEntries(file);
+    if (result != DMResult::Success)
+        file.ResetContent();
+    else if (!readDataArea)
+        file.m_pSource = std::move(source);
     return result;
 }
 
-int DMDataFileInternals::ReadArchive(DMDataFile& file)
+int DMDataFileInternals::ReadArchive(DMDataFile& file, const std::shared_ptr<const ArchiveSource>& source,
+                                     std::uint32_t directoryOffset, bool readDataArea)
 {
-    std::uint64_t size = 0;
-    FileHandle in = OpenRegularFileForReading(file.m_path.c_str(), size);
-    if (!in.Valid())
-        return DMResult::CannotOpen;
-    // Everything below is checked against the size of the file actually open.
-    unsigned char header[kHeaderSize];
-    if (size != file.m_fileSize || ReadFully(in.Get(), header, kHeaderSize) != kHeaderSize ||
-        !HeaderIsValid(header, size))
-        return DMResult::NotArchive;
-    const std::uint32_t directoryOffset = ReadWord(header);
-
+    const NativeFile in = source->file.Get();
+    const std::uint64_t size = source->size;
     const std::uint32_t areaLength = directoryOffset - kHeaderSize;
-    GrowableBytes buffer;
-    buffer.Reserve(areaLength);
-    // Never null, so even an empty data area has an address to point views at.
-    file.m_pDataArea.reset(buffer.Release(areaLength));
-    file.m_dataAreaLength = areaLength;
-    if (ReadFully(in.Get(), file.m_pDataArea.get(), areaLength) != areaLength)
-        return DMResult::NotArchive;
+    if (readDataArea) {
+        GrowableBytes buffer;
+        buffer.Reserve(areaLength);
+        // Never null, so even an empty data area has an address to point views at.
+        file.m_pDataArea.reset(buffer.Release(areaLength), std::free);
+        file.m_dataAreaLength = areaLength;
+        if (ReadAt(in, file.m_pDataArea.get(), areaLength, kHeaderSize) != areaLength)
+            return DMResult::NotArchive;
+    }
 
     unsigned char countWord[kCountSize];
-    if (ReadFully(in.Get(), countWord, kCountSize) != kCountSize)
+    if (ReadAt(in, countWord, kCountSize, directoryOffset) != kCountSize)
         return DMResult::NotArchive;
     const std::uint32_t recordCount = ReadWord(countWord);
     const std::uint64_t directoryEnd =
@@ -104,17 +137,16 @@ int DMDataFileInternals::ReadArchive(DMDataFile& file)
         return DMResult::NotArchive;
 
     std::vector<unsigned char> directory(std::size_t(kRecordSize) * recordCount);
-    if (ReadFully(in.Get(), directory.data(), directory.size()) != directory.size())
+    if (ReadAt(in, directory.data(), directory.size(), directoryOffset + kCountSize) != directory.size())
         return DMResult::ShortRead;
     const auto signatureLength = static_cast<std::uint32_t>(size - directoryEnd);
     if (signatureLength > 0) {
         auto signature = std::make_unique_for_overwrite<unsigned char[]>(signatureLength);
-        if (ReadFully(in.Get(), signature.get(), signatureLength) != signatureLength)
+        if (ReadAt(in, signature.get(), signatureLength, directoryEnd) != signatureLength)
             return DMResult::NotArchive;
         file.m_pSignature = std::move(signature);
         file.m_signatureLength = signatureLength;
     }
-    in.Close();
 
     std::vector<DirectoryRecord> records(recordCount);
     for (std::uint32_t i = 0; i < recordCount; ++i) {
@@ -124,6 +156,7 @@ int DMDataFileInternals::ReadArchive(DMDataFile& file)
         if (records[i].offset < kHeaderSize || records[i].offset > directoryOffset)
             return DMResult::NotArchive;
     }
+    directory = {};
     // Data order: by offset; among equal offsets the later record comes first.
     std::sort(records.begin(), records.end(), [](const DirectoryRecord& a, const DirectoryRecord& b) {
         return a.offset != b.offset ? a.offset < b.offset : a.index > b.index;
@@ -138,11 +171,20 @@ int DMDataFileInternals::ReadArchive(DMDataFile& file)
         entry->SetOffset(record.offset - kHeaderSize);
         file.m_entries.push_back(std::move(entry));
     }
+    file.m_nextIndex = recordCount;
     // Each extent runs to the next entry's data, the last one's to the end of the area.
     std::uint32_t extentEnd = areaLength;
     for (auto it = file.m_entries.rbegin(); it != file.m_entries.rend(); ++it) {
-        (*it)->SetPackedData(file.m_pDataArea.get(), extentEnd - (*it)->GetOffset());
-        extentEnd = (*it)->GetOffset();
+        DMDataFileEntry& entry = **it;
+        entry.m_packedLength = extentEnd - entry.m_offset;
+        if (readDataArea) {
+            entry.m_pPacked = file.m_pDataArea.get() + entry.m_offset;
+            entry.m_packedOwner = file.m_pDataArea;
+        } else {
+            entry.m_pSource = source;
+            entry.m_sourceOffset = kHeaderSize + std::uint64_t(entry.m_offset);
+        }
+        extentEnd = entry.m_offset;
     }
     return DMResult::Success;
 }

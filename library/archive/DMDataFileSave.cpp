@@ -2,11 +2,12 @@
 
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiveLimits.h"
+#include "archive/ArchiveSource.h"
 #include "archive/AtomicFileWriter.h"
-#include "archive/BlockCodec.h"
 #include "archive/DMDataFileInternals.h"
 #include "archive/DMResultCodes.h"
-#include "archive/GrowableBytes.h"
+#include "archive/ParallelPack.h"
+#include "archive/PositionalRead.h"
 
 #include <algorithm>
 #include <cstring>
@@ -19,7 +20,8 @@ namespace {
 
 // What the writer decided for each live element before anything is changed.
 struct PackedLayout {
-    GrowableBytes area;
+    std::vector<PackedBytes> packed;     // the changed elements' new bytes
+    std::vector<std::size_t> packedAt;   // per element: its slot in `packed`, or kUnchanged
     std::uint64_t used = 0;
     std::vector<std::uint32_t> offsets;  // within the data area
     std::vector<std::uint32_t> indices;  // directory slots
@@ -39,46 +41,31 @@ std::vector<unsigned char> BuildNameList(const std::vector<DMDataFileEntry*>& vi
     return list;
 }
 
-// First guess at the packed size: about 10 percent, plus 8 bytes a block, plus
-// 13. Loaded data that will be copied as it is needs exactly its own length.
-std::uint64_t RoomEstimate(const DMDataFileEntry& entry, bool copiedAsIs)
-{
-    if (copiedAsIs)
-        return entry.GetPackedLength();
-    const std::uint64_t length = entry.GetLength();
-    return length + 8 * (length >> 13) + length / 10 + 13;
-}
+constexpr std::size_t kUnchanged = ~std::size_t(0);
 
-// Packs every live element back to back. False when the area would exceed `maxArea`.
-bool PackLiveElements(const std::vector<DMDataFileEntry*>& live, std::uint64_t maxArea,
-                      PackedLayout& layout)
+// Packs every element with new data, on several threads, and lays all
+// elements out back to back. False when the area would exceed `maxArea`.
+bool LayOut(const std::vector<DMDataFileEntry*>& live, std::uint64_t maxArea, PackedLayout& layout)
 {
-    std::vector<bool> copiedAsIs(live.size());
-    std::uint64_t total = 0;
+    std::vector<PackJob> jobs;
+    layout.packedAt.assign(live.size(), kUnchanged);
     for (std::size_t i = 0; i < live.size(); ++i) {
-        copiedAsIs[i] = DMDataFileInternals::HoldsPackedOnly(*live[i]);
-        total += RoomEstimate(*live[i], copiedAsIs[i]);
-    }
-    layout.area.Reserve(std::min(total, maxArea));
-
-    for (std::size_t i = 0; i < live.size(); ++i) {
-        DMDataFileEntry& entry = *live[i];
-        std::uint64_t estimate = RoomEstimate(entry, copiedAsIs[i]);
-        unsigned size = 0;
-        for (;;) {
-            const std::uint64_t wanted = layout.used + estimate;
-            const std::uint64_t limit = std::min(wanted, maxArea);
-            layout.area.Reserve(limit);
-            size = static_cast<unsigned>(limit - layout.used);
-            if (entry.GetPackedData(layout.area.Data() + layout.used, size) == DMResult::Success)
-                break;
-            if (wanted >= maxArea)
-                return false;
-            // The second try always has the worst case's room, so this ends.
-            estimate = std::max(estimate + entry.GetLength() / 2, PackedSizeBound(entry.GetLength()));
+        if (DMDataFileInternals::HoldsPackedOnly(*live[i]))
+            continue;
+        if (const unsigned char* plain = DMDataFileInternals::Unpacked(*live[i])) {
+            layout.packedAt[i] = jobs.size();
+            jobs.push_back({plain, live[i]->GetLength()});
         }
+    }
+    layout.packed = PackInParallel(jobs);
+    for (std::size_t i = 0; i < live.size(); ++i) {
         layout.offsets.push_back(static_cast<std::uint32_t>(layout.used));
-        layout.used += size;
+        if (layout.packedAt[i] != kUnchanged)
+            layout.used += layout.packed[layout.packedAt[i]].size;
+        else if (DMDataFileInternals::HoldsPackedOnly(*live[i]))
+            layout.used += live[i]->GetPackedLength();
+        if (layout.used > maxArea)
+            return false;
     }
     return true;
 }
@@ -129,6 +116,71 @@ bool BuildDirectory(const std::vector<DMDataFileEntry*>& live, const PackedLayou
 
 }  // namespace
 
+namespace {
+
+// Writes the elements' packed bytes in order. Neighbours that lie back to back
+// in memory or in the source file go out as one run, and file extents are
+// copied in bounded chunks, so an unchanged archive is streamed, not gathered.
+class AreaWriter {
+public:
+    explicit AreaWriter(AtomicFileWriter& writer) : m_writer(writer) {}
+
+    int Add(const DMDataFileEntry& entry)
+    {
+        const unsigned char* view = DMDataFileInternals::View(entry);
+        const ArchiveSource* source = DMDataFileInternals::Source(entry);
+        const std::uint64_t length = entry.GetPackedLength();
+        if (length == 0)
+            return DMResult::Success;
+        if (view && m_view && view == m_view + m_length) {
+            m_length += length;
+            return DMResult::Success;
+        }
+        const std::uint64_t at = DMDataFileInternals::SourceOffset(entry);
+        if (!view && source && source == m_source && at == m_at + m_length) {
+            m_length += length;
+            return DMResult::Success;
+        }
+        if (const int result = Flush(); result != DMResult::Success)
+            return result;
+        m_view = view;
+        m_source = view ? nullptr : source;
+        m_at = at;
+        m_length = m_view || m_source ? length : 0;
+        return DMResult::Success;
+    }
+
+    int Flush()
+    {
+        const std::uint64_t length = m_length;
+        m_length = 0;
+        if (m_view) {
+            m_writer.Write(m_view, length);
+            return DMResult::Success;
+        }
+        constexpr std::uint64_t kChunk = 1u << 20;
+        for (std::uint64_t done = 0; done < length;) {
+            const std::uint64_t piece = std::min(kChunk, length - done);
+            m_chunk.resize(kChunk);
+            if (ReadAt(m_source->file.Get(), m_chunk.data(), piece, m_at + done) != piece)
+                return DMResult::ShortRead;
+            m_writer.Write(m_chunk.data(), piece);
+            done += piece;
+        }
+        return DMResult::Success;
+    }
+
+private:
+    AtomicFileWriter& m_writer;
+    const unsigned char* m_view = nullptr;
+    const ArchiveSource* m_source = nullptr;
+    std::uint64_t m_at = 0;
+    std::uint64_t m_length = 0;
+    std::vector<unsigned char> m_chunk;
+};
+
+}  // namespace
+
 int DMDataFileInternals::Save(DMDataFile& file)
 {
     // A container never loaded gets its name list the way AddEntry makes one.
@@ -151,34 +203,41 @@ int DMDataFileInternals::Save(DMDataFile& file)
     nameList.SetData(list.data(), static_cast<unsigned>(list.size()));
 
     PackedLayout layout;
-    if (!PackLiveElements(live, MaxArchiveFileSize() - fixedBytes, layout))
+    if (!LayOut(live, MaxArchiveFileSize() - fixedBytes, layout))
         return DMResult::ShortWrite;
     OrderSharedOffsets(live, layout);
     std::vector<unsigned char> directory;
     if (!BuildDirectory(live, layout, directory))
         return DMResult::NoDirectory;
 
-    // The layout is sound: move the container onto the new data area.
+    // The layout is sound: move the container onto it. Unchanged elements keep
+    // reading their bytes where they were; changed ones view their new bytes.
     for (std::size_t i = 0; i < live.size(); ++i) {
-        live[i]->SetIndex(layout.indices[i]);
-        live[i]->SetOffset(layout.offsets[i]);
+        DMDataFileEntry& entry = *live[i];
+        entry.m_index = layout.indices[i];
+        entry.m_offset = layout.offsets[i];
+        if (layout.packedAt[i] == kUnchanged)
+            continue;
+        PackedBytes& packed = layout.packed[layout.packedAt[i]];
+        entry.m_pSource.reset();
+        entry.m_sourceOffset = 0;
+        entry.m_packedOwner = std::move(packed.bytes);
+        entry.m_pPacked = entry.m_packedOwner.get();
+        entry.m_packedLength = static_cast<std::uint32_t>(packed.size);
     }
     for (const auto& entry : file.m_entries) {
         if (entry->Deleted()) {
-            // Its bytes are not carried over: no data, never a view into freed memory.
+            // Its bytes are not carried over: no data, and nothing kept alive for it.
             const unsigned length = entry->GetLength();
             entry->SetData(nullptr, 0);
             entry->SetLength(length);
         }
     }
+    file.m_nextIndex = static_cast<std::uint32_t>(live.size());
     const auto areaLength = static_cast<std::uint32_t>(layout.used);
-    file.m_pDataArea.reset(layout.area.Release(areaLength));
+    // The old area lives on only while unchanged entries still view it.
+    file.m_pDataArea.reset();
     file.m_dataAreaLength = areaLength;
-    std::uint32_t extentEnd = areaLength;
-    for (std::size_t i = live.size(); i-- > 0;) {
-        live[i]->SetPackedData(file.m_pDataArea.get(), extentEnd - layout.offsets[i]);
-        extentEnd = layout.offsets[i];
-    }
 
     unsigned char header[kHeaderSize];
     WriteWord(header, kHeaderSize + areaLength);
@@ -188,7 +247,13 @@ int DMDataFileInternals::Save(DMDataFile& file)
     if (const int result = writer.Open(file.m_path.c_str(), KeepTimes::Yes); result != DMResult::Success)
         return result;
     writer.Write(header, kHeaderSize);
-    writer.Write(file.m_pDataArea.get(), areaLength);
+    AreaWriter area(writer);
+    for (const DMDataFileEntry* entry : live) {
+        if (const int result = area.Add(*entry); result != DMResult::Success)
+            return result;
+    }
+    if (const int result = area.Flush(); result != DMResult::Success)
+        return result;
     writer.Write(directory.data(), directory.size());
     writer.Write(file.m_pSignature.get(), file.m_signatureLength);
     return writer.Commit();

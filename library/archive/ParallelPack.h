@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// Packs many plain buffers into blocks on a few threads at once. Every block is
+// its own level-9 stream, so the bytes do not depend on which thread packed
+// them: the result is identical to packing one buffer after another.
+namespace tomelens::archive {
+
+struct PackJob {
+    const unsigned char* plain = nullptr;
+    std::uint32_t length = 0;
+};
+
+struct PackedBytes {
+    std::shared_ptr<unsigned char> bytes;  // null when nothing was packed
+    std::uint64_t size = 0;
+};
+
+// One result per job, in the jobs' order. The allocator's failure on any
+// thread reaches the caller.
+std::vector<PackedBytes> PackInParallel(const std::vector<PackJob>& jobs);
+
+// Threads that PackInParallel uses; 0 (the default) means one per core.
+void SetPackThreadCount(unsigned count);
+unsigned PackThreadCount();
+
+}  // namespace tomelens::archive

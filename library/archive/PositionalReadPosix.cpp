@@ -1,0 +1,27 @@
+#include "archive/PositionalRead.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <unistd.h>
+
+namespace tomelens::archive {
+
+std::uint64_t ReadAt(NativeFile file, void* dest, std::uint64_t count, std::uint64_t offset)
+{
+    // pread() moves at most about 2 GiB per call on Linux.
+    constexpr std::uint64_t kMaxChunk = 1u << 30;
+    auto* bytes = static_cast<unsigned char*>(dest);
+    std::uint64_t done = 0;
+    while (done < count) {
+        const ssize_t got = ::pread(file, bytes + done, std::min(count - done, kMaxChunk),
+                                    static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::uint64_t>(got);
+    }
+    return done;
+}
+
+}  // namespace tomelens::archive

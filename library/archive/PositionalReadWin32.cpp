@@ -1,0 +1,36 @@
+#include "archive/PositionalRead.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <algorithm>
+
+namespace tomelens::archive {
+
+std::uint64_t ReadAt(NativeFile file, void* dest, std::uint64_t count, std::uint64_t offset)
+{
+    // ReadFile moves at most a DWORD per call; an OVERLAPPED offset makes the
+    // read positional.
+    constexpr std::uint64_t kMaxChunk = 1u << 30;
+    auto* bytes = static_cast<unsigned char*>(dest);
+    std::uint64_t done = 0;
+    while (done < count) {
+        OVERLAPPED at {};
+        const std::uint64_t position = offset + done;
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD got = 0;
+        if (!::ReadFile(file, bytes + done, static_cast<DWORD>(std::min(count - done, kMaxChunk)), &got, &at) ||
+            got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+}  // namespace tomelens::archive
