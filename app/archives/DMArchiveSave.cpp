@@ -45,7 +45,9 @@ void DMArchive::WriteArchive(const QString& path)
     int result = 0;
     {
         CWaitCapture wait(m_pFileList);
-        result = m_pDataFile->Save(QFile::encodeName(path).constData());
+        const QByteArray target = QFile::encodeName(path);
+        result = RunInBackground(QStringLiteral("Saving archive"), 0,
+                                 [&](std::atomic<int>&) { return m_pDataFile->Save(target.constData()); });
     }
     if (result == 0)
         m_bModified = false;

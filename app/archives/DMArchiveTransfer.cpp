@@ -2,7 +2,10 @@
 // viewing through the desktop, Save Data and Load Data.
 #include "archives/DMArchive.h"
 
+#include "archives/EntryListPanel.h"
 #include "archives/EntryNames.h"
+#include "archives/EntryTableModel.h"
+#include "archives/ViewWatcher.h"
 #include "archive/DMDataFile.h"
 #include "shell/DesktopOpener.h"
 #include "shell/Prompts.h"
@@ -13,13 +16,16 @@
 
 QString DMArchive::ViewEntry()
 {
-    const DMDataFileEntry* entry = SelectedEntry();
-    if (!entry)
+    unsigned position = 0;
+    const DMDataFileEntry* entry = SelectedEntry(&position);
+    if (!entry || m_bBusy)
         return {};
 
     CWaitCapture wait(m_pFileList);
     const QString cantOpen = QStringLiteral("Can't open this file\n");
-    const QString path = m_tempFiles.PathFor(EntryDisplayName(entry->GetName()));
+    // Each entry of each archive has a file of its own.
+    const QString path = m_tempFiles.PathFor(EntryDisplayName(entry->GetName()),
+                                             m_archiveFile + QLatin1Char('#') + QString::number(position));
     if (path.isEmpty()) {
         m_prompts.Message(cantOpen);
         return {};
@@ -32,6 +38,7 @@ QString DMArchive::ViewEntry()
     }
     if (m_opener.Open(path)) {
         m_tempFiles.Record(path);
+        m_pWatcher->Watch(path, static_cast<int>(position));
     } else {
         m_prompts.Message(cantOpen);
         QFile::remove(path);
@@ -65,8 +72,32 @@ void DMArchive::LoadEntryData()
         return;
 
     CWaitCapture wait(m_pFileList);
-    if (entry->LoadData(QFile::encodeName(source).constData()) != 0)
+    if (entry->LoadData(QFile::encodeName(source).constData()) != 0) {
         m_prompts.Message(QStringLiteral("Errors while loading data file."));
-    else
+    } else {
         m_bModified = true;
+        if (const std::optional<int> position = m_pEntryList->CommandPosition())
+            m_pEntryList->Model().Refresh(*entry, *position);
+    }
+}
+
+void DMArchive::OfferViewedFileBack(const QString& path, int position)
+{
+    DMDataFileEntry* entry = m_bArchiveOpen ? m_pDataFile->GetEntry(static_cast<unsigned>(position)) : nullptr;
+    if (!entry || entry->Deleted())
+        return;
+    const QString name = EntryDisplayName(entry->GetName());
+    if (!m_prompts.Question(
+            QStringLiteral("%1 was changed in another program. Update the entry in the archive?").arg(name),
+            QString()))
+        return;
+    // The question may have taken a while: the archive could be another one now.
+    if (!m_bArchiveOpen || m_pDataFile->GetEntry(static_cast<unsigned>(position)) != entry)
+        return;
+    if (entry->LoadData(QFile::encodeName(path).constData()) != 0) {
+        m_prompts.Message(QStringLiteral("Errors while loading data file."));
+        return;
+    }
+    m_bModified = true;
+    m_pEntryList->Model().Refresh(*entry, position);
 }

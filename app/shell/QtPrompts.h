@@ -18,6 +18,12 @@ public:
     bool Rename(QString& name) override;
     bool CheckSum(std::uint32_t& value) override;
     QString ChooseGameFile() override;
+    int Choose(const QString& text, const QString& caption, const QStringList& buttons,
+               bool* forAll = nullptr) override;
+    QString ChooseFolder(const QString& caption) override;
+    bool EntryCheckSum(std::uint32_t& value,
+                       const std::function<std::optional<std::uint32_t>()>& compute) override;
+    void Properties(const QString& title, const QList<QPair<QString, QString>>& lines) override;
 
     void SetParent(QWidget* parent) { m_pParent = parent; }
 

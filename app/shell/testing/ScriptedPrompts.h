@@ -14,11 +14,13 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <utility>
 
 class ScriptedPrompts : public Prompts {
 public:
     // One prompt that was shown: its kind ("Message", "Question", "OpenFile",
-    // "SaveFile", "Rename", "CheckSum", "ChooseGameFile") and its texts.
+    // "SaveFile", "Rename", "CheckSum", "ChooseGameFile", "Choose", "ChooseFolder",
+    // "Properties") and its texts (Choose: caption and buttons in caption).
     struct Shown {
         QString kind;
         QString text;     // message or question text, proposed file name, preset name
@@ -32,6 +34,8 @@ public:
     QQueue<QString> gameFileAnswers;
     QQueue<std::optional<QString>> renameAnswers;          // nullopt = Cancel
     QQueue<std::optional<std::uint32_t>> checkSumAnswers;  // nullopt = Cancel
+    QQueue<std::pair<int, bool>> chooseAnswers;             // button index, "for all"
+    QQueue<QString> folderAnswers;
 
     // What was shown.
     QList<Shown> shown;
@@ -87,6 +91,27 @@ public:
     {
         shown.append({QStringLiteral("ChooseGameFile"), QString(), QString()});
         return gameFileAnswers.isEmpty() ? QString() : gameFileAnswers.dequeue();
+    }
+
+    int Choose(const QString& text, const QString& caption, const QStringList& buttons, bool* forAll) override
+    {
+        shown.append({QStringLiteral("Choose"), text, caption + QStringLiteral(": ") + buttons.join(QLatin1Char('/'))});
+        const std::pair<int, bool> answer = chooseAnswers.isEmpty() ? std::pair(-1, false) : chooseAnswers.dequeue();
+        if (forAll)
+            *forAll = answer.second;
+        return answer.first;
+    }
+    QString ChooseFolder(const QString& caption) override
+    {
+        shown.append({QStringLiteral("ChooseFolder"), caption, QString()});
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+    }
+    void Properties(const QString& title, const QList<QPair<QString, QString>>& lines) override
+    {
+        QStringList texts;
+        for (const auto& line : lines)
+            texts.append(line.first + QStringLiteral(": ") + line.second);
+        shown.append({QStringLiteral("Properties"), texts.join(QLatin1Char('\n')), title});
     }
 
 private:

@@ -43,12 +43,15 @@ QLineEdit* EditOf(QWidget* dialog, int id)
     return dialog->findChild<QLineEdit*>(QStringLiteral("id%1").arg(id));
 }
 
-TEST(CheckSumText, ReadsUnsignedDecimalsThatFitIn32Bits)
+TEST(CheckSumText, ReadsUnsignedDecimalsAndHexThatFitIn32Bits)
 {
     EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0")), 0u);
     EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("  123456 ")), 123456u);
     EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0004294967295")), 4294967295u);
-    for (const char* bad : {"", "   ", "4294967296", "99999999999999999999", "-1", "+5", "12a", "0x10", "1 2", "1.0"})
+    EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0x10")), 16u);
+    EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral(" 0XdeadBEEF ")), 0xDEADBEEFu);
+    for (const char* bad : {"", "   ", "4294967296", "99999999999999999999", "-1", "+5", "12a", "1 2", "1.0",
+                            "0x", "0x1g", "0x100000000", "ff"})
         EXPECT_FALSE(CDlgCRC::ParseCheckSum(QString::fromLatin1(bad)).has_value()) << bad;
 }
 

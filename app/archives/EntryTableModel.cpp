@@ -1,0 +1,225 @@
+#include "archives/EntryTableModel.h"
+
+#include "archives/EntryNames.h"
+#include "archive/DMDataFile.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+namespace {
+
+QByteArray OrderKey(const char* name)
+{
+    QByteArray key(name ? name : "");
+    for (char& c : key) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + ('a' - 'A'));
+    }
+    return key;
+}
+
+}  // namespace
+
+EntryTableModel::Row EntryTableModel::MakeRow(const DMDataFileEntry& entry, int position)
+{
+    Row row;
+    row.position = position;
+    row.name = EntryDisplayName(entry.GetName());
+    row.orderKey = OrderKey(entry.GetName());
+    row.foldedName = row.name.toCaseFolded();
+    row.size = entry.GetLength();
+    row.packed = entry.GetPackedLength();
+    row.checkSum = entry.GetCheckSum();
+    return row;
+}
+
+int EntryTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int EntryTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant EntryTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const Row& row = RowAt(index.row());
+    if (role == PositionRole)
+        return row.position;
+    if (role == Qt::TextAlignmentRole && index.column() != NameColumn)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    const bool placeholder = row.position < 0;
+    switch (index.column()) {
+    case NameColumn: return row.name;
+    case SizeColumn: return placeholder ? QString() : QString::number(row.size);
+    case PackedColumn: return placeholder ? QString() : QString::number(row.packed);
+    case RatioColumn: return placeholder ? QString() : RatioText(row.size, row.packed);
+    case CheckSumColumn: return placeholder ? QString() : CheckSumText(row.checkSum);
+    default: return {};
+    }
+}
+
+QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case NameColumn: return QStringLiteral("Name");
+    case SizeColumn: return QStringLiteral("Size");
+    case PackedColumn: return QStringLiteral("Packed");
+    case RatioColumn: return QStringLiteral("Ratio");
+    case CheckSumColumn: return QStringLiteral("Checksum");
+    default: return {};
+    }
+}
+
+Qt::ItemFlags EntryTableModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags result = QAbstractTableModel::flags(index) | Qt::ItemIsDropEnabled;
+    if (index.isValid() && RowAt(index.row()).position >= 0)
+        result |= Qt::ItemIsDragEnabled;
+    return result;
+}
+
+void EntryTableModel::Fill(DMDataFile& file)
+{
+    beginResetModel();
+    m_rows.clear();
+    const unsigned count = file.GetNumEntries();
+    m_rows.reserve(count);
+    for (unsigned position = 0; position < count; ++position) {
+        if (const DMDataFileEntry* entry = file.GetEntry(position); entry && !entry->Deleted())
+            m_rows.push_back(MakeRow(*entry, static_cast<int>(position)));
+    }
+    RebuildIndex();
+    endResetModel();
+}
+
+void EntryTableModel::Clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_rowOfPosition.clear();
+    endResetModel();
+}
+
+void EntryTableModel::SetPlaceholder(const QString& text)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_rowOfPosition.clear();
+    Row row;
+    row.name = text;
+    row.orderKey = text.toLatin1();
+    row.foldedName = text.toCaseFolded();
+    m_rows.push_back(row);
+    endResetModel();
+}
+
+int EntryTableModel::Add(const DMDataFileEntry& entry, int position)
+{
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    m_rows.push_back(MakeRow(entry, position));
+    if (static_cast<size_t>(position) >= m_rowOfPosition.size())
+        m_rowOfPosition.resize(static_cast<size_t>(position) + 1, -1);
+    m_rowOfPosition[static_cast<size_t>(position)] = row;
+    endInsertRows();
+    return row;
+}
+
+void EntryTableModel::AddMany(const std::vector<std::pair<const DMDataFileEntry*, int>>& entries)
+{
+    if (entries.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
+    for (const auto& [entry, position] : entries)
+        m_rows.push_back(MakeRow(*entry, position));
+    RebuildIndex();
+    endInsertRows();
+}
+
+void EntryTableModel::Refresh(const DMDataFileEntry& entry, int position)
+{
+    const int row = RowOf(position);
+    if (row < 0)
+        return;
+    m_rows[static_cast<size_t>(row)] = MakeRow(entry, position);
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void EntryTableModel::Remove(const std::vector<int>& positions)
+{
+    if (positions.empty())
+        return;
+    if (positions.size() == 1) {
+        const int row = RowOf(positions.front());
+        if (row < 0)
+            return;
+        beginRemoveRows(QModelIndex(), row, row);
+        m_rows.erase(m_rows.begin() + row);
+        RebuildIndex();
+        endRemoveRows();
+        return;
+    }
+    // Many rows at once: one reset is cheaper for the views than a signal per row.
+    const std::unordered_set<int> gone(positions.begin(), positions.end());
+    beginResetModel();
+    m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(),
+                                [&](const Row& row) { return gone.count(row.position) != 0; }),
+                 m_rows.end());
+    RebuildIndex();
+    endResetModel();
+}
+
+int EntryTableModel::RowOf(int position) const
+{
+    if (position < 0 || static_cast<size_t>(position) >= m_rowOfPosition.size())
+        return -1;
+    return m_rowOfPosition[static_cast<size_t>(position)];
+}
+
+void EntryTableModel::RebuildIndex()
+{
+    m_rowOfPosition.assign(m_rowOfPosition.size(), -1);
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        const int position = m_rows[row].position;
+        if (position < 0)
+            continue;
+        if (static_cast<size_t>(position) >= m_rowOfPosition.size())
+            m_rowOfPosition.resize(static_cast<size_t>(position) + 1, -1);
+        m_rowOfPosition[static_cast<size_t>(position)] = static_cast<int>(row);
+    }
+}
+
+QString EntryTableModel::SizeText(double bytes)
+{
+    static const char* const kUnits[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
+    int unit = 0;
+    while (bytes >= 1024.0 && unit < 4) {
+        bytes /= 1024.0;
+        ++unit;
+    }
+    if (unit == 0)
+        return QStringLiteral("%1 bytes").arg(static_cast<qulonglong>(bytes));
+    return QStringLiteral("%1 %2").arg(bytes, 0, 'f', 1).arg(QLatin1String(kUnits[unit]));
+}
+
+QString EntryTableModel::RatioText(unsigned size, unsigned packed)
+{
+    if (size == 0)
+        return QStringLiteral("-");
+    return QStringLiteral("%1%").arg(100.0 * packed / size, 0, 'f', 1);
+}
+
+QString EntryTableModel::CheckSumText(unsigned checkSum)
+{
+    return QStringLiteral("%1").arg(checkSum, 8, 16, QLatin1Char('0'));
+}
