@@ -7,9 +7,32 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
-#include <QShortcut>
 
 #include <memory>
+
+namespace {
+
+// Hands unmodified key presses to a function; true from it eats the key.
+class KeyFilter : public QObject {
+public:
+    KeyFilter(QObject* parent, std::function<bool(int)> onKey) : QObject(parent), m_onKey(std::move(onKey)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && m_onKey(key->key()))
+                return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<bool(int)> m_onKey;
+};
+
+}  // namespace
 
 void DMArchive::ConnectControls(std::function<void(const QString&)> setTip)
 {
@@ -35,12 +58,13 @@ void DMArchive::ConnectControls(std::function<void(const QString&)> setTip)
     m_pFileList->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(m_pFileList, &QWidget::customContextMenuRequested, m_pFileList,
                      [this](const QPoint& at) { ShowFileMenu(m_pFileList->viewport()->mapToGlobal(at)); });
-    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
-        // Owned by the list, but made inactive when this controller goes.
-        auto* open = new QShortcut(QKeySequence(key), m_pFileList, nullptr, nullptr, Qt::WidgetShortcut);
-        QObject::connect(context, &QObject::destroyed, open, &QObject::deleteLater);
-        QObject::connect(open, &QShortcut::activated, context, [this, tip] { tip(OpenArchive()); });
-    }
+    // Enter opens the selected data file; the filter goes with this controller.
+    m_pFileList->installEventFilter(new KeyFilter(context, [this, tip](int key) {
+        if (key != Qt::Key_Return && key != Qt::Key_Enter)
+            return false;
+        tip(OpenArchive());
+        return true;
+    }));
 }
 
 void DMArchive::ShowEntryMenu(const QPoint& at)

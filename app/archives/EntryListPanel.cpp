@@ -190,11 +190,7 @@ EntryListPanel::EntryListPanel(QWidget* parent)
             m_pFilterTimer->start();
     });
     // Escape in the field clears it at once.
-    auto* clear = new QShortcut(QKeySequence(Qt::Key_Escape), m_pFilter, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(clear, &QShortcut::activated, this, [this] {
-        m_pFilter->clear();
-        ApplyFilter();
-    });
+    m_pFilter->installEventFilter(this);
     auto* find = new QShortcut(QKeySequence::Find, this, nullptr, nullptr, Qt::WindowShortcut);
     connect(find, &QShortcut::activated, this, [this] {
         if (isVisible()) {
@@ -209,6 +205,17 @@ EntryListPanel::EntryListPanel(QWidget* parent)
     connect(m_pProxy, &QAbstractItemModel::rowsRemoved, this, &EntryListPanel::ScheduleSummary);
     connect(m_pProxy, &QAbstractItemModel::dataChanged, this, &EntryListPanel::ScheduleSummary);
     UpdateSummary();
+}
+
+bool EntryListPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pFilter && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_pFilter->text().isEmpty()) {
+        m_pFilter->clear();
+        ApplyFilter();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 std::optional<int> EntryListPanel::CommandPosition() const

@@ -72,6 +72,9 @@ public:
     // The totals line, brought up to date first.
     QString SummaryText();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void ScheduleSummary();
     void UpdateSummary();
