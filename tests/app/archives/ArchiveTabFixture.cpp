@@ -17,6 +17,14 @@ QByteArray ToQt(const Bytes& bytes)
 
 }  // namespace
 
+QStringList Names(const Lines& lines)
+{
+    QStringList names;
+    for (const Line& line : lines)
+        names.append(line.first);
+    return names;
+}
+
 QByteArray ArchiveOf(const std::vector<TabEntry>& entries)
 {
     std::vector<PlainEntry> plain;

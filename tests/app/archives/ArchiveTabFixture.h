@@ -22,6 +22,8 @@
 // One line of a list: its text and its datum.
 using Line = std::pair<QString, int>;
 using Lines = QList<Line>;
+// The texts of lines, top to bottom.
+QStringList Names(const Lines& lines);
 
 struct TabEntry {
     std::string name;
