@@ -43,13 +43,13 @@ void DMArchive::ConnectControls(std::function<void(const QString&)> setTip)
         if (m_setTip)
             m_setTip(text);
     };
-    EntryTreeView* view = m_pEntryList->View();
+    EntryTableView* view = m_pEntryList->View();
 
     QObject::connect(view, &QAbstractItemView::doubleClicked, context, [this, tip] { tip(ViewEntry()); });
-    QObject::connect(view, &EntryTreeView::viewRequested, context, [this, tip] { tip(ViewEntry()); });
-    QObject::connect(view, &EntryTreeView::deleteRequested, context, [this] { DeleteEntry(); });
-    QObject::connect(view, &EntryTreeView::renameRequested, context, [this] { RenameEntry(); });
-    QObject::connect(view, &EntryTreeView::filesDropped, context, [this](const QStringList& paths) { AddFiles(paths); });
+    QObject::connect(view, &EntryTableView::viewRequested, context, [this, tip] { tip(ViewEntry()); });
+    QObject::connect(view, &EntryTableView::deleteRequested, context, [this] { DeleteEntry(); });
+    QObject::connect(view, &EntryTableView::renameRequested, context, [this] { RenameEntry(); });
+    QObject::connect(view, &EntryTableView::filesDropped, context, [this](const QStringList& paths) { AddFiles(paths); });
     QObject::connect(view, &QWidget::customContextMenuRequested, view,
                      [this, view](const QPoint& at) { ShowEntryMenu(view->viewport()->mapToGlobal(at)); });
     view->filesForDrag = [this](const std::vector<int>& positions) { return FilesForDrag(positions); };

@@ -38,12 +38,16 @@ QStringList LocalFiles(const QMimeData* data)
 
 }  // namespace
 
-EntryTreeView::EntryTreeView(QWidget* parent) : QTreeView(parent)
+EntryTableView::EntryTableView(QWidget* parent) : QTableView(parent)
 {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    // One fixed row height and no row header: the view lays out only the rows it shows.
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setHighlightSections(false);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
     setSortingEnabled(true);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -56,7 +60,7 @@ EntryTreeView::EntryTreeView(QWidget* parent) : QTreeView(parent)
     setDefaultDropAction(Qt::CopyAction);
 }
 
-void EntryTreeView::keyPressEvent(QKeyEvent* event)
+void EntryTableView::keyPressEvent(QKeyEvent* event)
 {
     if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
         switch (event->key()) {
@@ -67,10 +71,10 @@ void EntryTreeView::keyPressEvent(QKeyEvent* event)
         default: break;
         }
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
 }
 
-void EntryTreeView::dragEnterEvent(QDragEnterEvent* event)
+void EntryTableView::dragEnterEvent(QDragEnterEvent* event)
 {
     // Our own drags out are not drops onto ourselves.
     if (event->source() != this && !LocalFiles(event->mimeData()).isEmpty())
@@ -79,7 +83,7 @@ void EntryTreeView::dragEnterEvent(QDragEnterEvent* event)
         event->ignore();
 }
 
-void EntryTreeView::dragMoveEvent(QDragMoveEvent* event)
+void EntryTableView::dragMoveEvent(QDragMoveEvent* event)
 {
     if (event->source() != this && !LocalFiles(event->mimeData()).isEmpty())
         event->acceptProposedAction();
@@ -87,7 +91,7 @@ void EntryTreeView::dragMoveEvent(QDragMoveEvent* event)
         event->ignore();
 }
 
-void EntryTreeView::dropEvent(QDropEvent* event)
+void EntryTableView::dropEvent(QDropEvent* event)
 {
     if (event->source() == this) {
         event->ignore();
@@ -97,14 +101,14 @@ void EntryTreeView::dropEvent(QDropEvent* event)
     DropFiles(event->mimeData());
 }
 
-void EntryTreeView::DropFiles(const QMimeData* data)
+void EntryTableView::DropFiles(const QMimeData* data)
 {
     const QStringList paths = LocalFiles(data);
     if (!paths.isEmpty())
         emit filesDropped(paths);
 }
 
-void EntryTreeView::startDrag(Qt::DropActions)
+void EntryTableView::startDrag(Qt::DropActions)
 {
     const std::vector<int> positions = SelectedPositions();
     if (positions.empty() || !filesForDrag)
@@ -122,7 +126,7 @@ void EntryTreeView::startDrag(Qt::DropActions)
     drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
-bool EntryTreeView::viewportEvent(QEvent* event)
+bool EntryTableView::viewportEvent(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && toolTipFor) {
         auto* help = static_cast<QHelpEvent*>(event);
@@ -135,10 +139,10 @@ bool EntryTreeView::viewportEvent(QEvent* event)
             QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(index));
         return true;
     }
-    return QTreeView::viewportEvent(event);
+    return QTableView::viewportEvent(event);
 }
 
-std::vector<int> EntryTreeView::SelectedPositions() const
+std::vector<int> EntryTableView::SelectedPositions() const
 {
     QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
@@ -157,7 +161,7 @@ EntryListPanel::EntryListPanel(QWidget* parent)
       m_pModel(new EntryTableModel(this)),
       m_pProxy(new EntrySortFilter(m_pModel, this)),
       m_pFilter(new QLineEdit(this)),
-      m_pView(new EntryTreeView(this)),
+      m_pView(new EntryTableView(this)),
       m_pSummary(new QLabel(this)),
       m_pFilterTimer(new QTimer(this))
 {
@@ -165,8 +169,8 @@ EntryListPanel::EntryListPanel(QWidget* parent)
     m_pFilter->setClearButtonEnabled(true);
     m_pView->setModel(m_pProxy);
     m_pView->sortByColumn(EntryTableModel::NameColumn, Qt::AscendingOrder);
-    m_pView->header()->setStretchLastSection(false);
-    m_pView->header()->setSectionResizeMode(EntryTableModel::NameColumn, QHeaderView::Stretch);
+    m_pView->horizontalHeader()->setStretchLastSection(false);
+    m_pView->horizontalHeader()->setSectionResizeMode(EntryTableModel::NameColumn, QHeaderView::Stretch);
     m_pView->setColumnWidth(EntryTableModel::SizeColumn, 75);
     m_pView->setColumnWidth(EntryTableModel::PackedColumn, 75);
     m_pView->setColumnWidth(EntryTableModel::RatioColumn, 55);

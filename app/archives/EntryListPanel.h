@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QTreeView>
+#include <QTableView>
 #include <QWidget>
 
 #include <functional>
@@ -15,10 +15,10 @@ class QTimer;
 
 // The entry table itself: keys, drops and drags become signals and callbacks,
 // so the controller decides what they do.
-class EntryTreeView : public QTreeView {
+class EntryTableView : public QTableView {
     Q_OBJECT
 public:
-    explicit EntryTreeView(QWidget* parent = nullptr);
+    explicit EntryTableView(QWidget* parent = nullptr);
 
     // Writes the entries at these positions to files for a drag; gives the files.
     std::function<QStringList(const std::vector<int>& positions)> filesForDrag;
@@ -55,7 +55,7 @@ public:
 
     EntryTableModel& Model() const { return *m_pModel; }
     EntrySortFilter& Proxy() const { return *m_pProxy; }
-    EntryTreeView* View() const { return m_pView; }
+    EntryTableView* View() const { return m_pView; }
     QLineEdit* FilterField() const { return m_pFilter; }
 
     // Positions of the selected rows, in the order shown.
@@ -82,7 +82,7 @@ private:
     EntryTableModel* m_pModel;
     EntrySortFilter* m_pProxy;
     QLineEdit* m_pFilter;
-    EntryTreeView* m_pView;
+    EntryTableView* m_pView;
     QLabel* m_pSummary;
     QTimer* m_pFilterTimer;
     bool m_bSummaryDue = false;

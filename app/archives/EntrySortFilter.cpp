@@ -1,6 +1,9 @@
 #include "archives/EntrySortFilter.h"
 
 #include "archives/EntryTableModel.h"
+#include "ListOrder.h"
+
+using tomelens::core::CompareListText;
 
 namespace {
 
@@ -29,7 +32,7 @@ void EntrySortFilter::SetPattern(const QString& pattern)
     m_bWildcard = pattern.contains(QLatin1Char('*')) || pattern.contains(QLatin1Char('?'));
     if (m_bWildcard) {
         // * and ? match any characters here, separators included: names are not paths.
-        QString expression = QRegularExpression::escape(pattern);
+        QString expression = QRegularExpression::escape(m_folded);
         expression.replace(QLatin1String("\\*"), QLatin1String(".*")).replace(QLatin1String("\\?"), QLatin1String("."));
         m_wildcard = QRegularExpression(QRegularExpression::anchoredPattern(expression),
                                         QRegularExpression::CaseInsensitiveOption |
@@ -43,10 +46,9 @@ bool EntrySortFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
 {
     if (m_pattern.isEmpty())
         return true;
-    const EntryTableModel::Row& row = m_pSource->RowAt(sourceRow);
     if (m_bWildcard)
-        return m_wildcard.match(row.name).hasMatch();
-    return row.foldedName.contains(m_folded);
+        return m_wildcard.match(m_pSource->FoldedNameAt(sourceRow)).hasMatch();
+    return m_pSource->FoldedNameAt(sourceRow).contains(m_folded);
 }
 
 bool EntrySortFilter::lessThan(const QModelIndex& left, const QModelIndex& right) const
@@ -65,7 +67,8 @@ bool EntrySortFilter::lessThan(const QModelIndex& left, const QModelIndex& right
     default: break;
     }
     if (order == 0)
-        order = Compare(a.orderKey, b.orderKey);
+        order = CompareListText(std::string_view(a.name.constData(), static_cast<size_t>(a.name.size())),
+                                std::string_view(b.name.constData(), static_cast<size_t>(b.name.size())));
     return order < 0;
 }
 

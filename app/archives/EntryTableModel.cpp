@@ -6,27 +6,11 @@
 #include <algorithm>
 #include <unordered_set>
 
-namespace {
-
-QByteArray OrderKey(const char* name)
-{
-    QByteArray key(name ? name : "");
-    for (char& c : key) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c + ('a' - 'A'));
-    }
-    return key;
-}
-
-}  // namespace
-
 EntryTableModel::Row EntryTableModel::MakeRow(const DMDataFileEntry& entry, int position)
 {
     Row row;
     row.position = position;
-    row.name = EntryDisplayName(entry.GetName());
-    row.orderKey = OrderKey(entry.GetName());
-    row.foldedName = row.name.toCaseFolded();
+    row.name = QByteArray(entry.GetName());
     row.size = entry.GetLength();
     row.packed = entry.GetPackedLength();
     row.checkSum = entry.GetCheckSum();
@@ -56,7 +40,7 @@ QVariant EntryTableModel::data(const QModelIndex& index, int role) const
         return {};
     const bool placeholder = row.position < 0;
     switch (index.column()) {
-    case NameColumn: return row.name;
+    case NameColumn: return NameAt(index.row());
     case SizeColumn: return placeholder ? QString() : QString::number(row.size);
     case PackedColumn: return placeholder ? QString() : QString::number(row.packed);
     case RatioColumn: return placeholder ? QString() : RatioText(row.size, row.packed);
@@ -91,6 +75,8 @@ void EntryTableModel::Fill(DMDataFile& file)
 {
     beginResetModel();
     m_rows.clear();
+    m_folded.clear();
+    m_placeholder.clear();
     const unsigned count = file.GetNumEntries();
     m_rows.reserve(count);
     for (unsigned position = 0; position < count; ++position) {
@@ -105,6 +91,8 @@ void EntryTableModel::Clear()
 {
     beginResetModel();
     m_rows.clear();
+    m_folded.clear();
+    m_placeholder.clear();
     m_rowOfPosition.clear();
     endResetModel();
 }
@@ -113,12 +101,10 @@ void EntryTableModel::SetPlaceholder(const QString& text)
 {
     beginResetModel();
     m_rows.clear();
+    m_folded.clear();
     m_rowOfPosition.clear();
-    Row row;
-    row.name = text;
-    row.orderKey = text.toLatin1();
-    row.foldedName = text.toCaseFolded();
-    m_rows.push_back(row);
+    m_placeholder = text;
+    m_rows.push_back(Row());
     endResetModel();
 }
 
@@ -152,6 +138,8 @@ void EntryTableModel::Refresh(const DMDataFileEntry& entry, int position)
     if (row < 0)
         return;
     m_rows[static_cast<size_t>(row)] = MakeRow(entry, position);
+    if (static_cast<size_t>(row) < m_folded.size())
+        m_folded[static_cast<size_t>(row)].clear();
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
 }
 
@@ -165,6 +153,8 @@ void EntryTableModel::Remove(const std::vector<int>& positions)
             return;
         beginRemoveRows(QModelIndex(), row, row);
         m_rows.erase(m_rows.begin() + row);
+        if (static_cast<size_t>(row) < m_folded.size())
+            m_folded.erase(m_folded.begin() + row);
         RebuildIndex();
         endRemoveRows();
         return;
@@ -172,11 +162,29 @@ void EntryTableModel::Remove(const std::vector<int>& positions)
     // Many rows at once: one reset is cheaper for the views than a signal per row.
     const std::unordered_set<int> gone(positions.begin(), positions.end());
     beginResetModel();
+    m_folded.clear();
     m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(),
                                 [&](const Row& row) { return gone.count(row.position) != 0; }),
                  m_rows.end());
     RebuildIndex();
     endResetModel();
+}
+
+QString EntryTableModel::NameAt(int row) const
+{
+    const Row& entry = RowAt(row);
+    return entry.position < 0 ? m_placeholder : EntryDisplayName(entry.name.constData());
+}
+
+const QString& EntryTableModel::FoldedNameAt(int row) const
+{
+    if (m_folded.size() != m_rows.size())
+        m_folded.resize(m_rows.size());
+    QString& folded = m_folded[static_cast<size_t>(row)];
+    // A name folds to at least one character unless it is empty, which needs no folding.
+    if (folded.isEmpty())
+        folded = NameAt(row).toCaseFolded();
+    return folded;
 }
 
 int EntryTableModel::RowOf(int position) const

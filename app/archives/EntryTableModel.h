@@ -23,9 +23,7 @@ public:
 
     struct Row {
         int position = -1;
-        QString name;
-        QByteArray orderKey;  // name bytes with ASCII capitals folded: the list order by memcmp
-        QString foldedName;   // for the case-insensitive filter
+        QByteArray name;  // as the archive stores it; shown decoded, sorted in the list order
         unsigned size = 0;
         unsigned packed = 0;
         unsigned checkSum = 0;
@@ -46,6 +44,7 @@ public:
     void Clear();
     // A single line that stands for no entry (position -1).
     void SetPlaceholder(const QString& text);
+    const QString& Placeholder() const { return m_placeholder; }
     // Appends the entry at this position; gives its row.
     int Add(const DMDataFileEntry& entry, int position);
     // Appends many entries with one insertion.
@@ -58,6 +57,9 @@ public:
     // The row of a position; -1 when it is not listed.
     int RowOf(int position) const;
     const Row& RowAt(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    // The name as shown, and case-folded for the filter (made on first use and kept).
+    QString NameAt(int row) const;
+    const QString& FoldedNameAt(int row) const;
 
     // "1.2 KiB"-style size, and the ratio of packed to plain size as a percentage.
     static QString SizeText(double bytes);
@@ -70,5 +72,7 @@ private:
     void RebuildIndex();
 
     std::vector<Row> m_rows;
-    std::vector<int> m_rowOfPosition;  // indexed by position; -1 when not listed
+    mutable std::vector<QString> m_folded;  // by row; empty until the filter asks
+    std::vector<int> m_rowOfPosition;
+    QString m_placeholder;  // indexed by position; -1 when not listed
 };
