@@ -1,9 +1,6 @@
 #include "archives/EntrySortFilter.h"
 
 #include "archives/EntryTableModel.h"
-#include "ListOrder.h"
-
-using tomelens::core::CompareListText;
 
 namespace {
 
@@ -67,8 +64,7 @@ bool EntrySortFilter::lessThan(const QModelIndex& left, const QModelIndex& right
     default: break;
     }
     if (order == 0)
-        order = CompareListText(std::string_view(a.name.constData(), static_cast<size_t>(a.name.size())),
-                                std::string_view(b.name.constData(), static_cast<size_t>(b.name.size())));
+        order = EntryTableModel::CompareNames(a, b);
     return order < 0;
 }
 

@@ -2,6 +2,7 @@
 
 #include "archives/EntryNames.h"
 #include "archive/DMDataFile.h"
+#include "ListOrder.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -83,8 +84,28 @@ void EntryTableModel::Fill(DMDataFile& file)
         if (const DMDataFileEntry* entry = file.GetEntry(position); entry && !entry->Deleted())
             m_rows.push_back(MakeRow(*entry, static_cast<int>(position)));
     }
+    // Ranks once, so that every later sort by name or tie on another column
+    // compares two numbers instead of two names.
+    std::vector<int> order(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::sort(order.begin(), order.end(), [this](int a, int b) {
+        return CompareNames(m_rows[static_cast<size_t>(a)], m_rows[static_cast<size_t>(b)]) < 0;
+    });
+    for (size_t rank = 0; rank < order.size(); ++rank)
+        m_rows[static_cast<size_t>(order[rank])].nameRank = static_cast<int>(rank);
     RebuildIndex();
     endResetModel();
+}
+
+int EntryTableModel::CompareNames(const Row& a, const Row& b)
+{
+    const auto compare = [](auto x, auto y) { return x < y ? -1 : (y < x ? 1 : 0); };
+    if (a.nameRank >= 0 && b.nameRank >= 0)
+        return compare(a.nameRank, b.nameRank);
+    const int order = tomelens::core::CompareListText(std::string_view(a.name.constData(), static_cast<size_t>(a.name.size())),
+                                                      std::string_view(b.name.constData(), static_cast<size_t>(b.name.size())));
+    return order != 0 ? order : compare(a.position, b.position);
 }
 
 void EntryTableModel::Clear()
@@ -137,7 +158,11 @@ void EntryTableModel::Refresh(const DMDataFileEntry& entry, int position)
     const int row = RowOf(position);
     if (row < 0)
         return;
-    m_rows[static_cast<size_t>(row)] = MakeRow(entry, position);
+    Row& kept = m_rows[static_cast<size_t>(row)];
+    Row fresh = MakeRow(entry, position);
+    if (fresh.name == kept.name)
+        fresh.nameRank = kept.nameRank;  // its place among the names is unchanged
+    kept = std::move(fresh);
     if (static_cast<size_t>(row) < m_folded.size())
         m_folded[static_cast<size_t>(row)].clear();
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));

@@ -27,7 +27,13 @@ public:
         unsigned size = 0;
         unsigned packed = 0;
         unsigned checkSum = 0;
+        // Place in the list order of names among the rows listed together at
+        // open (-1 for rows added or renamed since), so sorting compares numbers.
+        int nameRank = -1;
     };
+    // The list order of names, ties broken by position: a total order that
+    // agrees with the name ranks wherever both rows have one.
+    static int CompareNames(const Row& a, const Row& b);
 
     using QAbstractTableModel::QAbstractTableModel;
 
