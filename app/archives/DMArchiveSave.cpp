@@ -46,7 +46,7 @@ void DMArchive::WriteArchive(const QString& path)
     {
         CWaitCapture wait(m_pFileList);
         const QByteArray target = QFile::encodeName(path);
-        result = RunInBackground(QStringLiteral("Saving archive"), 0,
+        result = RunInBackground(QStringLiteral("Writing %1 entries").arg(m_pDataFile->GetNumEntries()), 0,
                                  [&](std::atomic<int>&) { return m_pDataFile->Save(target.constData()); });
     }
     if (result == 0)
