@@ -2,8 +2,11 @@
 
 #include "archives/CDlgProgress.h"
 #include "archives/DataFileCandidates.h"
+#include "archives/EntryListPanel.h"
 #include "archives/EntryNames.h"
+#include "archives/EntryTableModel.h"
 #include "archives/ListLines.h"
+#include "archives/ViewWatcher.h"
 #include "archive/DMDataFile.h"
 #include "resources/ResourceIds.h"
 #include "shell/DesktopOpener.h"
@@ -16,11 +19,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QApplication>
 #include <QListWidget>
 
 using namespace tomelens::core;
 
-DMArchive::DMArchive(QListWidget* fileList, QListWidget* entryList, QLabel* archiveLabel,
+DMArchive::DMArchive(QListWidget* fileList, EntryListPanel* entryList, QLabel* archiveLabel,
                      Prompts& prompts, DesktopOpener& opener)
     : DMTabView(ids::MenuArchives),
       m_pFileList(fileList),
@@ -28,14 +32,20 @@ DMArchive::DMArchive(QListWidget* fileList, QListWidget* entryList, QLabel* arch
       m_pArchiveLabel(archiveLabel),
       m_prompts(prompts),
       m_opener(opener),
-      m_pDataFile(CreateDMDataFile(nullptr))
+      m_pDataFile(CreateDMDataFile(nullptr)),
+      m_pWatcher(std::make_unique<ViewWatcher>(
+          [this](const QString& path, int position) { OfferViewedFileBack(path, position); },
+          [this] { return !m_bBusy && !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); }))
 {
     m_pFileList->setSortingEnabled(true);
-    m_pEntryList->setSortingEnabled(true);
 }
 
 DMArchive::~DMArchive()
 {
+    m_pWatcher->Clear();
+    m_pConnections.reset();
+    m_pEntryList->View()->filesForDrag = nullptr;
+    m_pEntryList->View()->toolTipFor = nullptr;
     // The container goes first; the viewed files are deleted by m_tempFiles after this.
     DestroyDMDataFile(m_pDataFile);
 }
@@ -95,7 +105,7 @@ QString DMArchive::FindDataFiles()
             tip = QStringLiteral("DblClick on any file in the left list to see its content.");
         }
 
-        m_pEntryList->clear();
+        m_pEntryList->Model().Clear();
         m_pFileList->setUpdatesEnabled(true);
     }
     return tip;
@@ -106,41 +116,48 @@ QString DMArchive::OpenArchive()
     const std::optional<int> datum = SelectedDatum(m_pFileList);
     if (!datum || *datum < 0 || *datum >= m_files.size())
         return {};
-    const DMFileDesc file = m_files[*datum];
+    return OpenArchiveFile(m_files[*datum].path);
+}
 
+QString DMArchive::OpenArchiveFile(const QString& path)
+{
+    if (m_bBusy)
+        return {};
     if (m_bModified &&
         !m_prompts.Question(QStringLiteral("Current archive was modified.\nDo you want to skip changes?"),
                             QStringLiteral("Skip Changes?")))
         return {};
 
     ClearChanges();
-    m_bArchiveOpen = false;
+    CloseArchive();
     CWaitCapture wait(m_pFileList);
-    m_pEntryList->clear();
 
-    if (m_pDataFile->Load(QFile::encodeName(file.path).constData()) != 0) {
-        AddLine(m_pEntryList, QStringLiteral("Corruped data file"), -1);
+    if (m_pDataFile->Load(QFile::encodeName(path).constData()) != 0) {
+        m_pEntryList->Model().SetPlaceholder(QStringLiteral("Corruped data file"));
         return QStringLiteral("Hmm this file looks to be not in right format. "
                               "Please EMail me details about it: ") +
                QString::fromLatin1(kMakerContact);
     }
 
-    {
-        BulkFill fill(m_pEntryList);
-        for (unsigned position = m_pDataFile->GetNumEntries(); position-- > 0;)
-            AddEntryLine(*m_pDataFile->GetEntry(position), position);
-    }
-    m_pArchiveLabel->setText(file.path);
+    m_pEntryList->Model().Fill(*m_pDataFile);
+    m_pArchiveLabel->setText(path);
     m_bArchiveOpen = true;
-    m_archiveFile = file.path;
-    RememberIdentity(file.path);
+    m_archiveFile = path;
+    RememberIdentity(path);
     return QStringLiteral("Now you can DblClick on any file in rigth list to view. "
                           "Also use \"Archive\" menu commands to modify it.");
 }
 
+void DMArchive::CloseArchive()
+{
+    m_bArchiveOpen = false;
+    m_pWatcher->Clear();
+    m_pEntryList->Model().Clear();
+}
+
 DMDataFileEntry* DMArchive::SelectedEntry(unsigned* position) const
 {
-    const std::optional<int> datum = SelectedDatum(m_pEntryList);
+    const std::optional<int> datum = m_pEntryList->CommandPosition();
     if (!datum || *datum < 0 || static_cast<unsigned>(*datum) >= m_pDataFile->GetNumEntries())
         return nullptr;
     if (position)
@@ -160,7 +177,20 @@ DMDataFileEntry* DMArchive::EntryForCommand(const char* action, unsigned* positi
     return entry;
 }
 
-QListWidgetItem* DMArchive::AddEntryLine(const DMDataFileEntry& entry, unsigned position)
+void DMArchive::AddEntryLine(const DMDataFileEntry& entry, unsigned position)
 {
-    return AddLine(m_pEntryList, EntryDisplayName(entry.GetName()), static_cast<int>(position));
+    m_pEntryList->Model().Add(entry, static_cast<int>(position));
+}
+
+std::vector<int> DMArchive::SelectedOrAll() const
+{
+    std::vector<int> positions = m_pEntryList->SelectedPositions();
+    if (!positions.empty())
+        return positions;
+    const EntryTableModel& model = m_pEntryList->Model();
+    for (int row = 0; row < model.rowCount(); ++row) {
+        if (model.RowAt(row).position >= 0)
+            positions.push_back(model.RowAt(row).position);
+    }
+    return positions;
 }

@@ -4,15 +4,23 @@
 #include "ArchiveLock.h"
 #include "shell/DMTabView.h"
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
+#include <atomic>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QLabel;
 class QListWidget;
-class QListWidgetItem;
+class QMenu;
+class QPoint;
+class QWidget;
+class EntryListPanel;
+class ViewWatcher;
 class Prompts;
 class DesktopOpener;
 class DMDataFile;
@@ -30,13 +38,16 @@ struct DMFileDesc {
 // the Save commands.
 class DMArchive : public DMTabView {
 public:
-    DMArchive(QListWidget* fileList, QListWidget* entryList, QLabel* archiveLabel,
+    DMArchive(QListWidget* fileList, EntryListPanel* entryList, QLabel* archiveLabel,
               Prompts& prompts, DesktopOpener& opener);
     ~DMArchive() override;
 
     QString Activate() override;
     QString FindDataFiles();
     QString OpenArchive();
+    // Opens an archive file by its path, wherever it lies (the command line,
+    // New Archive); asks first when the open archive has changes.
+    QString OpenArchiveFile(const QString& path);
 
     QString ViewEntry();
     // A view whose launch failed after ViewEntry had handed the file over:
@@ -59,6 +70,31 @@ public:
     // override question; true when it was written.
     bool SaveBeforeClosing();
 
+    // Commands of the context menus, the keyboard and drag and drop.
+    void ExtractEntries();
+    void NewArchive();
+    void ShowProperties();
+    // Adds files (a folder adds the files directly in it) as entries named
+    // after them, asking what to do about names the archive has already.
+    void AddFiles(const QStringList& paths);
+    // Writes the entries at these positions to files named after them, for a drag out.
+    QStringList FilesForDrag(const std::vector<int>& positions);
+    // The hover text of an entry: size, checksum and a glimpse of its content.
+    QString EntryToolTip(int position);
+    // A viewed file was changed by another program: offers to take it back.
+    void OfferViewedFileBack(const QString& path, int position);
+
+    // Connects the keys, context menus, drops, drags and hover of both lists;
+    // tips of commands reached that way go to setTip.
+    void ConnectControls(std::function<void(const QString&)> setTip);
+    void ShowEntryMenu(const QPoint& at);
+    void ShowFileMenu(const QPoint& at);
+    // The two context menus, built for the caller to show (and delete).
+    QMenu* MakeEntryMenu(QWidget* parent);
+    QMenu* MakeFileMenu(QWidget* parent);
+    // True while a save or extract runs; nothing else may start then.
+    bool IsBusy() const { return m_bBusy; }
+
     // Read-only state, for the view and for tests.
     bool IsModified() const { return m_bModified; }
     // Changed since it was opened or last saved, a new checksum included (which
@@ -70,6 +106,8 @@ public:
     const QString& ArchiveFile() const { return m_archiveFile; }
     const QVector<DMFileDesc>& DataFiles() const { return m_files; }
     const QStringList& TempFiles() const { return m_tempFiles.Files(); }
+    EntryListPanel* EntryList() const { return m_pEntryList; }
+    ViewWatcher& Watcher() const { return *m_pWatcher; }
     DMDataFile* DataFile() const { return m_pDataFile; }
 
     // Test seams: view entries into this existing directory instead of a
@@ -89,7 +127,13 @@ private:
     // the user what is missing, when no archive is open or no entry selected.
     // action names the command in "Please select entry to <action> first."
     DMDataFileEntry* EntryForCommand(const char* action, unsigned* position = nullptr);
-    QListWidgetItem* AddEntryLine(const DMDataFileEntry& entry, unsigned position);
+    void AddEntryLine(const DMDataFileEntry& entry, unsigned position);
+    // Ends the open archive: nothing listed, no viewed file watched.
+    void CloseArchive();
+    // The positions selected in list 1001, or every listed one when none is.
+    std::vector<int> SelectedOrAll() const;
+    // Runs work on a worker thread while the window repaints; see BackgroundWork.h.
+    int RunInBackground(const QString& title, int total, const std::function<int(std::atomic<int>&)>& work);
     // Adds an empty entry to the container; null (after telling the user) when none was made.
     DMDataFileEntry* CreateEntry(unsigned& position);
     // A change to the open archive; asksOnOpen: it also counts for the
@@ -105,7 +149,7 @@ private:
     bool MayReplace(const QString& path);
 
     QListWidget* m_pFileList;
-    QListWidget* m_pEntryList;
+    EntryListPanel* m_pEntryList;
     QLabel* m_pArchiveLabel;
     Prompts& m_prompts;
     DesktopOpener& m_opener;
@@ -125,4 +169,9 @@ private:
     QString m_archiveFile;
 
     std::function<void(const CDlgProgress&)> m_progressObserver;
+    std::function<void(const QString&)> m_setTip;
+    std::unique_ptr<ViewWatcher> m_pWatcher;
+    // Receiver of the controls' connections: they end with this controller.
+    std::unique_ptr<QObject> m_pConnections;
+    bool m_bBusy = false;
 };

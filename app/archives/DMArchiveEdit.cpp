@@ -2,14 +2,15 @@
 // They change the container in memory only; Save writes them.
 #include "archives/DMArchive.h"
 
+#include "archives/EntryListPanel.h"
 #include "archives/EntryNames.h"
-#include "archives/ListLines.h"
+#include "archives/EntryProperties.h"
+#include "archives/EntryTableModel.h"
 #include "archive/DMDataFile.h"
 #include "shell/Prompts.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QListWidget>
 
 #include <cstdint>
 
@@ -74,6 +75,21 @@ void DMArchive::AddFileEntry()
 
 void DMArchive::DeleteEntry()
 {
+    if (m_bBusy)
+        return;
+    const std::vector<int> selected = m_pEntryList->SelectedPositions();
+    if (m_bArchiveOpen && selected.size() > 1) {
+        if (!m_prompts.Question(QStringLiteral("Are you sure you want to delete these %1 entries?").arg(selected.size()),
+                                QStringLiteral("Confirm Delete")))
+            return;
+        const std::vector<unsigned> positions(selected.begin(), selected.end());
+        m_pDataFile->DelEntries(positions.data(), static_cast<unsigned>(positions.size()));
+        m_pEntryList->Model().Remove(selected);
+        m_pEntryList->ClearSelection();
+        MarkChanged(true);
+        return;
+    }
+
     unsigned position = 0;
     const DMDataFileEntry* entry = EntryForCommand("delete", &position);
     if (!entry)
@@ -83,9 +99,9 @@ void DMArchive::DeleteEntry()
         return;
 
     m_pDataFile->DelEntry(position);
-    delete m_pEntryList->takeItem(m_pEntryList->row(m_pEntryList->selectedItems().first()));
+    m_pEntryList->Model().Remove({static_cast<int>(position)});
     // The line that moves into the deleted one's place is not chosen for the user.
-    m_pEntryList->clearSelection();
+    m_pEntryList->ClearSelection();
     MarkChanged(true);
 }
 
@@ -108,8 +124,8 @@ void DMArchive::RenameEntry()
     }
 
     entry->SetName(bytes->constData());
-    delete m_pEntryList->takeItem(m_pEntryList->row(m_pEntryList->selectedItems().first()));
-    m_pEntryList->setCurrentItem(AddEntryLine(*entry, position));
+    m_pEntryList->Model().Refresh(*entry, static_cast<int>(position));
+    m_pEntryList->SelectPosition(static_cast<int>(position));
     MarkChanged(true);
 }
 
@@ -119,9 +135,12 @@ void DMArchive::UpdateEntryCRC()
     if (!entry)
         return;
     std::uint32_t value = entry->GetCheckSum();
-    if (!m_prompts.CheckSum(value))
+    if (!m_prompts.EntryCheckSum(value, [entry] { return ComputedCheckSum(*entry); }))
         return;
     // A checksum alone does not count as a change worth asking about on the next open.
     entry->SetCheckSum(value);
     MarkChanged(false);
+    const std::optional<int> position = m_pEntryList->CommandPosition();
+    if (position)
+        m_pEntryList->Model().Refresh(*entry, *position);
 }

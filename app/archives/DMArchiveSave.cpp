@@ -74,7 +74,9 @@ bool DMArchive::WriteArchive(const QString& path)
     int result = 0;
     {
         CWaitCapture wait(m_pFileList);
-        result = m_pDataFile->Save(QFile::encodeName(path).constData());
+        const QByteArray target = QFile::encodeName(path);
+        result = RunInBackground(QStringLiteral("Writing %1 entries").arg(m_pDataFile->GetNumEntries()), 0,
+                                 [&](std::atomic<int>&) { return m_pDataFile->Save(target.constData()); });
     }
     if (result != 0) {
         m_prompts.Message(QStringLiteral("Errors while saving this file."));

@@ -2,7 +2,10 @@
 // viewing through the desktop, Save Data and Load Data.
 #include "archives/DMArchive.h"
 
+#include "archives/EntryListPanel.h"
 #include "archives/EntryNames.h"
+#include "archives/EntryTableModel.h"
+#include "archives/ViewWatcher.h"
 #include "archive/DMDataFile.h"
 #include "archive/DMResultCodes.h"
 #include "shell/DesktopOpener.h"
@@ -27,13 +30,16 @@ QString NoProgramTip()
 
 QString DMArchive::ViewEntry()
 {
-    const DMDataFileEntry* entry = SelectedEntry();
-    if (!entry)
+    unsigned position = 0;
+    const DMDataFileEntry* entry = SelectedEntry(&position);
+    if (!entry || m_bBusy)
         return {};
 
     CWaitCapture wait(m_pFileList);
     const QString notWritten = QStringLiteral("The temporary file for viewing could not be written.") + kSaveDataInstead;
-    const QString path = m_tempFiles.PathFor(EntryDisplayName(entry->GetName()));
+    // Each entry of each archive has a file of its own.
+    const QString path = m_tempFiles.PathFor(EntryDisplayName(entry->GetName()),
+                                             m_archiveFile + QLatin1Char('#') + QString::number(position));
     if (path.isEmpty()) {
         m_prompts.Message(kCantOpen);
         return notWritten;
@@ -50,6 +56,7 @@ QString DMArchive::ViewEntry()
     }
     if (m_opener.Open(path)) {
         m_tempFiles.Record(path);
+        m_pWatcher->Watch(path, static_cast<int>(position));
         return {};
     }
     m_prompts.Message(kCantOpen);
@@ -91,8 +98,32 @@ void DMArchive::LoadEntryData()
         return;
 
     CWaitCapture wait(m_pFileList);
-    if (entry->LoadData(QFile::encodeName(source).constData()) != 0)
+    if (entry->LoadData(QFile::encodeName(source).constData()) != 0) {
         m_prompts.Message(QStringLiteral("Errors while loading data file."));
-    else
+    } else {
         MarkChanged(true);
+        if (const std::optional<int> position = m_pEntryList->CommandPosition())
+            m_pEntryList->Model().Refresh(*entry, *position);
+    }
+}
+
+void DMArchive::OfferViewedFileBack(const QString& path, int position)
+{
+    DMDataFileEntry* entry = m_bArchiveOpen ? m_pDataFile->GetEntry(static_cast<unsigned>(position)) : nullptr;
+    if (!entry || entry->Deleted())
+        return;
+    const QString name = EntryDisplayName(entry->GetName());
+    if (!m_prompts.Question(
+            QStringLiteral("%1 was changed in another program. Update the entry in the archive?").arg(name),
+            QString()))
+        return;
+    // The question may have taken a while: the archive could be another one now.
+    if (!m_bArchiveOpen || m_pDataFile->GetEntry(static_cast<unsigned>(position)) != entry)
+        return;
+    if (entry->LoadData(QFile::encodeName(path).constData()) != 0) {
+        m_prompts.Message(QStringLiteral("Errors while loading data file."));
+        return;
+    }
+    MarkChanged(true);
+    m_pEntryList->Model().Refresh(*entry, position);
 }

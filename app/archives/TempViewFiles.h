@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QHash>
 #include <QStringList>
 
 #include <memory>
@@ -21,8 +22,9 @@ public:
     void SetDirectory(const QString& directory);
 
     // Where an entry of this name is viewed; empty when no directory is usable.
-    // Entries of one name share one path.
-    QString PathFor(const QString& entryName);
+    // The same owner (one entry of one archive) always gets the same path;
+    // another owner of an equal name gets a path of its own ("name (2).ext").
+    QString PathFor(const QString& entryName, const QString& owner);
 
     // Keeps a path for deletion at the end; a path recorded twice is kept twice.
     void Record(const QString& path) { m_files.append(path); }
@@ -34,4 +36,5 @@ private:
     std::unique_ptr<QTemporaryDir> m_pPrivateDir;
     QString m_directory;
     QStringList m_files;
+    QHash<QString, QString> m_ownerOfPath;
 };

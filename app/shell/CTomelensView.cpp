@@ -1,5 +1,6 @@
 #include "shell/CTomelensView.h"
 
+#include "archives/EntryListPanel.h"
 #include "resources/Menus.h"
 #include "resources/ResourceIds.h"
 #include "shell/DesktopOpener.h"
@@ -89,7 +90,7 @@ CTomelensView::CTomelensView(Prompts& prompts, DesktopOpener& opener, QWidget* p
       m_pFileList(MakeList(this, ids::FileList)),
       m_pArchiveCaption(MakeLabel(this, ids::CurrentArchiveCaption, "Current archive:")),
       m_pArchiveLabel(MakeLabel(this, ids::ArchiveLabel, "Static")),
-      m_pEntryList(MakeList(this, ids::EntryList)),
+      m_pEntryList(Named(new EntryListPanel(this), ids::EntryList)),
       m_pClassGroup(MakeGroup(this, ids::ClassGroup, "Class")),
       m_pClassCombo(Named(new QComboBox(this), ids::ClassCombo)),
       m_pLevelGroup(MakeGroup(this, ids::LevelGroup, "Level")),
@@ -133,8 +134,7 @@ void CTomelensView::ConnectNotifications()
     connect(m_pTab, &QTabWidget::currentChanged, this, [this] { OnSelchangeTab(); });
     connect(m_pFileList, &QListWidget::itemDoubleClicked, this,
             [this] { SetTip(m_archive.OpenArchive()); });
-    connect(m_pEntryList, &QListWidget::itemDoubleClicked, this,
-            [this] { SetTip(m_archive.ViewEntry()); });
+    m_archive.ConnectControls([this](const QString& tip) { SetTip(tip); });
     // File dialogs start where the user's files are: the open archive's
     // folder, else the game directory.
     m_prompts.SetFolderInPlay([this] {

@@ -15,6 +15,7 @@ class QMenuBar;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class EntryListPanel;
 class DesktopOpener;
 class Prompts;
 
@@ -75,7 +76,7 @@ private:
     QListWidget* m_pFileList;
     QLabel* m_pArchiveCaption;
     QLabel* m_pArchiveLabel;
-    QListWidget* m_pEntryList;
+    EntryListPanel* m_pEntryList;
     QGroupBox* m_pClassGroup;
     QComboBox* m_pClassCombo;
     QGroupBox* m_pLevelGroup;

@@ -55,6 +55,33 @@ QString Prompts::ChooseGameFile()
     return Chosen(AskGameFile(inPlay.isEmpty() ? m_lastFolder : inPlay));
 }
 
+int Prompts::Choose(const QString& text, const QString& caption, const QStringList& buttons, bool* forAll)
+{
+    const WaitSuspension free;
+    return AskChoice(text, caption, buttons, forAll);
+}
+
+QString Prompts::ChooseFolder(const QString& caption)
+{
+    const WaitSuspension free;
+    const QString folder = AskFolder(StartFolder(), caption);
+    if (!folder.isEmpty())
+        m_lastFolder = folder;
+    return folder;
+}
+
+bool Prompts::EntryCheckSum(std::uint32_t& value, const std::function<std::optional<std::uint32_t>()>& compute)
+{
+    const WaitSuspension free;
+    return AskEntryCheckSum(value, compute);
+}
+
+void Prompts::Properties(const QString& title, const QList<QPair<QString, QString>>& lines)
+{
+    const WaitSuspension free;
+    ShowProperties(title, lines);
+}
+
 QString Prompts::FolderInPlay() const
 {
     if (!m_folderInPlay)

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QList>
+#include <QPair>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 // Every modal question the program asks goes through this interface, so the
 // controllers can run in tests with scripted answers. The Qt implementation
@@ -37,6 +41,18 @@ public:
     // The game directory command's chooser: any existing file; empty when cancelled.
     QString ChooseGameFile();
 
+    // The entry list's own questions (context menu, drag and drop, keys).
+    // A question with these buttons: the index of the one chosen, -1 when the
+    // box was closed. With forAll, a "Do this for all" check box is offered
+    // and its state given back there.
+    int Choose(const QString& text, const QString& caption, const QStringList& buttons, bool* forAll = nullptr);
+    // A folder chooser, starting where file dialogs start; empty when cancelled.
+    QString ChooseFolder(const QString& caption);
+    // "Data CRC" with a Compute button that fills in compute()'s value.
+    bool EntryCheckSum(std::uint32_t& value, const std::function<std::optional<std::uint32_t>()>& compute);
+    // An entry's Properties: a title and label/value lines.
+    void Properties(const QString& title, const QList<QPair<QString, QString>>& lines);
+
     // The folder of the archive or game in play (may be empty); file dialogs
     // start there until the user has chosen a folder of their own in this run.
     void SetFolderInPlay(std::function<QString()> folder) { m_folderInPlay = std::move(folder); }
@@ -52,6 +68,16 @@ protected:
     virtual bool AskRename(QString& name) = 0;
     virtual bool AskCheckSum(std::uint32_t& value) = 0;
     virtual QString AskGameFile(const QString& folder) = 0;
+    virtual int AskChoice(const QString& text, const QString& caption, const QStringList& buttons,
+                          bool* forAll) = 0;
+    virtual QString AskFolder(const QString& folder, const QString& caption) = 0;
+    virtual bool AskEntryCheckSum(std::uint32_t& value,
+                                  const std::function<std::optional<std::uint32_t>()>& compute)
+    {
+        (void)compute;
+        return AskCheckSum(value);
+    }
+    virtual void ShowProperties(const QString& title, const QList<QPair<QString, QString>>& lines) = 0;
 
 private:
     QString FolderInPlay() const;

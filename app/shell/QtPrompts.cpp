@@ -1,9 +1,12 @@
 #include "shell/QtPrompts.h"
 
 #include "archives/CDlgCRC.h"
+#include "archives/CDlgProperties.h"
 #include "archives/CDlgRename.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -105,4 +108,42 @@ QString QtPrompts::AskGameFile(const QString& folder)
     dialog.setFileMode(QFileDialog::ExistingFile);
     StartIn(dialog, folder);
     return ChosenFile(dialog);
+}
+
+int QtPrompts::AskChoice(const QString& text, const QString& caption, const QStringList& buttons, bool* forAll)
+{
+    QMessageBox box(QMessageBox::Question, TitleOr(caption), text, QMessageBox::NoButton, m_pParent);
+    QList<QAbstractButton*> added;
+    for (const QString& label : buttons)
+        added.append(box.addButton(label, QMessageBox::ActionRole));
+    if (!added.isEmpty())
+        box.setEscapeButton(added.last());
+    if (forAll)
+        box.setCheckBox(new QCheckBox(QStringLiteral("Do this for all"), &box));
+    box.exec();
+    if (forAll)
+        *forAll = box.checkBox()->isChecked();
+    return static_cast<int>(added.indexOf(box.clickedButton()));
+}
+
+QString QtPrompts::AskFolder(const QString& folder, const QString& caption)
+{
+    return QFileDialog::getExistingDirectory(m_pParent, caption, folder);
+}
+
+bool QtPrompts::AskEntryCheckSum(std::uint32_t& value, const std::function<std::optional<std::uint32_t>()>& compute)
+{
+    CDlgCRC dialog(m_pParent);
+    dialog.m_crc = value;
+    dialog.SetCompute(compute);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    value = dialog.m_crc;
+    return true;
+}
+
+void QtPrompts::ShowProperties(const QString& title, const QList<QPair<QString, QString>>& lines)
+{
+    CDlgProperties dialog(title, lines, m_pParent);
+    dialog.exec();
 }

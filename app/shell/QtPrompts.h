@@ -23,6 +23,11 @@ protected:
     bool AskRename(QString& name) override;
     bool AskCheckSum(std::uint32_t& value) override;
     QString AskGameFile(const QString& folder) override;
+    int AskChoice(const QString& text, const QString& caption, const QStringList& buttons, bool* forAll) override;
+    QString AskFolder(const QString& folder, const QString& caption) override;
+    bool AskEntryCheckSum(std::uint32_t& value,
+                          const std::function<std::optional<std::uint32_t>()>& compute) override;
+    void ShowProperties(const QString& title, const QList<QPair<QString, QString>>& lines) override;
 
 private:
     QWidget* m_pParent;

@@ -1,5 +1,7 @@
 #include "resources/Icon.h"
 #include "shell/CMainFrame.h"
+#include "shell/CTomelensView.h"
+#include "shell/CommandLine.h"
 #include "shell/ProcessDesktopOpener.h"
 #include "shell/QtPrompts.h"
 #include "shell/WaitCapture.h"
@@ -7,6 +9,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+
+#include <cstdio>
 
 namespace {
 // The library reports a broken skill table through this hook.
@@ -21,8 +25,25 @@ void ShowSkillsError(const char* text, const char* caption)
 
 int main(int argc, char* argv[])
 {
-    // Any command line is accepted; the program has no options of its own.
+    // --help and --version answer before the window system is touched; the
+    // archive to open is read after Qt has taken its own options out.
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLineRequest early = ParseCommandLine(raw);
+    if (early.action == CommandLineRequest::PrintHelp || early.action == CommandLineRequest::PrintVersion) {
+        std::fputs((early.action == CommandLineRequest::PrintHelp ? HelpText() : VersionText()).toLocal8Bit().constData(),
+                   stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
+    const CommandLineRequest request = ParseCommandLine(QApplication::arguments().mid(1));
+    if (request.action == CommandLineRequest::Refuse) {
+        std::fprintf(stderr, "tomelens: %s\n\n%s", request.error.toLocal8Bit().constData(),
+                     HelpText().toLocal8Bit().constData());
+        return 2;
+    }
     QApplication::setApplicationName(QStringLiteral("Tomelens"));
     QApplication::setOrganizationName(QStringLiteral("Tomelens"));
     QApplication::setWindowIcon(ProgramIcon());
@@ -33,5 +54,7 @@ int main(int argc, char* argv[])
     CMainFrame frame(prompts, *opener);
     prompts.SetParent(&frame);
     frame.show();
+    if (!request.file.isEmpty())
+        OpenFromCommandLine(*frame.View(), prompts, request.file);
     return app.exec();
 }

@@ -16,11 +16,13 @@
 #include <QStringList>
 #include <QWidget>
 #include <optional>
+#include <utility>
 
 class ScriptedPrompts : public Prompts {
 public:
     // One prompt that was shown: its kind ("Message", "Question", "SaveChanges",
-    // "OpenFile", "SaveFile", "Rename", "CheckSum", "ChooseGameFile") and its texts.
+    // "OpenFile", "SaveFile", "Rename", "CheckSum", "ChooseGameFile", "Choose",
+    // "ChooseFolder", "Properties") and its texts (Choose: caption and buttons in caption).
     struct Shown {
         QString kind;
         QString text;     // message or question text, proposed file name, preset name
@@ -39,6 +41,8 @@ public:
     QQueue<QString> gameFileAnswers;
     QQueue<std::optional<QString>> renameAnswers;          // nullopt = Cancel
     QQueue<std::optional<std::uint32_t>> checkSumAnswers;  // nullopt = Cancel
+    QQueue<std::pair<int, bool>> chooseAnswers;             // button index, "for all"
+    QQueue<QString> folderAnswers;
 
     // What was shown.
     QList<Shown> shown;
@@ -111,6 +115,26 @@ protected:
     {
         shown.append({QStringLiteral("ChooseGameFile"), QString(), QString(), folder});
         return gameFileAnswers.isEmpty() ? QString() : gameFileAnswers.dequeue();
+    }
+    int AskChoice(const QString& text, const QString& caption, const QStringList& buttons, bool* forAll) override
+    {
+        shown.append({QStringLiteral("Choose"), text, caption + QStringLiteral(": ") + buttons.join(QLatin1Char('/'))});
+        const std::pair<int, bool> answer = chooseAnswers.isEmpty() ? std::pair(-1, false) : chooseAnswers.dequeue();
+        if (forAll)
+            *forAll = answer.second;
+        return answer.first;
+    }
+    QString AskFolder(const QString& folder, const QString& caption) override
+    {
+        shown.append({QStringLiteral("ChooseFolder"), caption, QString(), folder});
+        return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+    }
+    void ShowProperties(const QString& title, const QList<QPair<QString, QString>>& lines) override
+    {
+        QStringList texts;
+        for (const auto& line : lines)
+            texts.append(line.first + QStringLiteral(": ") + line.second);
+        shown.append({QStringLiteral("Properties"), texts.join(QLatin1Char('\n')), title});
     }
 
 private:

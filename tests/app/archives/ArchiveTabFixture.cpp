@@ -17,6 +17,14 @@ QByteArray ToQt(const Bytes& bytes)
 
 }  // namespace
 
+QStringList Names(const Lines& lines)
+{
+    QStringList names;
+    for (const Line& line : lines)
+        names.append(line.first);
+    return names;
+}
+
 QByteArray ArchiveOf(const std::vector<TabEntry>& entries)
 {
     std::vector<PlainEntry> plain;
@@ -81,7 +89,6 @@ void ArchiveTabFixture::SetUp()
     ASSERT_TRUE(gameDir.isValid() && viewDir.isValid() && outsideDir.isValid());
     SetDMPath(gameDir.path());
     fileList.setSelectionMode(QAbstractItemView::SingleSelection);
-    entryList.setSelectionMode(QAbstractItemView::SingleSelection);
     NewTab();
     tab->SetTempDirectory(viewDir.path());
 }
@@ -89,7 +96,8 @@ void ArchiveTabFixture::SetUp()
 void ArchiveTabFixture::NewTab()
 {
     tab.reset();
-    tab = std::make_unique<DMArchive>(&fileList, &entryList, &archiveLabel, prompts, opener);
+    tab = std::make_unique<DMArchive>(&fileList, &entryList.panel, &archiveLabel, prompts, opener);
+    tab->ConnectControls([this](const QString& text) { tips.append(text); });
 }
 
 QString ArchiveTabFixture::PutArchive(const QString& fileName, const std::vector<TabEntry>& entries)
@@ -120,9 +128,45 @@ void ArchiveTabFixture::SelectFile(const QString& text)
 
 void ArchiveTabFixture::SelectEntry(const QString& text)
 {
-    const auto found = entryList.findItems(text, Qt::MatchExactly);
-    ASSERT_EQ(found.size(), 1) << text.toStdString();
-    entryList.setCurrentItem(found.first());
+    const QAbstractItemModel* shown = entryList.panel.View()->model();
+    int found = -1;
+    for (int row = 0; row < shown->rowCount(); ++row) {
+        if (shown->index(row, 0).data().toString() == text) {
+            ASSERT_EQ(found, -1) << "two lines read " << text.toStdString();
+            found = row;
+        }
+    }
+    ASSERT_NE(found, -1) << text.toStdString();
+    entryList.setCurrentRow(found);
+}
+
+Lines ArchiveTabFixture::EntryLines() const
+{
+    Lines lines;
+    const QAbstractItemModel* shown = entryList.panel.View()->model();
+    for (int row = 0; row < shown->rowCount(); ++row) {
+        const QModelIndex index = shown->index(row, 0);
+        lines.append({index.data().toString(), index.data(Qt::UserRole).toInt()});
+    }
+    return lines;
+}
+
+int EntryListProbe::currentRow() const
+{
+    const QModelIndex current = panel.View()->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void EntryListProbe::setCurrentRow(int row)
+{
+    const QModelIndex index = panel.View()->model()->index(row, 0);
+    panel.View()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
+                                                               QItemSelectionModel::Rows);
+}
+
+std::optional<QModelIndex> EntryListProbe::item(int row) const
+{
+    return panel.View()->model()->index(row, 0);
 }
 
 Lines ArchiveTabFixture::LinesOf(const QListWidget& list)
@@ -135,8 +179,8 @@ Lines ArchiveTabFixture::LinesOf(const QListWidget& list)
 
 QString ArchiveTabFixture::SelectedEntryText() const
 {
-    const auto selected = entryList.selectedItems();
-    return selected.size() == 1 ? selected.first()->text() : QString();
+    const QModelIndexList selected = entryList.selectedItems();
+    return selected.size() == 1 ? selected.first().data().toString() : QString();
 }
 
 DMDataFileEntry* ArchiveTabFixture::EntryAt(int position) const

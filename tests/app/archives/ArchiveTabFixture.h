@@ -3,6 +3,7 @@
 #include "app/support/GuiFixture.h"
 
 #include "archives/DMArchive.h"
+#include "archives/EntryListPanel.h"
 #include "shell/testing/ScriptedPrompts.h"
 
 #include <QLabel>
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,6 +22,8 @@
 // One line of a list: its text and its datum.
 using Line = std::pair<QString, int>;
 using Lines = QList<Line>;
+// The texts of lines, top to bottom.
+QStringList Names(const Lines& lines);
 
 struct TabEntry {
     std::string name;
@@ -42,6 +46,18 @@ QStringList NamesIn(const QString& path);
 // The three entries that most tests open: names in mixed case, so the sorted
 // list order differs from data order.
 std::vector<TabEntry> ThreeEntries();
+
+// List 1001 with the few list-widget calls the tests make on it, answered by
+// the real entry table (rows as shown, after sorting and filtering).
+struct EntryListProbe {
+    EntryListPanel panel;
+
+    void clearSelection() { panel.ClearSelection(); }
+    QModelIndexList selectedItems() const { return panel.View()->selectionModel()->selectedRows(); }
+    int currentRow() const;
+    void setCurrentRow(int row);
+    std::optional<QModelIndex> item(int row) const;
+};
 
 // The Archives tab's controls, scripted prompts and a recording opener around
 // a DMArchive, with a game directory and a viewing directory of the test's own.
@@ -68,7 +84,7 @@ protected:
 
     static Lines LinesOf(const QListWidget& list);
     Lines FileLines() const { return LinesOf(fileList); }
-    Lines EntryLines() const { return LinesOf(entryList); }
+    Lines EntryLines() const;
     QString SelectedEntryText() const;
     DMDataFileEntry* EntryAt(int position) const;
     QByteArray DataAt(int position) const;
@@ -78,11 +94,12 @@ protected:
     QTemporaryDir viewDir;
     QTemporaryDir outsideDir;
     QListWidget fileList;
-    QListWidget entryList;
+    EntryListProbe entryList;
     QLabel archiveLabel{QStringLiteral("Not selected")};
     ScriptedPrompts prompts;
     RecordingOpener opener;
     std::unique_ptr<DMArchive> tab;
+    QStringList tips;  // tips of commands reached through the controls
 };
 
 // The tab with ThreeEntries() opened from one.pak at path.

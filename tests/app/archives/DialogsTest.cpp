@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QRegularExpression>
@@ -43,12 +45,15 @@ QLineEdit* EditOf(QWidget* dialog, int id)
     return dialog->findChild<QLineEdit*>(QStringLiteral("id%1").arg(id));
 }
 
-TEST(CheckSumText, ReadsUnsignedDecimalsThatFitIn32Bits)
+TEST(CheckSumText, ReadsUnsignedDecimalsAndHexThatFitIn32Bits)
 {
     EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0")), 0u);
     EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("  123456 ")), 123456u);
     EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0004294967295")), 4294967295u);
-    for (const char* bad : {"", "   ", "4294967296", "99999999999999999999", "-1", "+5", "12a", "0x10", "1 2", "1.0"})
+    EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0x10")), 16u);
+    EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral(" 0XdeadBEEF ")), 0xDEADBEEFu);
+    for (const char* bad : {"", "   ", "4294967296", "99999999999999999999", "-1", "+5", "12a", "1 2", "1.0",
+                            "0x", "0x1g", "0x100000000", "ff"})
         EXPECT_FALSE(CDlgCRC::ParseCheckSum(QString::fromLatin1(bad)).has_value()) << bad;
 }
 
@@ -84,6 +89,28 @@ TEST(DataCrcDialog, ShowsTheValueRefusesTextThatIsNoNumberAndKeepsTheValueOnCanc
     });
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
     EXPECT_EQ(dialog.m_crc, 305419896u);
+}
+
+TEST(DataCrcDialog, ShowsTheValueBothWaysAndComputeFillsItIn)
+{
+    CDlgCRC dialog;
+    dialog.m_crc = 0xDEADBEEF;
+    dialog.SetCompute([] { return std::optional<std::uint32_t>(0x12345678u); });
+    QString before, typed, computed;
+    WhenModal("CDlgCRC", [&](QWidget* modal) {
+        auto* bothWays = modal->findChild<QLabel*>(QStringLiteral("BothWays"));
+        before = bothWays->text();
+        EditOf(modal, ids::CrcEdit)->setText(QStringLiteral("0x10"));
+        typed = bothWays->text();
+        modal->findChild<QPushButton*>(QStringLiteral("Compute"))->click();
+        computed = EditOf(modal, ids::CrcEdit)->text() + QLatin1Char('|') + bothWays->text();
+        static_cast<QDialog*>(modal)->accept();
+    });
+    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    EXPECT_EQ(before, QStringLiteral("3735928559 = 0xDEADBEEF"));
+    EXPECT_EQ(typed, QStringLiteral("16 = 0x00000010"));
+    EXPECT_EQ(computed, QStringLiteral("305419896|305419896 = 0x12345678"));
+    EXPECT_EQ(dialog.m_crc, 0x12345678u);
 }
 
 TEST(RenameDialog, PresetsTheNameAndAcceptsAnyTextEvenAnEmptyOne)

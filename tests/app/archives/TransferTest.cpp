@@ -98,18 +98,21 @@ TEST_F(Transfer, HostileNamesStayInsideTheViewingDirectory)
     EXPECT_TRUE(prompts.shown.last().text.endsWith(QStringLiteral("escape.txt")));
 }
 
-TEST_F(Transfer, EntriesOfOneNameShareOneTemporaryFile)
+TEST_F(Transfer, EntriesOfOneNameGetFilesOfTheirOwn)
 {
     PutArchive(QStringLiteral("twins.pak"), {{"same.txt", QByteArray("first")}, {"same.txt", QByteArray("second")}});
     Open(QStringLiteral("twins.pak"));
-    for (int row = 0; row < 2; ++row) {
+    for (int row : {0, 1, 0}) {
         entryList.setCurrentRow(row);
         tab->ViewEntry();
     }
-    ASSERT_EQ(opener.opened.size(), 2);
-    EXPECT_EQ(opener.opened[0], opener.opened[1]);
-    const QByteArray last = entryList.item(1)->data(Qt::UserRole).toInt() == 0 ? "first" : "second";
-    EXPECT_EQ(ReadBytes(opener.opened[1]), last);
+    ASSERT_EQ(opener.opened.size(), 3);
+    EXPECT_NE(opener.opened[0], opener.opened[1]);
+    EXPECT_EQ(opener.opened[0], opener.opened[2]);  // the same entry keeps its file
+    EXPECT_TRUE(opener.opened[1].endsWith(QStringLiteral(".txt")));
+    const bool firstRowIsFirst = entryList.item(0)->data(Qt::UserRole).toInt() == 0;
+    EXPECT_EQ(ReadBytes(opener.opened[0]), firstRowIsFirst ? "first" : "second");
+    EXPECT_EQ(ReadBytes(opener.opened[1]), firstRowIsFirst ? "second" : "first");
 }
 
 TEST_F(Transfer, SaveDataWritesTheEntryToTheChosenFile)

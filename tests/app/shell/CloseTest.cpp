@@ -53,7 +53,7 @@ TEST(Caption, MarksUnsavedWorkFromTheFirstChangeUntilASave)
     EXPECT_EQ(t.Caption(), QStringLiteral("Untitled - Tomelens"));
 
     // A new checksum alone counts.
-    p.Find<QListWidget>(ids::EntryList)->setCurrentRow(0);
+    ASSERT_TRUE(p.SelectEntry(QStringLiteral("a.txt")));
     p.prompts.checkSumAnswers.enqueue(7u);
     p.Command(ids::ArchiveUpdateCrc);
     EXPECT_EQ(t.Caption(), QStringLiteral("Untitled* - Tomelens"));
@@ -98,7 +98,7 @@ TEST(FileDialogs, StartInTheOpenArchivesFolderUntilTheUserChoosesAnother)
     OpenArchive t;
     Program& p = *t.program;
     QTemporaryDir elsewhere;
-    p.Find<QListWidget>(ids::EntryList)->setCurrentRow(0);
+    ASSERT_TRUE(p.SelectEntry(QStringLiteral("a.txt")));
     p.prompts.saveFileAnswers.enqueue(elsewhere.filePath(QStringLiteral("a.txt")));
     p.Command(ids::ArchiveSaveData);
     p.Command(ids::ArchiveAdd);

@@ -15,6 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+
+#include "archives/EntryListPanel.h"
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -67,7 +69,8 @@ TEST_F(MainView, StateAfterStartUp)
     // What the Archives controller's first activation says for this directory.
     ScriptedPrompts quiet;
     RecordingOpener opener;
-    QListWidget files, entries;
+    QListWidget files;
+    EntryListPanel entries;
     QLabel label;
     const QString firstTip = DMArchive(&files, &entries, &label, quiet, opener).Activate();
 

@@ -23,10 +23,8 @@ void ViewAnEntry(Program& p)
     QListWidgetItem* archive = files->findItems(QStringLiteral("alpha.pak"), Qt::MatchExactly).value(0);
     files->setCurrentItem(archive);
     emit files->itemDoubleClicked(archive);
-    auto* entries = p.Find<QListWidget>(ids::EntryList);
-    QListWidgetItem* entry = entries->findItems(QStringLiteral("a.txt"), Qt::MatchExactly).value(0);
-    entries->setCurrentItem(entry);
-    emit entries->itemDoubleClicked(entry);
+    ASSERT_TRUE(p.SelectEntry(QStringLiteral("a.txt")));
+    p.ViewSelectedEntry();
 }
 
 TEST(ViewEntry, AnOpenerThatFindsNoProgramOrCannotStartIsToldWithTheCause)

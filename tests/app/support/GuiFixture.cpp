@@ -1,6 +1,8 @@
 #include "app/support/GuiFixture.h"
 
 #include "archive/DMDataFile.h"
+#include "archives/EntryListPanel.h"
+#include "resources/ResourceIds.h"
 #include "resources/Menus.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTomelensView.h"
@@ -182,4 +184,23 @@ void Program::Command(int commandId) const
     if (!action)
         throw std::runtime_error("command not in the menu bar");
     action->trigger();
+}
+
+bool Program::SelectEntry(const QString& name) const
+{
+    auto* panel = Find<EntryListPanel>(ids::EntryList);
+    const QAbstractItemModel* shown = panel->View()->model();
+    for (int row = 0; row < shown->rowCount(); ++row) {
+        if (shown->index(row, 0).data().toString() == name) {
+            panel->SelectPosition(shown->index(row, 0).data(Qt::UserRole).toInt());
+            return true;
+        }
+    }
+    return false;
+}
+
+void Program::ViewSelectedEntry() const
+{
+    EntryTableView* entries = Find<EntryListPanel>(ids::EntryList)->View();
+    emit entries->doubleClicked(entries->currentIndex());
 }

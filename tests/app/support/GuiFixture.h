@@ -88,6 +88,11 @@ struct Program {
     bool Shows(const QList<class QMenu*>& menus) const;
     void Command(int commandId) const;
     QWidget* ViewWidget() const;
+    // Makes the entry shown under this name the selected one of list 1001;
+    // false when no line shows it.
+    bool SelectEntry(const QString& name) const;
+    // What a double-click on the selected entry does.
+    void ViewSelectedEntry() const;
 };
 
 #include <QWidget>

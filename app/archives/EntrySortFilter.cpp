@@ -1,0 +1,92 @@
+#include "archives/EntrySortFilter.h"
+
+#include "archives/EntryTableModel.h"
+
+namespace {
+
+template <typename T>
+int Compare(const T& a, const T& b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+}  // namespace
+
+EntrySortFilter::EntrySortFilter(EntryTableModel* source, QObject* parent)
+    : QSortFilterProxyModel(parent), m_pSource(source)
+{
+    setSourceModel(source);
+    setDynamicSortFilter(true);
+    sort(EntryTableModel::NameColumn, Qt::AscendingOrder);
+}
+
+void EntrySortFilter::SetPattern(const QString& pattern)
+{
+    if (pattern == m_pattern)
+        return;
+    m_pattern = pattern;
+    m_folded = pattern.toCaseFolded();
+    m_bWildcard = pattern.contains(QLatin1Char('*')) || pattern.contains(QLatin1Char('?'));
+    if (m_bWildcard) {
+        // * and ? match any characters here, separators included: names are not paths.
+        QString expression = QRegularExpression::escape(m_folded);
+        expression.replace(QLatin1String("\\*"), QLatin1String(".*")).replace(QLatin1String("\\?"), QLatin1String("."));
+        m_wildcard = QRegularExpression(QRegularExpression::anchoredPattern(expression),
+                                        QRegularExpression::CaseInsensitiveOption |
+                                            QRegularExpression::DotMatchesEverythingOption);
+        m_wildcard.optimize();
+    }
+    invalidateFilter();
+}
+
+bool EntrySortFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
+{
+    if (m_pattern.isEmpty())
+        return true;
+    if (m_bWildcard)
+        return m_wildcard.match(m_pSource->FoldedNameAt(sourceRow)).hasMatch();
+    return m_pSource->FoldedNameAt(sourceRow).contains(m_folded);
+}
+
+bool EntrySortFilter::lessThan(const QModelIndex& left, const QModelIndex& right) const
+{
+    const EntryTableModel::Row& a = m_pSource->RowAt(left.row());
+    const EntryTableModel::Row& b = m_pSource->RowAt(right.row());
+    int order = 0;
+    switch (left.column()) {
+    case EntryTableModel::SizeColumn: order = Compare(a.size, b.size); break;
+    case EntryTableModel::PackedColumn: order = Compare(a.packed, b.packed); break;
+    case EntryTableModel::RatioColumn:
+        // packed/size compared without division: a.packed*b.size vs b.packed*a.size
+        order = Compare(static_cast<quint64>(a.packed) * b.size, static_cast<quint64>(b.packed) * a.size);
+        break;
+    case EntryTableModel::CheckSumColumn: order = Compare(a.checkSum, b.checkSum); break;
+    default: break;
+    }
+    if (order == 0)
+        order = EntryTableModel::CompareNames(a, b);
+    return order < 0;
+}
+
+EntrySortFilter::Totals EntrySortFilter::ShownTotals() const
+{
+    Totals totals;
+    const int rows = rowCount();
+    for (int row = 0; row < rows; ++row) {
+        const EntryTableModel::Row& entry = m_pSource->RowAt(mapToSource(index(row, 0)).row());
+        if (entry.position < 0)
+            continue;
+        ++totals.entries;
+        totals.size += entry.size;
+        totals.packed += entry.packed;
+    }
+    return totals;
+}
+
+QString EntrySortFilter::TotalsText(const Totals& totals)
+{
+    return QStringLiteral("%1 %2, %3, %4 packed")
+        .arg(totals.entries)
+        .arg(totals.entries == 1 ? QStringLiteral("entry") : QStringLiteral("entries"))
+        .arg(EntryTableModel::SizeText(totals.size), EntryTableModel::SizeText(totals.packed));
+}

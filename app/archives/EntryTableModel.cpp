@@ -1,0 +1,258 @@
+#include "archives/EntryTableModel.h"
+
+#include "archives/EntryNames.h"
+#include "archive/DMDataFile.h"
+#include "ListOrder.h"
+
+#include <algorithm>
+#include <unordered_set>
+
+EntryTableModel::Row EntryTableModel::MakeRow(const DMDataFileEntry& entry, int position)
+{
+    Row row;
+    row.position = position;
+    row.name = QByteArray(entry.GetName());
+    row.size = entry.GetLength();
+    row.packed = entry.GetPackedLength();
+    row.checkSum = entry.GetCheckSum();
+    return row;
+}
+
+int EntryTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int EntryTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant EntryTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= rowCount())
+        return {};
+    const Row& row = RowAt(index.row());
+    if (role == PositionRole)
+        return row.position;
+    if (role == Qt::TextAlignmentRole && index.column() != NameColumn)
+        return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (role != Qt::DisplayRole)
+        return {};
+    const bool placeholder = row.position < 0;
+    switch (index.column()) {
+    case NameColumn: return NameAt(index.row());
+    case SizeColumn: return placeholder ? QString() : QString::number(row.size);
+    case PackedColumn: return placeholder ? QString() : QString::number(row.packed);
+    case RatioColumn: return placeholder ? QString() : RatioText(row.size, row.packed);
+    case CheckSumColumn: return placeholder ? QString() : CheckSumText(row.checkSum);
+    default: return {};
+    }
+}
+
+QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case NameColumn: return QStringLiteral("Name");
+    case SizeColumn: return QStringLiteral("Size");
+    case PackedColumn: return QStringLiteral("Packed");
+    case RatioColumn: return QStringLiteral("Ratio");
+    case CheckSumColumn: return QStringLiteral("Checksum");
+    default: return {};
+    }
+}
+
+Qt::ItemFlags EntryTableModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags result = QAbstractTableModel::flags(index) | Qt::ItemIsDropEnabled;
+    if (index.isValid() && RowAt(index.row()).position >= 0)
+        result |= Qt::ItemIsDragEnabled;
+    return result;
+}
+
+void EntryTableModel::Fill(DMDataFile& file)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_folded.clear();
+    m_placeholder.clear();
+    const unsigned count = file.GetNumEntries();
+    m_rows.reserve(count);
+    for (unsigned position = 0; position < count; ++position) {
+        if (const DMDataFileEntry* entry = file.GetEntry(position); entry && !entry->Deleted())
+            m_rows.push_back(MakeRow(*entry, static_cast<int>(position)));
+    }
+    // Ranks once, so that every later sort by name or tie on another column
+    // compares two numbers instead of two names.
+    std::vector<int> order(m_rows.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::sort(order.begin(), order.end(), [this](int a, int b) {
+        return CompareNames(m_rows[static_cast<size_t>(a)], m_rows[static_cast<size_t>(b)]) < 0;
+    });
+    for (size_t rank = 0; rank < order.size(); ++rank)
+        m_rows[static_cast<size_t>(order[rank])].nameRank = static_cast<int>(rank);
+    RebuildIndex();
+    endResetModel();
+}
+
+int EntryTableModel::CompareNames(const Row& a, const Row& b)
+{
+    const auto compare = [](auto x, auto y) { return x < y ? -1 : (y < x ? 1 : 0); };
+    if (a.nameRank >= 0 && b.nameRank >= 0)
+        return compare(a.nameRank, b.nameRank);
+    const int order = tomelens::core::CompareListText(std::string_view(a.name.constData(), static_cast<size_t>(a.name.size())),
+                                                      std::string_view(b.name.constData(), static_cast<size_t>(b.name.size())));
+    return order != 0 ? order : compare(a.position, b.position);
+}
+
+void EntryTableModel::Clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_folded.clear();
+    m_placeholder.clear();
+    m_rowOfPosition.clear();
+    endResetModel();
+}
+
+void EntryTableModel::SetPlaceholder(const QString& text)
+{
+    beginResetModel();
+    m_rows.clear();
+    m_folded.clear();
+    m_rowOfPosition.clear();
+    m_placeholder = text;
+    m_rows.push_back(Row());
+    endResetModel();
+}
+
+int EntryTableModel::Add(const DMDataFileEntry& entry, int position)
+{
+    const int row = rowCount();
+    beginInsertRows(QModelIndex(), row, row);
+    m_rows.push_back(MakeRow(entry, position));
+    if (static_cast<size_t>(position) >= m_rowOfPosition.size())
+        m_rowOfPosition.resize(static_cast<size_t>(position) + 1, -1);
+    m_rowOfPosition[static_cast<size_t>(position)] = row;
+    endInsertRows();
+    return row;
+}
+
+void EntryTableModel::AddMany(const std::vector<std::pair<const DMDataFileEntry*, int>>& entries)
+{
+    if (entries.empty())
+        return;
+    const int first = rowCount();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
+    for (const auto& [entry, position] : entries)
+        m_rows.push_back(MakeRow(*entry, position));
+    RebuildIndex();
+    endInsertRows();
+}
+
+void EntryTableModel::Refresh(const DMDataFileEntry& entry, int position)
+{
+    const int row = RowOf(position);
+    if (row < 0)
+        return;
+    Row& kept = m_rows[static_cast<size_t>(row)];
+    Row fresh = MakeRow(entry, position);
+    if (fresh.name == kept.name)
+        fresh.nameRank = kept.nameRank;  // its place among the names is unchanged
+    kept = std::move(fresh);
+    if (static_cast<size_t>(row) < m_folded.size())
+        m_folded[static_cast<size_t>(row)].clear();
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void EntryTableModel::Remove(const std::vector<int>& positions)
+{
+    if (positions.empty())
+        return;
+    if (positions.size() == 1) {
+        const int row = RowOf(positions.front());
+        if (row < 0)
+            return;
+        beginRemoveRows(QModelIndex(), row, row);
+        m_rows.erase(m_rows.begin() + row);
+        if (static_cast<size_t>(row) < m_folded.size())
+            m_folded.erase(m_folded.begin() + row);
+        RebuildIndex();
+        endRemoveRows();
+        return;
+    }
+    // Many rows at once: one reset is cheaper for the views than a signal per row.
+    const std::unordered_set<int> gone(positions.begin(), positions.end());
+    beginResetModel();
+    m_folded.clear();
+    m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(),
+                                [&](const Row& row) { return gone.count(row.position) != 0; }),
+                 m_rows.end());
+    RebuildIndex();
+    endResetModel();
+}
+
+QString EntryTableModel::NameAt(int row) const
+{
+    const Row& entry = RowAt(row);
+    return entry.position < 0 ? m_placeholder : EntryDisplayName(entry.name.constData());
+}
+
+const QString& EntryTableModel::FoldedNameAt(int row) const
+{
+    if (m_folded.size() != m_rows.size())
+        m_folded.resize(m_rows.size());
+    QString& folded = m_folded[static_cast<size_t>(row)];
+    // A name folds to at least one character unless it is empty, which needs no folding.
+    if (folded.isEmpty())
+        folded = NameAt(row).toCaseFolded();
+    return folded;
+}
+
+int EntryTableModel::RowOf(int position) const
+{
+    if (position < 0 || static_cast<size_t>(position) >= m_rowOfPosition.size())
+        return -1;
+    return m_rowOfPosition[static_cast<size_t>(position)];
+}
+
+void EntryTableModel::RebuildIndex()
+{
+    m_rowOfPosition.assign(m_rowOfPosition.size(), -1);
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        const int position = m_rows[row].position;
+        if (position < 0)
+            continue;
+        if (static_cast<size_t>(position) >= m_rowOfPosition.size())
+            m_rowOfPosition.resize(static_cast<size_t>(position) + 1, -1);
+        m_rowOfPosition[static_cast<size_t>(position)] = static_cast<int>(row);
+    }
+}
+
+QString EntryTableModel::SizeText(double bytes)
+{
+    static const char* const kUnits[] = {"bytes", "KiB", "MiB", "GiB", "TiB"};
+    int unit = 0;
+    while (bytes >= 1024.0 && unit < 4) {
+        bytes /= 1024.0;
+        ++unit;
+    }
+    if (unit == 0)
+        return QStringLiteral("%1 bytes").arg(static_cast<qulonglong>(bytes));
+    return QStringLiteral("%1 %2").arg(bytes, 0, 'f', 1).arg(QLatin1String(kUnits[unit]));
+}
+
+QString EntryTableModel::RatioText(unsigned size, unsigned packed)
+{
+    if (size == 0)
+        return QStringLiteral("-");
+    return QStringLiteral("%1%").arg(100.0 * packed / size, 0, 'f', 1);
+}
+
+QString EntryTableModel::CheckSumText(unsigned checkSum)
+{
+    return QStringLiteral("%1").arg(checkSum, 8, 16, QLatin1Char('0'));
+}

@@ -1,0 +1,215 @@
+// The commands reached through the context menus and drag and drop: several
+// entries at once, Extract, New Archive, Properties, dropped files, dragged
+// entries, viewed files edited elsewhere, hover text.
+#include "ArchiveTabFixture.h"
+
+#include "archive/DMDataFile.h"
+#include "archives/EntryListPanel.h"
+#include "archives/EntryTableModel.h"
+#include "archives/ViewWatcher.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QMenu>
+#include <QMimeData>
+#include <QUrl>
+
+#include <zlib.h>
+
+namespace {
+
+using Commands = OpenedTab;
+
+unsigned Crc(const QByteArray& bytes)
+{
+    return static_cast<unsigned>(crc32(0, reinterpret_cast<const Bytef*>(bytes.constData()), static_cast<uInt>(bytes.size())));
+}
+
+QStringList ActionTexts(QMenu* menu)
+{
+    QStringList texts;
+    for (QAction* action : menu->actions()) {
+        if (!action->isSeparator())
+            texts.append(action->text());
+    }
+    return texts;
+}
+
+void Trigger(QMenu* menu, const QString& text)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->text() == text)
+            action->trigger();
+    }
+}
+
+TEST_F(Commands, ContextMenusOfferTheCommands)
+{
+    std::unique_ptr<QMenu> entries(tab->MakeEntryMenu(nullptr));
+    EXPECT_EQ(ActionTexts(entries.get()), QStringList({"View", "Extract...", "Load Data...", "Rename...", "Delete",
+                                                       "Update CRC...", "Properties"}));
+    std::unique_ptr<QMenu> files(tab->MakeFileMenu(nullptr));
+    EXPECT_EQ(ActionTexts(files.get()), QStringList({"Open", "New Archive...", "Refresh"}));
+
+    // Properties: the stored checksum (222) differs from the data's, so it is marked.
+    SelectEntry(QStringLiteral("Alpha.bmp"));
+    Trigger(entries.get(), QStringLiteral("Properties"));
+    ASSERT_EQ(prompts.shown.size(), 1);
+    const QString crc = QStringLiteral("%1").arg(Crc(ThreeEntries()[1].data), 8, 16, QLatin1Char('0'));
+    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("Name: Alpha.bmp\nSize: 20000 bytes\nPacked size: %1 bytes\n"
+                                                    "Ratio: %2\nChecksum (stored): 000000de\n"
+                                                    "Checksum (computed): %3  (differs from the stored one)\nPosition: 1")
+                                         .arg(EntryAt(1)->GetPackedLength())
+                                         .arg(EntryTableModel::RatioText(20000, EntryAt(1)->GetPackedLength()), crc));
+}
+
+TEST_F(Commands, DeleteOfSeveralAsksOnceAndDeletesThemAll)
+{
+    SelectEntry(QStringLiteral("Alpha.bmp"));
+    QAbstractItemView* view = entryList.panel.View();
+    view->selectionModel()->select(view->model()->index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    tab->DeleteEntry();  // answered No
+    prompts.questionAnswers.enqueue(true);
+    tab->DeleteEntry();
+    EXPECT_EQ(prompts.Questions(), QStringList(2, QStringLiteral("Are you sure you want to delete these 2 entries?")));
+    EXPECT_TRUE(EntryAt(1)->Deleted());
+    EXPECT_TRUE(EntryAt(0)->Deleted());
+    EXPECT_EQ(EntryLines(), Lines({{QStringLiteral("beta.wav"), 2}}));
+    EXPECT_TRUE(tab->IsModified());
+    prompts.saveFileAnswers.enqueue(outsideDir.filePath(QStringLiteral("left.pak")));
+    tab->SaveArchiveAs();
+    EXPECT_EQ(NamesIn(outsideDir.filePath(QStringLiteral("left.pak"))), QStringList({"beta.wav"}));
+}
+
+TEST_F(Commands, ExtractAsksAboutFilesThatExistAndCancelWritesNothing)
+{
+    const QString folder = outsideDir.path();
+    const QString beta = QDir(folder).filePath(QStringLiteral("beta.wav"));
+    WriteBytes(beta, "old");
+    const QString zeta = QDir(folder).filePath(QStringLiteral("zeta.txt"));
+
+    prompts.folderAnswers.enqueue(folder);
+    prompts.chooseAnswers.enqueue({3, false});  // Cancel
+    tab->ExtractEntries();
+    EXPECT_FALSE(QFileInfo::exists(zeta));
+
+    prompts.folderAnswers.enqueue(folder);
+    prompts.chooseAnswers.enqueue({1, false});  // Skip
+    tab->ExtractEntries();  // nothing selected: every entry
+    EXPECT_EQ(ReadBytes(beta), "old");
+    EXPECT_EQ(ReadBytes(zeta), ThreeEntries()[0].data);
+    EXPECT_EQ(ReadBytes(QDir(folder).filePath(QStringLiteral("Alpha.bmp"))), ThreeEntries()[1].data);
+
+    prompts.Clear();
+    prompts.folderAnswers.enqueue(folder);
+    prompts.chooseAnswers.enqueue({2, false});  // Overwrite All: asked once
+    tab->ExtractEntries();
+    EXPECT_EQ(prompts.CountOf(QStringLiteral("Choose")), 1);
+    EXPECT_EQ(prompts.shown[1].caption, QStringLiteral("Extract: Overwrite/Skip/Overwrite All/Cancel"));
+    EXPECT_EQ(ReadBytes(beta), ThreeEntries()[2].data);
+}
+
+TEST_F(Commands, NewArchiveWritesAnEmptyArchiveAndOpensIt)
+{
+    const QString path = gameDir.filePath(QStringLiteral("fresh.pak"));
+    prompts.saveFileAnswers.enqueue(path);
+    tab->NewArchive();
+    EXPECT_TRUE(tab->IsArchiveOpen());
+    EXPECT_EQ(tab->ArchiveFile(), path);
+    EXPECT_EQ(archiveLabel.text(), path);
+    EXPECT_TRUE(EntryLines().isEmpty());
+    EXPECT_TRUE(FileLines().contains(Line(QStringLiteral("fresh.pak"), 1)));
+    DMDataFile* check = CreateDMDataFile(nullptr);
+    EXPECT_EQ(check->Load(QFile::encodeName(path).constData()), 0);
+    DestroyDMDataFile(check);
+
+    tab->NewEntry();
+    prompts.questionAnswers.enqueue(true);
+    tab->SaveArchive();
+    EXPECT_EQ(NamesIn(path), QStringList({" Unnamed"}));
+}
+
+TEST_F(Commands, DroppedFilesAndFoldersAreAddedAskingAboutNamesThatExist)
+{
+    const QString folder = outsideDir.filePath(QStringLiteral("drop"));
+    QDir().mkpath(folder + QStringLiteral("/inner"));
+    WriteBytes(folder + QStringLiteral("/a.txt"), "a");
+    WriteBytes(folder + QStringLiteral("/zeta.txt"), "new zeta");
+    WriteBytes(folder + QStringLiteral("/inner/deep.txt"), "not added");
+    const QString single = PutFile(QStringLiteral("single.bin"), "single", true);
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(single)});
+    prompts.chooseAnswers.enqueue({0, false});  // Replace zeta.txt
+    entryList.panel.View()->DropFiles(&data);
+    EXPECT_EQ(Names(EntryLines()), QStringList({"a.txt", "Alpha.bmp", "beta.wav", "single.bin", "zeta.txt"}));
+    EXPECT_EQ(DataAt(0), "new zeta");
+    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("The archive already has an entry named \"zeta.txt\"."));
+    EXPECT_TRUE(tab->IsModified());
+
+    // "Add Anyway" for all: one question for two names that exist.
+    prompts.Clear();
+    data.setUrls({QUrl::fromLocalFile(folder + QStringLiteral("/a.txt")), QUrl::fromLocalFile(single)});
+    prompts.chooseAnswers.enqueue({1, true});
+    entryList.panel.View()->DropFiles(&data);
+    EXPECT_EQ(prompts.CountOf(QStringLiteral("Choose")), 1);
+    EXPECT_EQ(EntryLines().size(), 7);
+}
+
+TEST_F(Commands, EntriesDraggedOutArriveAsFilesWithTheirNames)
+{
+    const QStringList files = tab->FilesForDrag({1, 2});
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(QFileInfo(files[0]).fileName(), QStringLiteral("Alpha.bmp"));
+    EXPECT_EQ(ReadBytes(files[0]), ThreeEntries()[1].data);
+    EXPECT_EQ(ReadBytes(files[1]), ThreeEntries()[2].data);
+}
+
+TEST_F(Commands, AViewedFileChangedElsewhereIsOfferedBack)
+{
+    SelectEntry(QStringLiteral("zeta.txt"));
+    tab->ViewEntry();
+    const QString viewed = opener.opened.first();
+    tab->Watcher().CheckNow();
+    EXPECT_TRUE(prompts.shown.isEmpty());
+
+    WriteBytes(viewed, "edited in place");
+    tab->Watcher().CheckNow();  // answered No
+    // An editor that writes a new file and renames it over the old one.
+    WriteBytes(viewed + QStringLiteral(".tmp"), "then saved by a rename");
+    QFile::remove(viewed);
+    QFile::rename(viewed + QStringLiteral(".tmp"), viewed);
+    prompts.questionAnswers.enqueue(true);
+    tab->Watcher().CheckNow();
+    EXPECT_EQ(prompts.Questions(),
+              QStringList(2, QStringLiteral("zeta.txt was changed in another program. Update the entry in the archive?")));
+    EXPECT_EQ(DataAt(0), "then saved by a rename");
+    EXPECT_TRUE(tab->IsModified());
+
+    prompts.questionAnswers.enqueue(true);
+    Open(QStringLiteral("one.pak"));
+    EXPECT_TRUE(tab->Watcher().Watched().isEmpty());
+}
+
+TEST_F(Commands, HoverShowsSizeChecksumAndAGlimpseOfSmallEntries)
+{
+    QImage image(300, 200, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    PutArchive(QStringLiteral("mixed.pak"), {{"note.txt", QByteArray("first line\nsecond <line>\n"), 7},
+                                             {"red.bmp", bmp},
+                                             {"big.txt", QByteArray(4 * 1024 * 1024 + 1, 'x')}});
+    Open(QStringLiteral("mixed.pak"));
+    const QString text = tab->EntryToolTip(0);
+    EXPECT_TRUE(text.contains(QStringLiteral("25 bytes, checksum 00000007")));
+    EXPECT_TRUE(text.contains(QStringLiteral("<pre>first line\nsecond &lt;line&gt;\n</pre>")));
+    EXPECT_TRUE(tab->EntryToolTip(1).contains(QStringLiteral("<img src=\"data:image/png;base64,")));
+    EXPECT_FALSE(tab->EntryToolTip(2).contains(QStringLiteral("<pre>")));
+}
+
+}  // namespace
