@@ -39,32 +39,26 @@ int Unpack(const DMDataFileEntry& entry, Bytes& out)
     return entry.GetData(out.data());
 }
 
-TEST(EntryCodec, PacksLevel9BlocksOf8192AndInflatesThemBack)
+TEST(EntryCodec, PacksLevel9BlocksOf8192IntoExactlyTheirRoomAndInflatesThemBack)
 {
     for (std::size_t size : {1u, 8191u, 8192u, 8193u, 3 * 8192u + 5}) {
         const Bytes plain = Pattern(size);
-        DMDataFileEntry entry;
-        entry.SetData(plain.data(), static_cast<unsigned>(plain.size()));
-        const Bytes packed = Packed(entry);
+        DMDataFileEntry fresh;
+        fresh.SetData(plain.data(), static_cast<unsigned>(plain.size()));
+        const Bytes packed = Packed(fresh);
         EXPECT_EQ(packed, PackBlocks(plain)) << size;
+        const DMDataFileEntry view = ViewOf(packed, static_cast<unsigned>(size));
+        const DMDataFileEntry* const both[] = {&fresh, &view};  // deflated into the room, or copied out
+        for (const DMDataFileEntry* entry : both) {
+            Bytes dest(packed.size());
+            auto room = static_cast<unsigned>(packed.size() - 1);
+            EXPECT_EQ(entry->GetPackedData(dest.data(), room), DMResult::BufferTooSmall) << size;
+            EXPECT_EQ(room, packed.size() - 1) << "size is left alone on failure";
+        }
+        EXPECT_EQ(Packed(view), packed);
         Bytes unpacked;
-        EXPECT_EQ(Unpack(ViewOf(packed, static_cast<unsigned>(size)), unpacked), DMResult::Success);
+        EXPECT_EQ(Unpack(view, unpacked), DMResult::Success);
         EXPECT_EQ(unpacked, plain) << size;
-    }
-}
-
-TEST(EntryCodec, PackedCopyNeedsExactlyItsRoom)
-{
-    const Bytes packed = PackBlocks(Pattern(20000));
-    for (bool fresh : {false, true}) {  // a view copied out, or plain bytes deflated into the room
-        DMDataFileEntry entry = ViewOf(packed, 20000);
-        if (fresh)
-            entry.SetData(Pattern(20000).data(), 20000);
-        Bytes dest(packed.size());
-        auto size = static_cast<unsigned>(packed.size() - 1);
-        EXPECT_EQ(entry.GetPackedData(dest.data(), size), DMResult::BufferTooSmall) << fresh;
-        EXPECT_EQ(size, packed.size() - 1) << "size is left alone on failure";
-        EXPECT_EQ(Packed(entry), packed) << fresh;
     }
 }
 
