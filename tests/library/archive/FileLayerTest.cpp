@@ -14,8 +14,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
-
 using namespace archivetest;
 using namespace tomelens::archive;
 
@@ -155,20 +153,17 @@ TEST_F(Writer, CommitPutsTheNewContentInPlaceOnce)
     EXPECT_EQ(ReadFile(target), fresh);
 }
 
-TEST(GrowableBytes, GrowingKeepsTheContentAndReleaseHandsItOver)
+TEST(GrowableBytes, ReleaseHandsOverWhatWasWritten)
 {
-    GrowableBytes buffer;
-    const Bytes first = PatternBytes(100000, 11);
-    buffer.Reserve(first.size());
-    std::memcpy(buffer.Data(), first.data(), first.size());
-    // Past the size where huge pages are advised (on Linux), the bytes move intact.
+    // Past the size where huge pages are advised (on Linux).
     const std::uint64_t large = 6u << 20;
+    GrowableBytes buffer;
     buffer.Reserve(large);
     ASSERT_GE(buffer.Capacity(), large);
+    buffer.Data()[0] = 0xA5;
     buffer.Data()[large - 1] = 0x5A;
     unsigned char* released = buffer.Release(large);
-    EXPECT_EQ(Bytes(released, released + first.size()), first);
-    EXPECT_EQ(released[large - 1], 0x5A);
+    EXPECT_TRUE(released[0] == 0xA5 && released[large - 1] == 0x5A);
     std::free(released);
     EXPECT_EQ(buffer.Capacity(), 0u);
     // Releasing nothing still gives memory the caller can free.
