@@ -1,6 +1,6 @@
 // The file layer under the archive code: paths beside a target for both path
-// styles, owning handles, whole reads and writes, the atomic writer
-// used directly, and the growable buffer.
+// styles, owning handles, whole reads, the atomic writer used directly, and
+// the growable buffer.
 #include "ArchiveSuite.h"
 
 #include "archive/AtomicFileWriter.h"
@@ -14,43 +14,30 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
-
 using namespace archivetest;
 using namespace tomelens::archive;
 
 namespace {
 
-struct SiblingCase {
-    PathStyle style;
-    std::string target;
-    std::string expected;  // empty: the target names no file
-};
-
 TEST(SiblingPath, TheTemporaryNameStaysInTheTargetsFolder)
 {
-    const std::vector<SiblingCase> cases = {
+    const struct {
+        PathStyle style;
+        std::string target;
+        std::string expected;  // empty: the target names no file
+    } cases[] = {
         {PathStyle::Posix, "/games/x/game.dat", "/games/x/t~"},
         {PathStyle::Posix, "game.dat", "t~"},
-        {PathStyle::Posix, "/game.dat", "/t~"},
-        // On POSIX a backslash or colon is part of a name.
-        {PathStyle::Posix, "dir\\game.dat", "t~"},
-        {PathStyle::Posix, "C:game.dat", "t~"},
-        {PathStyle::Windows, "C:\\games\\game.dat", "C:\\games\\t~"},
+        {PathStyle::Posix, "dir\\C:game.dat", "t~"},  // on POSIX a backslash or colon is part of a name
         {PathStyle::Windows, "C:/games\\sub/game.dat", "C:/games\\sub/t~"},
         {PathStyle::Windows, "d:game.dat", "d:t~"},
-        {PathStyle::Windows, "\\\\?\\C:\\g\\game.dat", "\\\\?\\C:\\g\\t~"},
-        {PathStyle::Windows, "\\\\server\\share\\game.dat", "\\\\server\\share\\t~"},
         {PathStyle::Windows, "1:game", "t~"},  // not a drive letter
-        {PathStyle::Posix, "", ""},
         {PathStyle::Posix, "dir/", ""},
         {PathStyle::Windows, "dir\\", ""},
-        {PathStyle::Windows, "dir/", ""},
         {PathStyle::Windows, "C:", ""},
     };
-    for (const SiblingCase& c : cases) {
-        const bool windows = c.style == PathStyle::Windows;
-        EXPECT_EQ(SiblingPath(c.target, "t~", c.style), c.expected) << (windows ? "windows " : "posix ") << c.target;
+    for (const auto& c : cases) {
+        EXPECT_EQ(SiblingPath(c.target, "t~", c.style), c.expected) << c.target;
         // The folder to open is the same folder part, or the current one.
         if (!c.expected.empty()) {
             const std::string folder = c.expected.substr(0, c.expected.size() - 2);
@@ -62,21 +49,17 @@ TEST(SiblingPath, TheTemporaryNameStaysInTheTargetsFolder)
 TEST(SaveTempName, IsShortAndRecognisedAndTellsWhoseItIs)
 {
     const std::string longest(255, 'n');
-    const std::uint64_t pid = 4000000000u;
-    const std::string name = SaveTempName(longest, pid, 4000000000u);
+    const std::string name = SaveTempName(longest, 4000000000u, 4000000000u);
     EXPECT_LE(name.size(), 40u);
-    EXPECT_EQ(DMIsSaveTempName(name.c_str()), 1);
     std::uint32_t hash = 0;
-    std::uint64_t parsedPid = 0;
-    ASSERT_TRUE(ParseSaveTempName(name, hash, parsedPid));
+    std::uint64_t pid = 0;
+    ASSERT_TRUE(ParseSaveTempName(name, hash, pid));
     EXPECT_EQ(hash, TargetNameHash(longest));
-    EXPECT_EQ(parsedPid, pid);
+    EXPECT_EQ(pid, 4000000000u);
     EXPECT_NE(TargetNameHash("game.dat"), TargetNameHash("game.da"));
 
-    for (const char* other : {"game.dat", ".tl~", ".tl~0123abcd-1-2.tmp~", ".tl~0123abcD-1-2.tmp",
-                              ".tl~0123abc-1-2.tmp", ".tl~0123abcd--2.tmp", ".tl~0123abcd-1-.tmp",
-                              ".tl~0123abcd-1-2.tm", "x.tl~0123abcd-1-2.tmp", "d/.tl~0123abcd-1-2.tmp",
-                              ".tl~0123abcd-99999999999999999999-2.tmp"})
+    for (const char* other : {"game.dat", ".tl~0123abcD-1-2.tmp", ".tl~0123abcd--2.tmp", ".tl~0123abcd-1-2.tm",
+                              "x.tl~0123abcd-1-2.tmp", ".tl~0123abcd-99999999999999999999-2.tmp"})
         EXPECT_EQ(DMIsSaveTempName(other), 0) << other;
     EXPECT_EQ(DMIsSaveTempName(".tl~0123abcd-1-2.tmp"), 1);
     EXPECT_EQ(DMIsSaveTempName(nullptr), 0);
@@ -84,38 +67,26 @@ TEST(SaveTempName, IsShortAndRecognisedAndTellsWhoseItIs)
 
 TEST(FileHandle, OwnsOneDescriptorAndClosesItOnce)
 {
-    TempDir dir;
-    const std::string path = dir.File("owned");
-    WriteFile(path, "x");
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
     {
         FileHandle first(fd);
-        FileHandle second(std::move(first));
+        FileHandle second;
+        second = std::move(first);
         EXPECT_FALSE(first.Valid());
-        EXPECT_EQ(second.Get(), fd);
-        FileHandle third;
-        third = std::move(second);
-        EXPECT_FALSE(second.Valid());
+        FileHandle third(std::move(second));
         EXPECT_NE(::fcntl(fd, F_GETFD), -1) << "moving must not close";
     }
     EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "the last owner closes";
-
-    // Any failed open's result is no handle at all, and closing it is harmless.
-    for (const int failed : {-1, -2}) {
-        FileHandle none(failed);
-        EXPECT_FALSE(none.Valid()) << failed;
-        EXPECT_TRUE(none.Close());
-    }
+    EXPECT_FALSE(FileHandle(-2).Valid()) << "any failed open's result is no handle";
 }
 
-TEST(FileIo, ReadsRegularFilesWholeAndRefusesEverythingElse)
+TEST(FileIo, ReadsRegularFilesWholeAndRefusesEverythingElseAtOnce)
 {
     TempDir dir;
     const std::string path = dir.File("data.bin");
     const Bytes content = PatternBytes(70001, 5);
     WriteFile(path, content);
-
     std::uint64_t size = 0;
     FileHandle file = OpenRegularFileForReading(path.c_str(), size);
     ASSERT_TRUE(file.Valid());
@@ -125,47 +96,20 @@ TEST(FileIo, ReadsRegularFilesWholeAndRefusesEverythingElse)
     EXPECT_EQ(ReadFully(file.Get(), read.data(), read.size()), content.size());
     read.resize(content.size());
     EXPECT_EQ(read, content);
-    EXPECT_EQ(ReadFully(file.Get(), read.data(), 1), 0u);
 
+    // A pipe without a writer would block a plain open; every reader must refuse it at once.
     const std::string fifo = dir.File("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    // A pipe without a writer would block a plain open; it must be refused at once.
-    for (const std::string& other : {dir.Path(), fifo, std::string("/dev/null"), dir.File("missing")}) {
+    for (const std::string& other : {dir.Path(), fifo, std::string("/dev/null")}) {
         std::uint64_t untouched = 77;
         EXPECT_FALSE(OpenRegularFileForReading(other.c_str(), untouched).Valid()) << other;
         EXPECT_EQ(untouched, 77u) << other;
     }
-}
-
-TEST(FileIo, EveryReaderRefusesAPipeWithoutWaitingForAWriter)
-{
-    TempDir dir;
-    const std::string fifo = dir.File("fifo");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    DMDataFile file(nullptr);
+    DMDataFile archive(nullptr);
     DMDataFileEntry entry;
-    EXPECT_EQ(file.CheckFile(fifo.c_str()), DMResult::CannotOpen);
-    EXPECT_EQ(file.Load(fifo.c_str()), DMResult::CannotOpen);
+    EXPECT_EQ(archive.CheckFile(fifo.c_str()), DMResult::CannotOpen);
+    EXPECT_EQ(archive.Load(fifo.c_str()), DMResult::CannotOpen);
     EXPECT_EQ(entry.LoadData(fifo.c_str()), DMResult::CannotOpen);
-}
-
-TEST(FileIo, WritesEverythingOrReportsFailure)
-{
-    TempDir dir;
-    const std::string path = dir.File("out.bin");
-    const Bytes content = PatternBytes(100000, 9);
-    {
-        FileHandle out(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
-        ASSERT_TRUE(out.Valid());
-        EXPECT_TRUE(WriteFully(out.Get(), content.data(), content.size()));
-        EXPECT_TRUE(out.Close());
-    }
-    EXPECT_EQ(ReadFile(path), content);
-
-    FileHandle readOnly(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    ASSERT_TRUE(readOnly.Valid());
-    EXPECT_FALSE(WriteFully(readOnly.Get(), content.data(), content.size()));
-    EXPECT_EQ(ReadFile(path), content);
 }
 
 class Writer : public ::testing::Test {
@@ -181,12 +125,13 @@ TEST_F(Writer, AnAbandonedWriteLeavesNoTraceAndTheTargetAlone)
 {
     {
         AtomicFileWriter writer;
+        EXPECT_EQ(writer.Commit(), DMResult::ShortWrite) << "nothing open";
+        EXPECT_EQ(writer.Open("", KeepTimes::No), DMResult::CannotOpen);
         ASSERT_EQ(writer.Open(target.c_str(), KeepTimes::No), DMResult::Success);
         EXPECT_TRUE(writer.Write(fresh.data(), fresh.size()));
         // Opening again gives up the first temporary file.
         ASSERT_EQ(writer.Open(target.c_str(), KeepTimes::No), DMResult::Success);
         EXPECT_TRUE(writer.Write(fresh.data(), fresh.size()));
-        EXPECT_LE(dir.List().size(), 2u);
     }
     EXPECT_EQ(ReadFile(target), old);
     EXPECT_EQ(dir.List(), std::vector<std::string>{"target.bin"});
@@ -198,7 +143,6 @@ TEST_F(Writer, CommitPutsTheNewContentInPlaceOnce)
     ASSERT_EQ(writer.Open(target.c_str(), KeepTimes::No), DMResult::Success);
     EXPECT_TRUE(writer.Write(fresh.data(), 1000));
     EXPECT_TRUE(writer.Write(fresh.data() + 1000, fresh.size() - 1000));
-    EXPECT_TRUE(writer.Write(nullptr, 0));
     EXPECT_EQ(ReadFile(target), old) << "nothing changes before the commit";
     ASSERT_EQ(writer.Commit(), DMResult::Success);
     EXPECT_EQ(ReadFile(target), fresh);
@@ -209,37 +153,19 @@ TEST_F(Writer, CommitPutsTheNewContentInPlaceOnce)
     EXPECT_EQ(ReadFile(target), fresh);
 }
 
-TEST_F(Writer, NoFileNameOrAFolderCannotBeOpened)
+TEST(GrowableBytes, ReleaseHandsOverWhatWasWritten)
 {
-    AtomicFileWriter writer;
-    for (const std::string& bad : {std::string(), dir.Path(), dir.Path() + "/", dir.File("no/such/dir")})
-        EXPECT_EQ(writer.Open(bad.c_str(), KeepTimes::No), DMResult::CannotOpen) << bad;
-    EXPECT_EQ(writer.Commit(), DMResult::ShortWrite);
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"target.bin"});
-}
-
-TEST(GrowableBytes, GrowingKeepsTheContentAndReleaseHandsItOver)
-{
-    GrowableBytes buffer;
-    const Bytes first = PatternBytes(100000, 11);
-    buffer.Reserve(first.size());
-    EXPECT_GE(buffer.Capacity(), first.size());
-    EXPECT_EQ(buffer.Capacity() % GrowableBytes::kStep, 0u);
-    std::memcpy(buffer.Data(), first.data(), first.size());
-
-    // Past the size where huge pages are advised (on Linux), the bytes move intact.
+    // Past the size where huge pages are advised (on Linux).
     const std::uint64_t large = 6u << 20;
+    GrowableBytes buffer;
     buffer.Reserve(large);
     ASSERT_GE(buffer.Capacity(), large);
-    EXPECT_EQ(Bytes(buffer.Data(), buffer.Data() + first.size()), first);
+    buffer.Data()[0] = 0xA5;
     buffer.Data()[large - 1] = 0x5A;
-
     unsigned char* released = buffer.Release(large);
-    EXPECT_EQ(Bytes(released, released + first.size()), first);
-    EXPECT_EQ(released[large - 1], 0x5A);
+    EXPECT_TRUE(released[0] == 0xA5 && released[large - 1] == 0x5A);
     std::free(released);
     EXPECT_EQ(buffer.Capacity(), 0u);
-
     // Releasing nothing still gives memory the caller can free.
     unsigned char* empty = buffer.Release(0);
     EXPECT_NE(empty, nullptr);

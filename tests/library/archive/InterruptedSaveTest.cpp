@@ -54,38 +54,29 @@ protected:
     DMDataFile archive{nullptr};
 };
 
-struct SignalCase {
-    const char* what;
-    void (*prepare)();
-    void (*interrupt)();
-    bool killedBySignal;
-    int result;  // the signal, or the exit code
-};
-
 TEST_P(InterruptedSave, ACatchableSignalRemovesTheTemporaryFileAndTakesItsCourse)
 {
-    const std::vector<SignalCase> cases = {
+    const struct {
+        const char* what;
+        void (*prepare)();
+        void (*interrupt)();
+        bool killed;  // by the signal itself, or else exited with 42
+        int signal;
+    } cases[] = {
         {"default SIGTERM", [] {}, [] { ::raise(SIGTERM); }, true, SIGTERM},
         {"default SIGHUP", [] {}, [] { ::raise(SIGHUP); }, true, SIGHUP},
         {"program's own SIGINT handler", [] { std::signal(SIGINT, [](int) { ::_exit(42); }); },
-         [] { ::raise(SIGINT); }, false, 42},
+         [] { ::raise(SIGINT); }, false, SIGINT},
     };
-    for (const SignalCase& c : cases) {
+    for (const auto& c : cases) {
         pid_t child = 0;
         const int status = SaveInChild(c.interrupt, c.prepare, child);
-        if (c.killedBySignal)
-            EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == c.result) << c.what << " status " << status;
-        else
-            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.result) << c.what << " status " << status;
+        EXPECT_TRUE(c.killed ? WIFSIGNALED(status) && WTERMSIG(status) == c.signal
+                             : WIFEXITED(status) && WEXITSTATUS(status) == 42)
+            << c.what << " status " << status;
         EXPECT_EQ(ReadFile(path), original) << c.what;
         EXPECT_EQ(dir.List(), std::vector<std::string>{"game.dat"}) << c.what;
     }
-    // A finished save leaves the signals as it found them.
-    struct sigaction before {}, after {};
-    ::sigaction(SIGTERM, nullptr, &before);
-    ASSERT_EQ(archive.Save(nullptr), DMResult::Success);
-    ::sigaction(SIGTERM, nullptr, &after);
-    EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
 TEST_P(InterruptedSave, AKilledSavesLeftoverIsRemovedByTheNextSave)
@@ -117,11 +108,9 @@ TEST_P(InterruptedSave, SavesOnSeveralThreadsAtOnceEachFinishAndPutTheSignalsBac
         savers.emplace_back([this, t, &failures] {
             DMDataFile own(nullptr);
             const std::string target = dir.File("copy" + std::to_string(t) + ".dat");
-            if (own.Load(path.c_str()) != DMResult::Success)
-                ++failures;
+            failures += own.Load(path.c_str()) != DMResult::Success;
             for (int round = 0; round < 20; ++round)
-                if (own.Save(target.c_str()) != DMResult::Success)
-                    ++failures;
+                failures += own.Save(target.c_str()) != DMResult::Success;
         });
     }
     for (std::thread& saver : savers)

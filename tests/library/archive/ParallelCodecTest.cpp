@@ -12,32 +12,22 @@ namespace {
 TEST(ParallelPack, SavesTheSameBytesWithAnyNumberOfThreads)
 {
     TempDir dir;
-    const std::vector<std::size_t> sizes = {0, 1, 8191, 8192, 8193, 300000, 5, 8192 * 40 + 17};
-    Bytes reference;
     std::vector<Bytes> plains;
-    for (std::size_t i = 0; i < sizes.size(); ++i)
-        plains.push_back(PatternBytes(sizes[i], static_cast<unsigned>(i), i % 2 ? 0 : 5));
-    for (unsigned threads : {1u, 2u, 8u}) {
+    for (std::size_t size : {0u, 1u, 8193u, 300000u, 5u, 8192u * 40 + 17})
+        plains.push_back(PatternBytes(size, static_cast<unsigned>(plains.size()), plains.size() % 2 ? 0 : 5));
+    for (unsigned threads : {1u, 8u}) {
         SetPackThreadCount(threads);
         DMDataFile archive(nullptr);
-        archive.AddEntry();
-        for (std::size_t i = 0; i < sizes.size(); ++i) {
-            DMDataFileEntry* entry = archive.GetEntry(archive.AddEntry());
-            entry->SetName(("e" + std::to_string(i)).c_str());
-            entry->SetData(plains[i].data(), static_cast<unsigned>(plains[i].size()));
-        }
-        const std::string path = dir.File("t" + std::to_string(threads));
-        ASSERT_EQ(archive.Save(path.c_str()), DMResult::Success);
-        if (threads == 1) {
-            reference = ReadFile(path);
-        } else {
-            EXPECT_TRUE(ReadFile(path) == reference) << threads << " threads";
-        }
+        archive.AddEntry();  // the first entry of an empty container is its name list
+        for (const Bytes& plain : plains)
+            archive.GetEntry(archive.AddEntry())->SetData(plain.data(), static_cast<unsigned>(plain.size()));
+        ASSERT_EQ(archive.Save(dir.File("t" + std::to_string(threads)).c_str()), DMResult::Success);
     }
     SetPackThreadCount(0);
+    EXPECT_TRUE(ReadFile(dir.File("t8")) == ReadFile(dir.File("t1")));
     const std::vector<EntryState> reloaded = Reload(dir.File("t8"));
-    ASSERT_EQ(reloaded.size(), sizes.size());
-    for (std::size_t i = 0; i < sizes.size(); ++i)
+    ASSERT_EQ(reloaded.size(), plains.size());
+    for (std::size_t i = 0; i < plains.size(); ++i)
         EXPECT_TRUE(reloaded[i].data == plains[i]) << i;
 }
 
@@ -70,13 +60,10 @@ TEST(Inflaters, AcceptAndRefuseTheSameStreams)
         {"one byte more claimed", stream, plain.size() + 1, false},
         {"one byte less claimed", stream, plain.size() - 1, false},
         {"truncated trailer", with([](Bytes& b) { b.pop_back(); }), plain.size(), false},
-        {"truncated data", with([](Bytes& b) { b.resize(b.size() / 2); }), plain.size(), false},
         {"damaged Adler-32", flipped(stream.size() - 1, 1), plain.size(), false},
-        {"damaged header check", flipped(1, 1), plain.size(), false},
         {"preset dictionary", flipped(1, 0xDA ^ 0xBB), plain.size(), false},
         {"not deflate", flipped(0, 0x78 ^ 0x79), plain.size(), false},
         {"damaged data", flipped(stream.size() / 2, 0x55), plain.size(), false},
-        {"only a header", Bytes(stream.begin(), stream.begin() + 2), plain.size(), false},
         {"nothing", Bytes{}, 0, false},
     };
     for (const auto& c : cases) {
@@ -86,9 +73,7 @@ TEST(Inflaters, AcceptAndRefuseTheSameStreams)
         EXPECT_EQ(InflateExact(Inflater::Zlib, c.stream.data(), size, byZlib.data(), plainSize), c.valid) << c.what;
         EXPECT_EQ(InflateExact(Inflater::Libdeflate, c.stream.data(), size, byLibdeflate.data(), plainSize), c.valid)
             << c.what;
-        if (c.valid) {
-            EXPECT_TRUE(byZlib == byLibdeflate) << c.what;
-        }
+        EXPECT_TRUE(!c.valid || byZlib == byLibdeflate) << c.what;
     }
 }
 
