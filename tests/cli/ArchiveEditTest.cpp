@@ -17,17 +17,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-struct Loaded {
-    std::string name;
-    std::string data;
-    unsigned checkSum = 0;
-    bool operator==(const Loaded&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Loaded& entry)
-{
-    return out << "{" << entry.name << ", " << entry.data.size() << " bytes, " << entry.checkSum << "}";
-}
+using Loaded = TextEntry;
 
 // The archive's visible entries in data order, read with the library.
 std::vector<Loaded> Contents(const std::string& path)
@@ -62,10 +52,7 @@ protected:
 
     void SetUp() override
     {
-        std::vector<TextEntry> entries;
-        for (const Loaded& entry : kOriginal)
-            entries.push_back({entry.name, entry.data, entry.checkSum});
-        WriteArchive(path, entries);
+        WriteArchive(path, kOriginal);
         original = ReadText(path);
         WriteText(folder / "new.dat", kNew.data);
         WriteText(folder / "other.dat", "more");
