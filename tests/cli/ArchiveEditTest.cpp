@@ -17,17 +17,7 @@ using ::testing::HasSubstr;
 
 namespace {
 
-struct Loaded {
-    std::string name;
-    std::string data;
-    unsigned checkSum = 0;
-    bool operator==(const Loaded&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Loaded& entry)
-{
-    return out << "{" << entry.name << ", " << entry.data.size() << " bytes, " << entry.checkSum << "}";
-}
+using Loaded = TextEntry;
 
 // The archive's visible entries in data order, read with the library.
 std::vector<Loaded> Contents(const std::string& path)
@@ -51,6 +41,7 @@ std::vector<Loaded> Contents(const std::string& path)
 
 const Loaded kA{"a.txt", "alpha", 11}, kB{"b.txt", "beta", 22}, kTwin1{"twin", "one"}, kTwin2{"twin", "two"},
     kDash{"-odd", "dash"}, kNew{"new.dat", "fresh data"};
+const std::vector<Loaded> kOriginal = {kA, kB, kTwin1, kTwin2, kDash};
 
 class ArchiveEdit : public ::testing::Test {
 protected:
@@ -61,15 +52,14 @@ protected:
 
     void SetUp() override
     {
-        WriteArchive(path, {{kA.name, kA.data, kA.checkSum}, {kB.name, kB.data, kB.checkSum}, {"twin", "one"},
-                            {"twin", "two"}, {"-odd", "dash"}});
+        WriteArchive(path, kOriginal);
         original = ReadText(path);
         WriteText(folder / "new.dat", kNew.data);
         WriteText(folder / "other.dat", "more");
         WriteText(folder / "empty", "");
         std::filesystem::create_directory(folder / "sub");
         WriteText(folder / "sub" / "big.bin", big);
-        WriteText(folder / "list.txt", "new.dat\n");
+        WriteText(folder / "list.txt", "sub/big.bin\n");
     }
 };
 
@@ -81,23 +71,21 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
         std::string file = "game.pfs";
     };
     const std::vector<Case> cases = {
-        {{"create", "made.pfs", "new.dat", "sub/big.bin", "empty"},
-         {kNew, {"big.bin", big}, {"empty", ""}}, "made.pfs"},
+        // A folder gives the files directly in it; the list adds one a line;
+        // an entry is named after the file, without its folders.
+        {{"create", "made.pfs", "empty", "sub", "--files-from", "list.txt"},
+         {{"empty", ""}, {"big.bin", big}, {"big.bin", big}}, "made.pfs"},
         {{"create", "game.pfs", "new.dat", "--force"}, {kNew}},
-        // A folder gives the files directly in it; the list adds one a line.
-        {{"create", "made.pfs", "sub", "--files-from", "list.txt"}, {{"big.bin", big}, kNew}, "made.pfs"},
         // Names typed in UTF-8 are stored in the archive's code page.
         {{"add", "game.pfs", "new.dat", "--as", "caf\xC3\xA9 \xE2\x82\xAC"},
          {kA, kB, kTwin1, kTwin2, kDash, {"caf\xE9 \x80", kNew.data}}},
         {{"add", "game.pfs", "new.dat", "other.dat"}, {kA, kB, kTwin1, kTwin2, kDash, kNew, {"other.dat", "more"}}},
-        {{"add", "game.pfs", "new.dat", "--as", "in\\side.dat"},
-         {kA, kB, kTwin1, kTwin2, kDash, {"in\\side.dat", kNew.data}}},
         {{"delete", "game.pfs", "twin", "a.txt"}, {kB, kDash}},
         {{"delete", "--", "game.pfs", "-odd"}, {kA, kB, kTwin1, kTwin2}},
-        {{"rename", "game.pfs", "b.txt", "textures/b.bmp"}, {kA, {"textures/b.bmp", "beta", 22}, kTwin1, kTwin2, kDash}},
+        {{"rename", "game.pfs", "b.txt", "textures\\b.bmp"},
+         {kA, {"textures\\b.bmp", "beta", 22}, kTwin1, kTwin2, kDash}},
         {{"replace", "game.pfs", "a.txt", "new.dat"}, {{"a.txt", kNew.data, 11}, kB, kTwin1, kTwin2, kDash}},
         {{"set-crc", "game.pfs", "a.txt", "0xCAFEBABE"}, {{"a.txt", "alpha", 0xCAFEBABE}, kB, kTwin1, kTwin2, kDash}},
-        {{"set-crc", "game.pfs", "b.txt", "4294967295"}, {kA, {"b.txt", "beta", 4294967295u}, kTwin1, kTwin2, kDash}},
     };
     for (const Case& c : cases) {
         WriteText(path, original);
@@ -112,12 +100,12 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
 
 TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
 {
+    // One refusal of each kind per command path; the archive stays as it was.
     const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
         {{"create", "game.pfs", "new.dat"}, 1, "game.pfs: already exists"},
         {{"create", "made.pfs", "new.dat", "missing.dat"}, 1, "missing.dat: no such file"},
         {{"create", "no-such-folder/made.pfs", "new.dat"}, 1, "no-such-folder/made.pfs: cannot be written"},
         {{"add", "game.pfs", "new.dat", "missing.dat"}, 1, "missing.dat: no such file"},
-        {{"add", "game.pfs", "."}, 1, ".: is a folder, not a file"},
         {{"add", "game.pfs", "fifo"}, 1, "fifo: is not a regular file"},
         {{"rename", "game.pfs", "a.txt", "\xC4\x80"}, 1, "holds \xC4\x80 (U+0100), which an archive entry name cannot hold"},
         {{"add", "game.pfs", "new.dat", "new.dat", "--as", "x"}, 2, "exactly one FILE"},
@@ -126,16 +114,12 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
         {{"delete", "game.pfs", "-odd"}, 2, "-odd"},
         {{"rename", "game.pfs", "nope", "x"}, 1, "no entry \"nope\""},
         {{"rename", "game.pfs", "twin", "x"}, 1, "2 entries are named \"twin\""},
-        {{"rename", "game.pfs", "a.txt"}, 2, "missing arguments"},
         {{"rename", "game.pfs", "a.txt", "b", "c"}, 2, "too many arguments"},
-        {{"replace", "game.pfs", "twin", "new.dat"}, 1, "2 entries are named"},
-        {{"replace", "game.pfs", "a.txt", "missing.dat"}, 1, "missing.dat: no such file"},
-        {{"replace", "game.pfs", "nope", "new.dat"}, 1, "no entry \"nope\""},
-        {{"set-crc", "game.pfs", "twin", "5"}, 1, "2 entries are named"},
-        {{"set-crc", "--", "game.pfs", "a.txt", "-1"}, 2, "is not a 32-bit value"},
+        {{"replace", "game.pfs", "a.txt", "."}, 1, ".: is a folder, not a file"},
+        {{"set-crc", "game.pfs", "a.txt", "0x1FFFFFFFF"}, 2, "is not a 32-bit value"},
     };
     ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
-    auto expectRefused = [&](const std::vector<std::string>& args, int exitCode, const std::string& message) {
+    for (const auto& [args, exitCode, message] : cases) {
         const auto filesBefore = FilesBelow(folder.Path());
         const std::string shown = testing::PrintToString(args);
         const CliRun run = RunCli(args, folder.Path());
@@ -144,46 +128,34 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << shown << run.err;
         EXPECT_EQ(ReadText(path), original) << shown << ": the archive was changed";
         EXPECT_EQ(FilesBelow(folder.Path()), filesBefore) << shown << ": a file was made or left behind";
-    };
-    for (const auto& [args, exitCode, message] : cases)
-        expectRefused(args, exitCode, message);
-    for (const char* value : {"4294967296", "0x1FFFFFFFF", "12abc", "0x", "", " 5", "+5"})
-        expectRefused({"set-crc", "game.pfs", "a.txt", value}, 2, "is not a 32-bit value");
-
-    WriteText(path, "this is not an archive at all");
-    original = ReadText(path);
-    expectRefused({"delete", "game.pfs", "a.txt"}, 1, "game.pfs: is not a valid archive");
-    expectRefused({"set-crc", "game.pfs", "a.txt", "1"}, 1, "game.pfs: is not a valid archive");
+    }
 }
 
 TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
 {
+    // Each writer keeps its own list of the adds that succeeded; a refused one must say why.
     constexpr int kWriters = 2, kAddsEach = 20;
-    std::vector<std::vector<CliRun>> runs(kWriters);
+    std::vector<std::set<std::string>> added(kWriters);
     std::vector<std::thread> writers;
     for (int w = 0; w < kWriters; ++w) {
         writers.emplace_back([&, w] {
             for (int i = 0; i < kAddsEach; ++i) {
                 const std::string name = "w" + std::to_string(w) + "-" + std::to_string(i);
                 WriteText(folder / name, name);
-                runs[w].push_back(RunCli({"add", path, (folder / name).string()}));
+                const CliRun run = RunCli({"add", path, (folder / name).string()});
+                if (run.exitCode == 0)
+                    added[w].insert(name);
+                else
+                    EXPECT_THAT(run.err, HasSubstr("another program is changing game.pfs"));
             }
         });
     }
     for (std::thread& writer : writers)
         writer.join();
 
-    std::set<std::string> expected = {"a.txt", "b.txt", "twin", "-odd"};
-    for (int w = 0; w < kWriters; ++w) {
-        for (int i = 0; i < kAddsEach; ++i) {
-            const CliRun& run = runs[w][i];
-            if (run.exitCode == 0)
-                expected.insert("w" + std::to_string(w) + "-" + std::to_string(i));
-            else
-                EXPECT_THAT(run.err, HasSubstr("another program is changing game.pfs"));
-        }
-    }
-    std::set<std::string> names;
+    std::set<std::string> expected = {"a.txt", "b.txt", "twin", "-odd"}, names;
+    for (const auto& mine : added)
+        expected.insert(mine.begin(), mine.end());
     for (const Loaded& entry : Contents(path))
         names.insert(entry.name);
     EXPECT_EQ(names, expected);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,19 +11,12 @@
 #include <sstream>
 #include <stdexcept>
 
+extern char** environ;
+
 namespace fs = std::filesystem;
 using namespace testsupport;
 
 namespace {
-
-// In the child: points fd at the file, or ends the child.
-void Redirect(int fd, const char* path, int flags)
-{
-    const int file = open(path, flags, 0600);
-    if (file < 0 || dup2(file, fd) < 0)
-        _exit(127);
-    close(file);
-}
 
 // Reads the terminal while the child runs, so it never blocks on a full buffer.
 std::string DrainUntilExit(int master, pid_t child, int& status)
@@ -65,20 +59,22 @@ CliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd, bool te
         argv.push_back(arg.data());
     argv.push_back(nullptr);
 
-    const pid_t child = fork();
-    if (child < 0)
-        throw std::runtime_error("fork failed");
-    if (child == 0) {
-        if (master >= 0)
-            close(master);
-        if (!cwd.empty() && chdir(cwd.c_str()) != 0)
-            _exit(127);
-        Redirect(STDIN_FILENO, "/dev/null", O_RDONLY);
-        Redirect(STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC);
-        Redirect(STDERR_FILENO, errPath.c_str(), terminal ? O_RDWR | O_NOCTTY : O_WRONLY | O_CREAT | O_TRUNC);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (master >= 0)
+        posix_spawn_file_actions_addclose(&actions, master);
+    if (!cwd.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                     terminal ? O_RDWR | O_NOCTTY : O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start " + storage[0]);
+
     int status = 0;
     std::string err;
     rusage usage{};

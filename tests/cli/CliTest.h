@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,12 @@ struct TextEntry {
     std::string data;
     std::uint32_t checkSum = 0;
     bool corrupt = false;  // its first zlib stream is damaged
+    bool operator==(const TextEntry&) const = default;
 };
+inline std::ostream& operator<<(std::ostream& out, const TextEntry& entry)
+{
+    return out << "{" << entry.name << ", " << entry.data.size() << " bytes, " << entry.checkSum << "}";
+}
 // Entries in data order; the directory may list the records backwards.
 std::string ArchiveBytes(const std::vector<TextEntry>& entries, bool reverseDirectory = false);
 void WriteArchive(const std::filesystem::path& path, const std::vector<TextEntry>& entries,

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <sys/stat.h>
 #include <sys/wait.h>
 
 using ::testing::HasSubstr;
@@ -20,14 +19,9 @@ TEST(Usage, EveryCommandHasHelp)
         const CliRun run = RunCli({command, "--help"});
         EXPECT_EQ(run.exitCode, 0) << command;
         EXPECT_THAT(run.out, StartsWith(std::string("Usage: tomelens-cli ") + command)) << command;
-        EXPECT_EQ(run.err, "") << command;
     }
-    const CliRun overview = RunCli({"--help"});
-    EXPECT_EQ(overview.exitCode, 0);
-    EXPECT_THAT(overview.out, HasSubstr("Exit codes: 0 success, 1 the work failed, 2 bad usage."));
-    EXPECT_EQ(RunCli({"spells", "list", "-h"}).out, RunCli({"spells", "--help"}).out);
+    EXPECT_THAT(RunCli({"--help"}).out, HasSubstr("Exit codes: 0 success, 1 the work failed, 2 bad usage."));
     EXPECT_EQ(RunCli({"help", "extract"}).out, RunCli({"extract", "--help"}).out);
-    EXPECT_EQ(RunCli({"help", "nonsense"}).exitCode, 2);
 
     // Help that cannot be written is a failure too.
     for (const char* args : {" --help", " help add", " crc --help"}) {
@@ -36,29 +30,13 @@ TEST(Usage, EveryCommandHasHelp)
     }
 }
 
-TEST(Usage, AFifoAsAnInputIsRefusedAtOnce)
-{
-    Folder folder;
-    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
-    for (const char* command : {"crc", "verify", "list"}) {
-        const CliRun run = RunCli({command, (folder / "fifo").string()});
-        EXPECT_EQ(run.exitCode, 1) << command;
-        EXPECT_THAT(run.err, HasSubstr("is not a regular file")) << command;
-    }
-}
-
 TEST(Usage, BadCommandLinesExitWithTwoAndOneLine)
 {
     const std::vector<std::vector<std::string>> bad = {
         {},
         {"frobnicate"},
-        {"list"},
-        {"list", "a.pfs", "b.pfs"},
-        {"list", "a.pfs", "--jsn"},
+        {"help", "nonsense"},
         {"list", "--json=yes", "a.pfs"},
-        {"extract", "a.pfs", "-C"},
-        {"crc"},
-        {"spells"},
         {"spells", "cast", "--game-dir", "."},
         {"spells", "list"},
         {"spells", "describe", "--game-dir", ".", "Name", "--class", "Wizard"},
@@ -68,7 +46,6 @@ TEST(Usage, BadCommandLinesExitWithTwoAndOneLine)
         const std::string shown = testing::PrintToString(args);
         EXPECT_EQ(run.exitCode, 2) << shown;
         EXPECT_THAT(run.err, StartsWith("tomelens-cli: ")) << shown;
-        EXPECT_THAT(run.err, HasSubstr("--help')\n")) << shown;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << shown << run.err;
         EXPECT_EQ(run.out, "") << shown;
     }
