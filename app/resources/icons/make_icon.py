@@ -1,12 +1,15 @@
 #!/usr/bin/env python3
 """Draws the program's icon (a closed tome with a magnifying lens over its
-cover) into tomelens.png. Only the standard library is used; the PNG is kept
-in the tree, so the build does not need Python. Run again after changing it."""
+cover) at every size the desktop's icon theme installs: tomelens-N.png, and
+tomelens.png for the 64-pixel one that the program also builds in. Only the standard library is
+used; the PNGs are kept in the tree, so the build does not need Python. Run
+again, in this folder, after changing it."""
 import math
 import struct
 import zlib
 
-SIZE = 64
+DESIGN = 64  # the shapes below are drawn on a 64-unit square
+SIZES = (16, 32, 48, 64, 128, 256)
 SAMPLES = 4  # supersampling per axis for smooth edges
 
 
@@ -47,15 +50,17 @@ def colour_at(x, y):
     return c
 
 
-def render():
+def render(size):
+    scale = DESIGN / size
     rows = []
-    for py in range(SIZE):
+    for py in range(size):
         row = bytearray([0])  # filter type: none
-        for px in range(SIZE):
+        for px in range(size):
             acc = [0, 0, 0, 0]
             for sy in range(SAMPLES):
                 for sx in range(SAMPLES):
-                    c = colour_at(px + (sx + 0.5) / SAMPLES, py + (sy + 0.5) / SAMPLES)
+                    c = colour_at((px + (sx + 0.5) / SAMPLES) * scale,
+                                  (py + (sy + 0.5) / SAMPLES) * scale)
                     if c:
                         a = c[3]
                         acc[0] += c[0] * a
@@ -77,12 +82,17 @@ def chunk(kind, data):
     return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
 
 
-def main():
-    header = struct.pack(">IIBBBBB", SIZE, SIZE, 8, 6, 0, 0, 0)
+def write_png(name, size):
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
     png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + \
-        chunk(b"IDAT", zlib.compress(render(), 9)) + chunk(b"IEND", b"")
-    with open("tomelens.png", "wb") as f:
+        chunk(b"IDAT", zlib.compress(render(size), 9)) + chunk(b"IEND", b"")
+    with open(name, "wb") as f:
         f.write(png)
+
+
+def main():
+    for size in SIZES:
+        write_png("tomelens.png" if size == DESIGN else "tomelens-%d.png" % size, size)
 
 
 if __name__ == "__main__":

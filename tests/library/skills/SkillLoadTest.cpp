@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
@@ -25,8 +26,10 @@ namespace {
 // A 140-byte record laid out by hand: the layout under test is the file's.
 Bytes SkillBytes(const std::string& name, std::uint32_t value = 0, std::uint16_t wordB = 100)
 {
-    Bytes r(name.begin(), name.begin() + std::min<std::size_t>(name.size(), 32));
-    r.resize(32);
+    // The name field is 32 bytes, zero-padded; filled in place rather than by
+    // a resize, which GCC's -O3 flags as a possible wrap-around.
+    Bytes r(32, 0);
+    std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 32), r.begin());
     PutWord(r, value);
     for (unsigned char flag : {0, 1, 2, 1})
         r.push_back(flag);
