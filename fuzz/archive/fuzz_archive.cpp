@@ -66,6 +66,13 @@ Inflated Inflate(DMDataFileEntry& entry, const std::string& exportPath)
     return out;
 }
 
+int Collect(void* context, const void* bytes, unsigned length)
+{
+    auto& out = *static_cast<std::vector<unsigned char>*>(context);
+    out.insert(out.end(), static_cast<const unsigned char*>(bytes), static_cast<const unsigned char*>(bytes) + length);
+    return 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -84,6 +91,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<Inflated> original;
     for (unsigned i = 0; i < archive.GetNumEntries(); ++i)
         original.push_back(Inflate(*archive.GetEntry(i), exported));
+
+    // Reading the index only, and the entries block by block from the file,
+    // must agree with the whole-file reader entry by entry.
+    DMDataFile index(nullptr);
+    if (index.LoadIndex(input.c_str()) != DMResult::Success || index.GetNumEntries() != archive.GetNumEntries())
+        std::abort();
+    for (unsigned i = 0; i < index.GetNumEntries(); ++i) {
+        std::vector<unsigned char> streamed;
+        const int result = index.GetEntry(i)->ReadData(Collect, &streamed);
+        if (result != original[i].result || (result == DMResult::Success && streamed != original[i].bytes))
+            std::abort();
+    }
 
     if (archive.Save(saved.c_str()) != DMResult::Success)
         std::abort();

@@ -284,8 +284,11 @@ int DMDataFileEntry::SaveData(const char* path) const
     if (const int result = writer.Open(path, KeepTimes::No); result != DMResult::Success)
         return result;
     // Streamed block by block; an abandoned writer leaves the target untouched.
-    if (const int result = ReadData(WriteTo, &writer); result != DMResult::Success)
-        return result;
+    // An entry of length 0 is an empty file whatever its extent holds.
+    if (m_length > 0) {
+        if (const int result = ReadData(WriteTo, &writer); result != DMResult::Success)
+            return result;
+    }
     return writer.Commit();
 }
 

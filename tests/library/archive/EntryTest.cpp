@@ -94,6 +94,10 @@ TEST(EntryCodec, ReportsCorruptBlocks)
     }
     // What the blocks before the fault produced stays in the caller's buffer.
     EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + 8192, out.begin()));
+    // SaveData never inflates an entry of length 0: it is an empty file.
+    TempDir dir;
+    EXPECT_EQ(ViewOf(packed, 0).SaveData(dir.File("empty").c_str()), DMResult::Success);
+    EXPECT_TRUE(ReadFile(dir.File("empty")).empty());
 }
 
 TEST(EntryData, NoDataMeansNothingWritten)
