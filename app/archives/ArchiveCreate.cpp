@@ -1,7 +1,7 @@
 // New Archive: an empty archive file made where the user says, opened at once.
 #include "archives/DMArchive.h"
 
-#include "archives/ListLines.h"
+#include "shell/SortedLists.h"
 #include "archive/DMDataFile.h"
 #include "shell/GameDirectory.h"
 #include "shell/Prompts.h"

@@ -5,7 +5,7 @@
 #include "archives/EntryListPanel.h"
 #include "archives/EntryNames.h"
 #include "archives/EntryTableModel.h"
-#include "archives/ListLines.h"
+#include "shell/SortedLists.h"
 #include "archives/ViewWatcher.h"
 #include "archive/DMDataFile.h"
 #include "resources/ResourceIds.h"

@@ -3,6 +3,7 @@
 #include "resources/ResourceIds.h"
 #include "shell/GameDirectory.h"
 #include "shell/Prompts.h"
+#include "shell/SortedLists.h"
 #include "skills/DMSkills.h"
 #include "ListOrder.h"
 #include "spells/SpellDescription.h"
@@ -37,30 +38,6 @@ std::string ToGame(const QString& text)
     return text.toLatin1().toStdString();
 }
 
-// A spell list line that sorts in the program's one list order.
-class SpellLineItem : public QListWidgetItem {
-public:
-    SpellLineItem(const QString& text, int record) : QListWidgetItem(text, nullptr, UserType)
-    {
-        setData(Qt::UserRole, record);
-    }
-    bool operator<(const QListWidgetItem& other) const override
-    {
-        return ListTextLess(ToGame(text()), ToGame(other.text()));
-    }
-};
-
-// Adds an item to a combo at its sorted place (the first place whose text
-// sorts after it), with its datum.
-void AddSorted(QComboBox* combo, const QString& text, int datum)
-{
-    const std::string key = ToGame(text);
-    int place = 0;
-    while (place < combo->count() && !ListTextLess(key, ToGame(combo->itemText(place))))
-        ++place;
-    combo->insertItem(place, text, datum);
-}
-
 void FillFromTable(QComboBox* combo, std::span<const SpellTableRow> table)
 {
     combo->clear();
@@ -72,17 +49,6 @@ void FillFromTable(QComboBox* combo, std::span<const SpellTableRow> table)
 void SelectStartingWith(QComboBox* combo, const QString& text)
 {
     combo->setCurrentIndex(combo->findText(text, Qt::MatchStartsWith));
-}
-
-// The datum of the selected item, or fallback when nothing is selected.
-int SelectedDatum(const QComboBox* combo, int fallback)
-{
-    const int index = combo->currentIndex();
-    if (index < 0)
-        return fallback;
-    bool ok = false;
-    const int datum = combo->itemData(index).toInt(&ok);
-    return ok ? datum : fallback;
 }
 
 // A file name proposal made from a spell name: separators would turn it into a path.
@@ -166,9 +132,9 @@ QString DMSpell::GetSpells()
     m_pSpellList->clear();
     if (m_spells.empty())
         return QString();
+    BulkFill fill(m_pSpellList);
     for (const SpellLine& line : QuerySpells(m_spells, filter))
-        m_pSpellList->addItem(new SpellLineItem(FromGame(line.text), line.record));
-    m_pSpellList->sortItems(Qt::AscendingOrder);
+        AddLine(m_pSpellList, FromGame(line.text), line.record);
     return QString();
 }
 
@@ -232,14 +198,10 @@ void DMSpell::SaveExport(const QString& proposedName, const std::vector<int>& re
 
 int DMSpell::SelectedRecord() const
 {
-    const QList<QListWidgetItem*> selected = m_pSpellList->selectedItems();
-    if (selected.isEmpty())
+    const std::optional<int> record = SelectedDatum(m_pSpellList);
+    if (!record || *record < 0 || *record >= SpellCount())
         return -1;
-    bool ok = false;
-    const int record = selected.constFirst()->data(Qt::UserRole).toInt(&ok);
-    if (!ok || record < 0 || record >= SpellCount())
-        return -1;
-    return record;
+    return *record;
 }
 
 void DMSpell::FillClassCombo()
