@@ -1,26 +1,6 @@
 #include "SafeEntryPath.h"
 
-namespace {
-
-bool OnlyDots(std::string_view part)
-{
-    return part.find_first_not_of('.') == std::string_view::npos;
-}
-
-std::string SafePart(std::string_view part)
-{
-    if (OnlyDots(part))
-        return std::string(part.size(), '_');
-    std::string safe;
-    safe.reserve(part.size());
-    for (char c : part) {
-        const auto byte = static_cast<unsigned char>(c);
-        safe += (c == ':' || byte < 0x20 || byte == 0x7F) ? '_' : c;
-    }
-    return safe;
-}
-
-}  // namespace
+#include "SafeFileName.h"
 
 std::string SafeEntryPath(std::string_view name)
 {
@@ -34,7 +14,7 @@ std::string SafeEntryPath(std::string_view name)
         if (!part.empty() && part != ".") {
             if (!path.empty())
                 path += '/';
-            path += SafePart(part);
+            path += tomelens::core::SafeFileName(part);
         }
         start = end + 1;
     }

@@ -6,9 +6,10 @@
 // Turns an archive entry name (a byte string with no path rules of its own)
 // into a relative path that cannot leave the extraction folder:
 //  - '/' and '\' both separate folders; empty and "." parts are dropped;
-//  - a part made only of dots ("..", "...") becomes as many '_';
-//  - ':' becomes '_', so "C:" cannot name a drive or a stream;
-//  - control bytes (below 0x20, 0x7F) become '_'.
+//  - every other part is made safe by core's SafeFileName: a part made only
+//    of dots becomes as many '_', ':' (so "C:" cannot name a drive or a
+//    stream), the other characters Windows reserves and control characters
+//    become '_'.
 // The result uses '/' between parts; it is empty when nothing of the name is
 // left (an empty name, "/", "./."), and the caller chooses a name then.
 std::string SafeEntryPath(std::string_view name);

@@ -1,6 +1,7 @@
 #include "archives/EntryNames.h"
 
 #include "EntryNameCodec.h"
+#include "SafeFileName.h"
 
 #include <QFile>
 
@@ -30,39 +31,7 @@ QString NameNotStorableMessage(char32_t bad)
                                           .arg(QString::fromStdString(DescribeCharacter(bad)));
 }
 
-namespace {
-
-bool IsUnfitForFileName(QChar c)
-{
-    static const QString kReserved = QStringLiteral("/\\:*?\"<>|");
-    return c.unicode() < 0x20 || c.unicode() == 0x7F || kReserved.contains(c);
-}
-
-// Keeps names within one path component on every file system we run on.
-constexpr qsizetype kMaxEncodedLength = 200;
-constexpr qsizetype kKeptStem = 60;
-constexpr qsizetype kMaxKeptSuffix = 16;
-
-QString Shortened(const QString& name)
-{
-    if (QFile::encodeName(name).size() <= kMaxEncodedLength)
-        return name;
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const bool keepSuffix = dot > 0 && name.size() - dot <= kMaxKeptSuffix;
-    const QString suffix = keepSuffix ? name.mid(dot) : QString();
-    const QString stem = keepSuffix ? name.left(dot) : name;
-    return stem.left(kKeptStem) + suffix;
-}
-
-}  // namespace
-
 QString SafeFileName(const QString& entryName)
 {
-    QString safe;
-    safe.reserve(entryName.size());
-    for (const QChar c : entryName)
-        safe.append(IsUnfitForFileName(c) ? QLatin1Char('_') : c);
-    if (safe.isEmpty() || safe == QLatin1String(".") || safe == QLatin1String(".."))
-        safe.prepend(QLatin1Char('_'));
-    return Shortened(safe);
+    return QString::fromStdString(tomelens::core::SafeFileName(entryName.toStdString()));
 }

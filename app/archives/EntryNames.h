@@ -20,7 +20,6 @@ std::optional<QByteArray> EntryNameBytes(const QString& name, char32_t* bad = nu
 QString NameNotStorableMessage();
 QString NameNotStorableMessage(char32_t bad);
 
-// A file name for an entry name that stays inside the directory it is put in:
-// no separators or characters that file names cannot hold, never "", "." or
-// "..", and short enough for one path component. Equal names give equal results.
+// A file name for an entry name that stays inside the directory it is put in
+// (core's SafeFileName on the name's text).
 QString SafeFileName(const QString& entryName);
