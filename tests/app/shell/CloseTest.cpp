@@ -11,10 +11,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QListWidget>
 #include <QWindow>
 
 #include <optional>
+#include <stdexcept>
 
 namespace {
 
@@ -25,10 +25,8 @@ struct OpenArchive {
         game.WriteArchive(QStringLiteral("alpha.pak"), {"a.txt", "b.bmp"});
         settings.StoreDMPath(game.Path());
         program.emplace();
-        auto* files = program->Find<QListWidget>(ids::FileList);
-        QListWidgetItem* line = files->findItems(QStringLiteral("alpha.pak"), Qt::MatchExactly).value(0);
-        files->setCurrentItem(line);
-        emit files->itemDoubleClicked(line);
+        if (!program->OpenArchive(QStringLiteral("alpha.pak")))
+            throw std::runtime_error("alpha.pak not listed");
     }
     unsigned EntriesOnDisk() const
     {
@@ -82,8 +80,8 @@ TEST(Close, WithUnsavedChangesAsksAndSaveDiscardOrCancelDoWhatTheySay)
         p.Command(ids::AppExit);
         EXPECT_EQ(p.frame->isVisible(), !c.closes);
         ASSERT_EQ(p.prompts.shown.size(), 1);
-        EXPECT_EQ(p.prompts.shown[0].kind, QStringLiteral("SaveChanges"));
-        EXPECT_EQ(p.prompts.shown[0].text, QStringLiteral("Save changes to alpha.pak before closing?"));
+        EXPECT_EQ(p.prompts.shown[0].kind + ": " + p.prompts.shown[0].text,
+                  QStringLiteral("SaveChanges: Save changes to alpha.pak before closing?"));
         EXPECT_EQ(t.EntriesOnDisk(), c.entriesOnDisk);
     }
 

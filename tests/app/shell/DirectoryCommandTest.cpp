@@ -8,60 +8,64 @@
 #include <QDir>
 #include <QListWidget>
 
-TEST(DirectoryCommand, StoresTheChosenFilesDirectoryAndReloadsTheCurrentTab)
-{
+#include <optional>
+
+namespace {
+
+// The program on a first game directory, a second one ready to be chosen.
+struct TwoGames {
+    TwoGames()
+    {
+        first.WriteArchive(QStringLiteral("old.pak"), {"x"});
+        first.WriteSpells({MakeSpell("Ember", 11, 3)});
+        second.WriteArchive(QStringLiteral("new.pak"), {"y"});
+        settings.StoreDMPath(first.Path());
+        p.emplace();
+    }
+    QStringList Archives() const { return Texts(p->Find<QListWidget>(1000)); }
+
     PrivateSettings settings;
     GameDir first, second;
-    first.WriteArchive(QStringLiteral("old.pak"), {"x"});
-    second.WriteArchive(QStringLiteral("new.pak"), {"y"});
-    settings.StoreDMPath(first.Path());
-    Program p;
-    ASSERT_EQ(Texts(p.Find<QListWidget>(1000)), QStringList{QStringLiteral("old.pak")});
+    std::optional<Program> p;
+};
 
-    p.prompts.gameFileAnswers.enqueue(second.File(QStringLiteral("whatever.dat")));
-    p.Command(ids::FileOpen);
-    EXPECT_EQ(settings.StoredDMPath(), QDir::toNativeSeparators(second.Path()));
-    EXPECT_EQ(Texts(p.Find<QListWidget>(1000)), QStringList{QStringLiteral("new.pak")});
-    EXPECT_TRUE(p.view->Archive().m_bInitialized);
-    EXPECT_FALSE(p.view->Spell().m_bInitialized);
+}  // namespace
+
+TEST(DirectoryCommand, StoresTheChosenFilesDirectoryAndReloadsTheCurrentTab)
+{
+    TwoGames t;
+    ASSERT_EQ(t.Archives(), QStringList{QStringLiteral("old.pak")});
+    t.p->prompts.gameFileAnswers.enqueue(t.second.File(QStringLiteral("whatever.dat")));
+    t.p->Command(ids::FileOpen);
+    EXPECT_EQ(t.settings.StoredDMPath(), QDir::toNativeSeparators(t.second.Path()));
+    EXPECT_EQ(t.Archives(), QStringList{QStringLiteral("new.pak")});
+    EXPECT_FALSE(t.p->view->Spell().m_bInitialized);
 }
 
 TEST(DirectoryCommand, CancelChangesNothing)
 {
-    PrivateSettings settings;
-    GameDir game;
-    game.WriteArchive(QStringLiteral("a.pak"), {"x"});
-    settings.StoreDMPath(game.Path());
-    Program p;
-    p.view->SetTip(QStringLiteral("before"));
-    p.Command(ids::FileOpen);  // no scripted answer: cancelled
-    EXPECT_EQ(p.prompts.CountOf(QStringLiteral("ChooseGameFile")), 1);
-    EXPECT_EQ(settings.StoredDMPath(), game.Path());
-    EXPECT_EQ(p.Tip(), QStringLiteral("Tip: before"));
-    EXPECT_TRUE(p.view->Archive().m_bInitialized);
+    TwoGames t;
+    t.p->view->SetTip(QStringLiteral("before"));
+    t.p->Command(ids::FileOpen);  // no scripted answer: cancelled
+    EXPECT_EQ(t.p->prompts.CountOf(QStringLiteral("ChooseGameFile")), 1);
+    EXPECT_EQ(t.settings.StoredDMPath(), t.first.Path());
+    EXPECT_EQ(t.p->Tip(), QStringLiteral("Tip: before"));
+    EXPECT_TRUE(t.p->view->Archive().m_bInitialized);
 }
 
 TEST(DirectoryCommand, OnTheSpellsTabActivatesSpellsAtOnceAndArchivesLater)
 {
-    PrivateSettings settings;
-    GameDir first, second;
-    first.WriteSpells({MakeSpell("Ember", 11, 3)});
-    second.WriteArchive(QStringLiteral("new.pak"), {"y"});
-    settings.StoreDMPath(first.Path());
-    Program p;
-    p.SelectTab(1);
-    auto* classes = p.Find<QComboBox>(1015);
+    TwoGames t;
+    t.p->SelectTab(1);
+    auto* classes = t.p->Find<QComboBox>(1015);
     classes->setCurrentIndex(classes->findText(QStringLiteral("Wizard")));
-    ASSERT_EQ(classes->currentText(), QStringLiteral("Wizard"));
-
-    p.prompts.gameFileAnswers.enqueue(second.File(QStringLiteral("spdat.eff")));
-    p.Command(ids::FileOpen);
+    t.p->prompts.gameFileAnswers.enqueue(t.second.File(QStringLiteral("spdat.eff")));
+    t.p->Command(ids::FileOpen);
     // The Spells tab refilled its filters from the records it holds.
     EXPECT_EQ(classes->currentText(), QStringLiteral("*** All ***"));
-    EXPECT_EQ(p.Find<QListWidget>(1020)->count(), 1);
-    EXPECT_TRUE(p.prompts.Messages().isEmpty());
-    EXPECT_FALSE(p.view->Archive().m_bInitialized);
-
-    p.SelectTab(0);
-    EXPECT_EQ(Texts(p.Find<QListWidget>(1000)), QStringList{QStringLiteral("new.pak")});
+    EXPECT_EQ(t.p->Find<QListWidget>(1020)->count(), 1);
+    EXPECT_TRUE(t.p->prompts.Messages().isEmpty());
+    EXPECT_FALSE(t.p->view->Archive().m_bInitialized);
+    t.p->SelectTab(0);
+    EXPECT_EQ(t.Archives(), QStringList{QStringLiteral("new.pak")});
 }

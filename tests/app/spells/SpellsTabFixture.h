@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 
 #include <optional>
+#include <stdexcept>
 
 using tomelens::core::SpellRecord;
 
@@ -31,14 +32,19 @@ struct SpellsTab {
         return r;  // Zeta's skill lies beyond the skill table
     }
 
-    SpellsTab() : SpellsTab(std::nullopt, true) {}
+    explicit SpellsTab(const std::vector<SpellRecord>& records = Records()) { Start([&] { game.WriteSpells(records); }); }
     // rawFile as spdat.eff, or no spell file at all.
-    explicit SpellsTab(std::optional<QByteArray> rawFile, bool records = false)
+    explicit SpellsTab(const std::optional<QByteArray>& rawFile)
     {
-        if (records)
-            game.WriteSpells(Records());
-        else if (rawFile)
-            game.WriteBytes(QStringLiteral("spdat.eff"), *rawFile);
+        Start([&] {
+            if (rawFile)
+                game.WriteBytes(QStringLiteral("spdat.eff"), *rawFile);
+        });
+    }
+    template <typename Write>
+    void Start(Write write)
+    {
+        write();
         settings.StoreDMPath(game.Path());
         program.emplace();
         program->SelectTab(1);

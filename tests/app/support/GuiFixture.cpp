@@ -186,6 +186,17 @@ void Program::Command(int commandId) const
     action->trigger();
 }
 
+bool Program::OpenArchive(const QString& name) const
+{
+    auto* files = Find<QListWidget>(ids::FileList);
+    QListWidgetItem* line = files->findItems(name, Qt::MatchExactly).value(0);
+    if (!line)
+        return false;
+    files->setCurrentItem(line);
+    emit files->itemDoubleClicked(line);
+    return true;
+}
+
 bool Program::SelectEntry(const QString& name) const
 {
     auto* panel = Find<EntryListPanel>(ids::EntryList);

@@ -88,6 +88,9 @@ struct Program {
     bool Shows(const QList<class QMenu*>& menus) const;
     void Command(int commandId) const;
     QWidget* ViewWidget() const;
+    // What a double-click on this line of the archive list does; false when
+    // no line shows it.
+    bool OpenArchive(const QString& name) const;
     // Makes the entry shown under this name the selected one of list 1001;
     // false when no line shows it.
     bool SelectEntry(const QString& name) const;
