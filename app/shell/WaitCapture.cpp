@@ -15,7 +15,9 @@ CWaitCapture::~CWaitCapture()
 {
     if (m_pWindow)
         m_pWindow->releaseMouse();
-    if (m_pPreviousGrabber && m_pPreviousGrabber != m_pWindow)
+    // A capture nested in another one hands the grab back, also when both
+    // grab the same window.
+    if (m_pPreviousGrabber)
         m_pPreviousGrabber->grabMouse();
     QApplication::restoreOverrideCursor();
 }

@@ -17,7 +17,7 @@ public:
 
 private:
     QWidget* m_pWindow;
-    QWidget* m_pPreviousGrabber;
+    QPointer<QWidget> m_pPreviousGrabber;
 };
 
 // Lifts whatever mouse grab and override cursors are active while it lives

@@ -46,6 +46,7 @@ TEST(WaitCapture, SetsAndRestoresTheCursorAndTheMouseGrab)
             EXPECT_EQ(QWidget::mouseGrabber(), list);
         }
         EXPECT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QWidget::mouseGrabber(), list) << "the outer capture still holds the mouse";
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QWidget::mouseGrabber(), other);
