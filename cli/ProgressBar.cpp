@@ -1,15 +1,10 @@
 #include "ProgressBar.h"
 
 #if defined(_WIN32)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
+#include "WindowsHeaders.h"
+
 #include <cstdio>
 #include <io.h>
-#include <windows.h>
 #else
 #include <unistd.h>
 #endif

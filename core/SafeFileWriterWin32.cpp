@@ -2,13 +2,7 @@
 // std::filesystem::path holds UTF-16 there.
 #include "SafeFileWriter.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "WindowsHeaders.h"
 
 #include <algorithm>
 #include <atomic>

@@ -6,13 +6,7 @@
 #include "archive/SiblingPath.h"
 #include "archive/StaleSaveTemps.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "archive/WindowsHeaders.h"
 
 #include <atomic>
 

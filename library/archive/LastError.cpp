@@ -3,10 +3,7 @@
 #include "archive/DMLastError.h"
 
 #if defined(_WIN32)
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "archive/WindowsHeaders.h"
 #else
 #include <cerrno>
 #endif

@@ -2,13 +2,7 @@
 
 #include "archive/LastError.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "archive/WindowsHeaders.h"
 
 #include <algorithm>
 

@@ -3,13 +3,7 @@
 #include "archive/SaveTempName.h"
 #include "archive/SiblingPath.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "archive/WindowsHeaders.h"
 
 #include <cstdio>
 

@@ -140,7 +140,7 @@ TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
     for (int w = 0; w < kWriters; ++w) {
         writers.emplace_back([&, w] {
             for (int i = 0; i < kAddsEach; ++i) {
-                const std::string name = "w" + std::to_string(w) + "-" + std::to_string(i);
+                const std::string name = std::string("w").append(std::to_string(w)).append("-").append(std::to_string(i));
                 WriteText(folder / name, name);
                 const CliRun run = RunCli({"add", path, (folder / name).string()});
                 if (run.exitCode == 0)

@@ -137,7 +137,7 @@ TEST(ReadData, DistinctEntriesReadFromSeveralThreads)
     const std::string path = dir.File("game.dat");
     std::vector<PlainEntry> entries;
     for (unsigned i = 0; i < 16; ++i)
-        entries.push_back({"e" + std::to_string(i), PatternBytes(30000 + i * 1000, i, i % 3 ? 6 : 0)});
+        entries.push_back({std::string("e").append(std::to_string(i)), PatternBytes(30000 + i * 1000, i, i % 3 ? 6 : 0)});
     MakeArchive(entries).WriteTo(path);
     DMDataFile archive(nullptr);
     ASSERT_EQ(archive.LoadIndex(path.c_str()), DMResult::Success);
@@ -171,7 +171,7 @@ TEST(DelEntries, DeletesExactlyAsDelEntryInTurn)
     const std::string path = dir.File("game.dat");
     std::vector<PlainEntry> entries;
     for (unsigned i = 0; i < 12; ++i)
-        entries.push_back({"e" + std::to_string(i), {}});
+        entries.push_back({std::string("e").append(std::to_string(i)), {}});
     MakeArchive(entries, true).WriteTo(path);
     // Mixed, and (the directory being reversed) descending and ascending directory order.
     const std::vector<std::vector<unsigned>> lists = {{7, 2, 11, 2, 40, 0, 9, 12, 5}, {0, 2, 5, 9}, {9, 5, 2, 0}};

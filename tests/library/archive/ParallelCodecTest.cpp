@@ -21,7 +21,7 @@ TEST(ParallelPack, SavesTheSameBytesWithAnyNumberOfThreads)
         archive.AddEntry();  // the first entry of an empty container is its name list
         for (const Bytes& plain : plains)
             archive.GetEntry(archive.AddEntry())->SetData(plain.data(), static_cast<unsigned>(plain.size()));
-        ASSERT_EQ(archive.Save(dir.File("t" + std::to_string(threads)).c_str()), DMResult::Success);
+        ASSERT_EQ(archive.Save(dir.File(std::string("t").append(std::to_string(threads))).c_str()), DMResult::Success);
     }
     SetPackThreadCount(0);
     EXPECT_TRUE(ReadFile(dir.File("t8")) == ReadFile(dir.File("t1")));

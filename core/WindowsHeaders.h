@@ -1,0 +1,11 @@
+#pragma once
+
+// <windows.h> without the min/max macros and the rarely used parts, for the
+// Win32 files of the core and the command-line tool.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
