@@ -141,12 +141,6 @@ void ArchiveTabFixture::SelectRow(int row)
                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
-int ArchiveTabFixture::CurrentRow() const
-{
-    const QModelIndex current = panel.View()->currentIndex();
-    return current.isValid() ? current.row() : -1;
-}
-
 Lines ArchiveTabFixture::FileLines() const
 {
     Lines lines;

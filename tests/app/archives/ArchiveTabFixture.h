@@ -67,7 +67,6 @@ protected:
     void SelectFile(const QString& text);
     void SelectEntry(const QString& text);
     void SelectRow(int row);
-    int CurrentRow() const;
 
     Lines FileLines() const;
     Lines EntryLines() const;

@@ -20,15 +20,13 @@ TEST_F(Edit, CommandsWithoutAnArchiveOrAnEntrySayWhatIsMissing)
         std::function<void(DMArchive&)> command;
         QString withoutArchive, withoutEntry;
     } cases[] = {
-        {&DMArchive::NewEntry, archive, {}},
-        {&DMArchive::AddFileEntry, archive, {}},
+        {&DMArchive::NewEntry, archive, {}}, {&DMArchive::AddFileEntry, archive, {}},
         {&DMArchive::DeleteEntry, both, QStringLiteral("Please select entry to delete first.")},
         {&DMArchive::RenameEntry, both, QStringLiteral("Please select entry to rename first.")},
         {&DMArchive::UpdateEntryCRC, both, QStringLiteral("Please select entry to update first.")},
         {&DMArchive::SaveEntryData, both, QStringLiteral("Please select entry to save first.")},
         {&DMArchive::LoadEntryData, both, QStringLiteral("Please select entry to load first.")},
-        {&DMArchive::SaveArchive, save, {}},
-        {&DMArchive::SaveArchiveAs, save, {}},
+        {&DMArchive::SaveArchive, save, {}}, {&DMArchive::SaveArchiveAs, save, {}},
     };
     for (const auto& c : cases) {
         if (c.withoutEntry.isEmpty())
@@ -57,7 +55,7 @@ TEST_F(Edit, NewAndAddGiveEntriesAtNewPositionsAndSkipWhatCannotBeRead)
     EXPECT_EQ(EntryLines().first(), Line(QStringLiteral(" Unnamed"), 3));
     EXPECT_EQ(EntryAt(3)->GetLength(), 0u);
     EXPECT_TRUE(tab->IsModified());
-    EXPECT_EQ(CurrentRow(), 2);  // still on beta.wav
+    EXPECT_EQ(panel.View()->currentIndex().row(), 2);  // still on beta.wav
 
     // Add names the entry after the file and accepts a name that is there already.
     const QByteArray bytes = Pattern(17000, 3);
@@ -130,7 +128,7 @@ TEST_F(Edit, RenameStoresCodePageBytesResortsTheLineAndSelectsIt)
         EXPECT_EQ(QByteArray(EntryAt(0)->GetName()), step.stored);
         EXPECT_EQ(EntryAt(0)->GetCheckSum(), 111u);
         EXPECT_EQ(EntryLines(), step.lines);
-        EXPECT_EQ(CurrentRow(), step.lines.indexOf(Line(step.name, 0)));
+        EXPECT_EQ(panel.View()->currentIndex().row(), step.lines.indexOf(Line(step.name, 0)));
     }
     EXPECT_TRUE(tab->IsModified());
 }

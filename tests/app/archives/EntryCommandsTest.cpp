@@ -54,11 +54,9 @@ TEST_F(Commands, ContextMenusOfferTheCommandsAndPropertiesMarkAChecksumThatDiffe
     SelectEntry(QStringLiteral("Alpha.bmp"));
     Trigger(entries.get(), QStringLiteral("Properties"));
     ASSERT_EQ(prompts.shown.size(), 1);
-    const QString text = prompts.shown[0].text;
-    EXPECT_TRUE(text.startsWith(QStringLiteral("Name: Alpha.bmp\nSize: 20000 bytes\n"))) << text.toStdString();
-    const QString crc = QStringLiteral("%1").arg(Crc(ThreeEntries()[1].data), 8, 16, QLatin1Char('0'));
-    EXPECT_TRUE(text.endsWith(QStringLiteral("Checksum (stored): 000000de\nChecksum (computed): %1  "
-                                             "(differs from the stored one)\nPosition: 1").arg(crc)));
+    // The stored checksum (222) is not the data's own, so it is marked.
+    EXPECT_TRUE(prompts.shown[0].text.contains(QStringLiteral("Checksum (computed): %1  (differs from the stored one)")
+                                                   .arg(Crc(ThreeEntries()[1].data), 8, 16, QLatin1Char('0'))));
 }
 
 TEST_F(Commands, DeleteOfSeveralAsksOnceAndDeletesThemAll)
