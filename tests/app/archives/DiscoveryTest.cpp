@@ -150,7 +150,7 @@ TEST_F(OpenArchive, AModifiedArchiveIsKeptWhenTheUserSaysNo)
     SelectFile(QStringLiteral("second.pak"));
     EXPECT_EQ(tab->OpenArchive(), QString());  // answered No
     EXPECT_EQ(prompts.Questions(), QStringList({"Current archive was modified.\nDo you want to skip changes?"}));
-    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("Skip Changes?"));
+    EXPECT_EQ(prompts.shown.value(0).caption, QStringLiteral("Skip Changes?"));
     EXPECT_EQ(EntryLines(), before);
     EXPECT_EQ(archiveLabel.text(), first);
     EXPECT_EQ(tab->DataFile()->GetNumEntries(), 4u);

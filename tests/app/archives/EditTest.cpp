@@ -80,7 +80,7 @@ TEST_F(Edit, DeleteAsksFirstAndLeavesOtherLinesOnTheirEntries)
     SelectEntry(QStringLiteral("Alpha.bmp"));
     tab->DeleteEntry();  // answered No
     EXPECT_EQ(prompts.Questions(), QStringList({QStringLiteral("Are you sure you want to delete: Alpha.bmp")}));
-    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("Confirm Delete"));
+    EXPECT_EQ(prompts.shown.value(0).caption, QStringLiteral("Confirm Delete"));
     EXPECT_FALSE(EntryAt(1)->Deleted());
     EXPECT_FALSE(tab->IsModified());
 
@@ -105,9 +105,9 @@ TEST_F(Edit, RenameStoresCodePageBytesResortsTheLineAndSelectsIt)
     prompts.renameAnswers.enqueue(unstorable);
     tab->RenameEntry();  // refused, back in the dialog with the typed text, then cancelled
     ASSERT_EQ(prompts.shown.size(), 3);
-    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("zeta.txt"));
-    EXPECT_TRUE(prompts.shown[1].text.startsWith(NameNotStorableMessage()));
-    EXPECT_EQ(prompts.shown[2].text, unstorable);
+    EXPECT_EQ(prompts.shown.value(0).text, QStringLiteral("zeta.txt"));
+    EXPECT_TRUE(prompts.shown.value(1).text.startsWith(NameNotStorableMessage()));
+    EXPECT_EQ(prompts.shown.value(2).text, unstorable);
     EXPECT_STREQ(EntryAt(0)->GetName(), "zeta.txt");
     EXPECT_FALSE(tab->IsModified());
 
@@ -138,7 +138,7 @@ TEST_F(Edit, UpdateCrcStoresTheValueButLeavesTheModifiedFlag)
     SelectEntry(QStringLiteral("Alpha.bmp"));
     prompts.checkSumAnswers << 4294967295u << std::nullopt;
     tab->UpdateEntryCRC();
-    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("222"));
+    EXPECT_EQ(prompts.shown.value(0).text, QStringLiteral("222"));
     EXPECT_EQ(EntryAt(1)->GetCheckSum(), 4294967295u);
     EXPECT_FALSE(tab->IsModified());
     tab->UpdateEntryCRC();  // cancelled

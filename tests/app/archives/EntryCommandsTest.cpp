@@ -55,7 +55,7 @@ TEST_F(Commands, ContextMenusOfferTheCommandsAndPropertiesMarkAChecksumThatDiffe
     Trigger(entries.get(), QStringLiteral("Properties"));
     ASSERT_EQ(prompts.shown.size(), 1);
     // The stored checksum (222) is not the data's own, so it is marked.
-    EXPECT_TRUE(prompts.shown[0].text.contains(QStringLiteral("Checksum (computed): %1  (differs from the stored one)")
+    EXPECT_TRUE(prompts.shown.value(0).text.contains(QStringLiteral("Checksum (computed): %1  (differs from the stored one)")
                                                    .arg(Crc(ThreeEntries()[1].data), 8, 16, QLatin1Char('0'))));
 }
 
@@ -92,7 +92,7 @@ TEST_F(Commands, ExtractAsksAboutFilesThatExistAndCancelWritesNothing)
         EXPECT_EQ(ReadBytes(beta), step.beta) << step.button;
         EXPECT_EQ(ReadBytes(zeta), step.zeta) << step.button;
     }
-    EXPECT_EQ(prompts.shown[1].caption, QStringLiteral("Extract: Overwrite/Skip/Overwrite All/Cancel"));
+    EXPECT_EQ(prompts.shown.value(1).caption, QStringLiteral("Extract: Overwrite/Skip/Overwrite All/Cancel"));
     EXPECT_EQ(ReadBytes(folder.filePath(QStringLiteral("Alpha.bmp"))), ThreeEntries()[1].data);
 }
 
@@ -130,7 +130,7 @@ TEST_F(Commands, DroppedFilesAndFoldersAreAddedAskingAboutNamesThatExist)
     panel.View()->DropFiles(&data);
     EXPECT_EQ(Names(EntryLines()), QStringList({"a.txt", "Alpha.bmp", "beta.wav", "single.bin", "zeta.txt"}));
     EXPECT_EQ(DataAt(0), "new zeta");
-    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("The archive already has an entry named \"zeta.txt\"."));
+    EXPECT_EQ(prompts.shown.value(0).text, QStringLiteral("The archive already has an entry named \"zeta.txt\"."));
 
     // "Add Anyway" for all: one question for two names that exist.
     prompts.Clear();

@@ -69,8 +69,8 @@ TEST_F(EntryTable, KeysViewDeleteAndRenameTheEntryAndOpenTheFile)
     Press(view, Qt::Key_F2);
     Press(view, Qt::Key_Delete);
     ASSERT_EQ(prompts.shown.size(), 2);
-    EXPECT_EQ(prompts.shown[0].kind, QStringLiteral("Rename"));
-    EXPECT_EQ(prompts.shown[1].text, QStringLiteral("Are you sure you want to delete: beta.wav"));
+    EXPECT_EQ(prompts.shown.value(0).kind, QStringLiteral("Rename"));
+    EXPECT_EQ(prompts.shown.value(1).text, QStringLiteral("Are you sure you want to delete: beta.wav"));
 
     // Enter in the data-file list opens the selected file.
     SelectFile(QStringLiteral("one.pak"));

@@ -17,7 +17,7 @@ TEST_F(Save, AsksBeforeOverwritingAndBeforeReplacingAFileChangedElsewhere)
     const QByteArray before = ReadBytes(path);
     tab->SaveArchive();  // answered No
     EXPECT_EQ(prompts.Questions(), QStringList({QStringLiteral("This will override current archive. Do you wish to continue?")}));
-    EXPECT_EQ(prompts.shown[0].caption, QStringLiteral("Confirm override."));
+    EXPECT_EQ(prompts.shown.value(0).caption, QStringLiteral("Confirm override."));
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_TRUE(tab->IsModified());
 

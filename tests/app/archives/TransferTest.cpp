@@ -106,7 +106,7 @@ TEST_F(Transfer, SaveDataWritesTheEntryToTheChosenFile)
     prompts.saveFileAnswers << QString() << target << outsideDir.filePath(QStringLiteral("missing/out.bmp"));
     for (int i = 0; i < 3; ++i)
         tab->SaveEntryData();
-    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("Alpha.bmp"));
+    EXPECT_EQ(prompts.shown.value(0).text, QStringLiteral("Alpha.bmp"));
     EXPECT_EQ(ReadBytes(target), ThreeEntries()[1].data);
     EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Errors while saving data file")}));
     EXPECT_FALSE(tab->IsModified());
@@ -117,7 +117,7 @@ TEST_F(Transfer, LoadDataReplacesTheBytesAndMarksTheArchiveModified)
     SelectEntry(QStringLiteral("zeta.txt"));
     prompts.openFileAnswers.enqueue(outsideDir.filePath(QStringLiteral("nowhere.bin")));
     tab->LoadEntryData();
-    EXPECT_EQ(prompts.shown[0].text, QStringLiteral("zeta.txt"));
+    EXPECT_EQ(prompts.shown.value(0).text, QStringLiteral("zeta.txt"));
     EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Errors while loading data file.")}));
     EXPECT_FALSE(tab->IsModified());
     EXPECT_EQ(DataAt(0), ThreeEntries()[0].data);
