@@ -96,7 +96,7 @@ void ArchiveTabFixture::SetUp()
 void ArchiveTabFixture::NewTab()
 {
     tab.reset();
-    tab = std::make_unique<DMArchive>(&fileList, &entryList.panel, &archiveLabel, prompts, opener);
+    tab = std::make_unique<DMArchive>(&fileList, &panel, &archiveLabel, prompts, opener);
     tab->ConnectControls([this](const QString& text) { tips.append(text); });
 }
 
@@ -128,59 +128,36 @@ void ArchiveTabFixture::SelectFile(const QString& text)
 
 void ArchiveTabFixture::SelectEntry(const QString& text)
 {
-    const QAbstractItemModel* shown = entryList.panel.View()->model();
-    int found = -1;
-    for (int row = 0; row < shown->rowCount(); ++row) {
-        if (shown->index(row, 0).data().toString() == text) {
-            ASSERT_EQ(found, -1) << "two lines read " << text.toStdString();
-            found = row;
-        }
-    }
-    ASSERT_NE(found, -1) << text.toStdString();
-    entryList.setCurrentRow(found);
+    const Lines lines = EntryLines();
+    const qsizetype row = Names(lines).indexOf(text);
+    ASSERT_NE(row, -1) << text.toStdString();
+    ASSERT_EQ(Names(lines).lastIndexOf(text), row) << "two lines read " << text.toStdString();
+    SelectRow(int(row));
+}
+
+void ArchiveTabFixture::SelectRow(int row)
+{
+    panel.View()->selectionModel()->setCurrentIndex(panel.View()->model()->index(row, 0),
+                                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+Lines ArchiveTabFixture::FileLines() const
+{
+    Lines lines;
+    for (int row = 0; row < fileList.count(); ++row)
+        lines.append({fileList.item(row)->text(), fileList.item(row)->data(Qt::UserRole).toInt()});
+    return lines;
 }
 
 Lines ArchiveTabFixture::EntryLines() const
 {
     Lines lines;
-    const QAbstractItemModel* shown = entryList.panel.View()->model();
+    const QAbstractItemModel* shown = panel.View()->model();
     for (int row = 0; row < shown->rowCount(); ++row) {
         const QModelIndex index = shown->index(row, 0);
         lines.append({index.data().toString(), index.data(Qt::UserRole).toInt()});
     }
     return lines;
-}
-
-int EntryListProbe::currentRow() const
-{
-    const QModelIndex current = panel.View()->currentIndex();
-    return current.isValid() ? current.row() : -1;
-}
-
-void EntryListProbe::setCurrentRow(int row)
-{
-    const QModelIndex index = panel.View()->model()->index(row, 0);
-    panel.View()->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect |
-                                                               QItemSelectionModel::Rows);
-}
-
-std::optional<QModelIndex> EntryListProbe::item(int row) const
-{
-    return panel.View()->model()->index(row, 0);
-}
-
-Lines ArchiveTabFixture::LinesOf(const QListWidget& list)
-{
-    Lines lines;
-    for (int row = 0; row < list.count(); ++row)
-        lines.append({list.item(row)->text(), list.item(row)->data(Qt::UserRole).toInt()});
-    return lines;
-}
-
-QString ArchiveTabFixture::SelectedEntryText() const
-{
-    const QModelIndexList selected = entryList.selectedItems();
-    return selected.size() == 1 ? selected.first().data().toString() : QString();
 }
 
 DMDataFileEntry* ArchiveTabFixture::EntryAt(int position) const

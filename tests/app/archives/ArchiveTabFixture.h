@@ -14,7 +14,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,15 +21,13 @@
 // One line of a list: its text and its datum.
 using Line = std::pair<QString, int>;
 using Lines = QList<Line>;
-// The texts of lines, top to bottom.
 QStringList Names(const Lines& lines);
 
 struct TabEntry {
     std::string name;
     QByteArray data;
     std::uint32_t checkSum = 0;
-    bool corrupt = false;  // its first block's stream is damaged (when written)
-                           // or it did not inflate (when read back)
+    bool corrupt = false;  // first block damaged (written) or did not inflate (read back)
 };
 // An archive's bytes, written from the file layout independently of the library.
 QByteArray ArchiveOf(const std::vector<TabEntry>& entries);
@@ -46,18 +43,6 @@ QStringList NamesIn(const QString& path);
 // The three entries that most tests open: names in mixed case, so the sorted
 // list order differs from data order.
 std::vector<TabEntry> ThreeEntries();
-
-// List 1001 with the few list-widget calls the tests make on it, answered by
-// the real entry table (rows as shown, after sorting and filtering).
-struct EntryListProbe {
-    EntryListPanel panel;
-
-    void clearSelection() { panel.ClearSelection(); }
-    QModelIndexList selectedItems() const { return panel.View()->selectionModel()->selectedRows(); }
-    int currentRow() const;
-    void setCurrentRow(int row);
-    std::optional<QModelIndex> item(int row) const;
-};
 
 // The Archives tab's controls, scripted prompts and a recording opener around
 // a DMArchive, with a game directory and a viewing directory of the test's own.
@@ -81,11 +66,10 @@ protected:
     QString Open(const QString& fileName);
     void SelectFile(const QString& text);
     void SelectEntry(const QString& text);
+    void SelectRow(int row);
 
-    static Lines LinesOf(const QListWidget& list);
-    Lines FileLines() const { return LinesOf(fileList); }
+    Lines FileLines() const;
     Lines EntryLines() const;
-    QString SelectedEntryText() const;
     DMDataFileEntry* EntryAt(int position) const;
     QByteArray DataAt(int position) const;
 
@@ -94,7 +78,7 @@ protected:
     QTemporaryDir viewDir;
     QTemporaryDir outsideDir;
     QListWidget fileList;
-    EntryListProbe entryList;
+    EntryListPanel panel;
     QLabel archiveLabel{QStringLiteral("Not selected")};
     ScriptedPrompts prompts;
     RecordingOpener opener;

@@ -7,19 +7,20 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QMessageBox>
-#include <QProgressBar>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace {
 
@@ -47,73 +48,56 @@ QLineEdit* EditOf(QWidget* dialog, int id)
 
 TEST(CheckSumText, ReadsUnsignedDecimalsAndHexThatFitIn32Bits)
 {
-    EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0")), 0u);
-    EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("  123456 ")), 123456u);
-    EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0004294967295")), 4294967295u);
-    EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral("0x10")), 16u);
-    EXPECT_EQ(CDlgCRC::ParseCheckSum(QStringLiteral(" 0XdeadBEEF ")), 0xDEADBEEFu);
+    const struct {
+        const char* text;
+        std::optional<std::uint32_t> value;
+    } cases[] = {{"0", 0u}, {"  123456 ", 123456u}, {"0004294967295", 4294967295u}, {" 0XdeadBEEF ", 0xDEADBEEFu}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CDlgCRC::ParseCheckSum(QString::fromLatin1(c.text)), c.value) << c.text;
     for (const char* bad : {"", "   ", "4294967296", "99999999999999999999", "-1", "+5", "12a", "1 2", "1.0",
                             "0x", "0x1g", "0x100000000", "ff"})
         EXPECT_FALSE(CDlgCRC::ParseCheckSum(QString::fromLatin1(bad)).has_value()) << bad;
 }
 
-TEST(DataCrcDialog, ShowsTheValueRefusesTextThatIsNoNumberAndKeepsTheValueOnCancel)
+TEST(DataCrcDialog, RefusesTextThatIsNoNumberComputesAndKeepsTheValueOnCancel)
 {
     CDlgCRC dialog;
-    dialog.m_crc = 4294967295u;
-    QString shown, message;
+    dialog.m_crc = 0xDEADBEEF;
+    dialog.SetCompute([] { return std::optional<std::uint32_t>(0x12345678u); });
+    QString seen, message;
     bool openAfterMessage = false;
     WhenModal("CDlgCRC", [&](QWidget* modal) {
         auto* crc = static_cast<CDlgCRC*>(modal);
-        shown = EditOf(crc, ids::CrcEdit)->text();
+        auto* bothWays = modal->findChild<QLabel*>(QStringLiteral("BothWays"));
+        seen = EditOf(crc, ids::CrcEdit)->text() + u'|' + bothWays->text();
+        EditOf(crc, ids::CrcEdit)->setText(QStringLiteral("0x10"));
+        seen += u'|' + bothWays->text();
         EditOf(crc, ids::CrcEdit)->setText(QStringLiteral("12x"));
         WhenModal("QMessageBox", [&](QWidget* box) {
             message = static_cast<QMessageBox*>(box)->text();
             static_cast<QDialog*>(box)->done(QMessageBox::Ok);
         });
         crc->accept();
-        openAfterMessage = crc->isVisible() && crc->result() != QDialog::Accepted && crc->m_crc == 4294967295u;
-        EditOf(crc, ids::CrcEdit)->setText(QStringLiteral("305419896"));
+        openAfterMessage = crc->isVisible() && crc->m_crc == 0xDEADBEEF;
+        modal->findChild<QPushButton*>(QStringLiteral("Compute"))->click();
+        seen += u'|' + EditOf(crc, ids::CrcEdit)->text();
         crc->accept();
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Data CRC"));
-    EXPECT_EQ(shown, QStringLiteral("4294967295"));
+    EXPECT_EQ(seen, QStringLiteral("3735928559|3735928559 = 0xDEADBEEF|16 = 0x00000010|305419896"));
     EXPECT_EQ(message, CDlgCRC::NotANumberMessage());
     EXPECT_TRUE(openAfterMessage);
-    EXPECT_EQ(dialog.m_crc, 305419896u);
+    EXPECT_EQ(dialog.m_crc, 0x12345678u);
 
     WhenModal("CDlgCRC", [](QWidget* modal) {
         EditOf(modal, ids::CrcEdit)->setText(QStringLiteral("43"));
         static_cast<QDialog*>(modal)->reject();
     });
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
-    EXPECT_EQ(dialog.m_crc, 305419896u);
-}
-
-TEST(DataCrcDialog, ShowsTheValueBothWaysAndComputeFillsItIn)
-{
-    CDlgCRC dialog;
-    dialog.m_crc = 0xDEADBEEF;
-    dialog.SetCompute([] { return std::optional<std::uint32_t>(0x12345678u); });
-    QString before, typed, computed;
-    WhenModal("CDlgCRC", [&](QWidget* modal) {
-        auto* bothWays = modal->findChild<QLabel*>(QStringLiteral("BothWays"));
-        before = bothWays->text();
-        EditOf(modal, ids::CrcEdit)->setText(QStringLiteral("0x10"));
-        typed = bothWays->text();
-        modal->findChild<QPushButton*>(QStringLiteral("Compute"))->click();
-        computed = EditOf(modal, ids::CrcEdit)->text() + QLatin1Char('|') + bothWays->text();
-        static_cast<QDialog*>(modal)->accept();
-    });
-    EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_EQ(before, QStringLiteral("3735928559 = 0xDEADBEEF"));
-    EXPECT_EQ(typed, QStringLiteral("16 = 0x00000010"));
-    EXPECT_EQ(computed, QStringLiteral("305419896|305419896 = 0x12345678"));
     EXPECT_EQ(dialog.m_crc, 0x12345678u);
 }
 
-TEST(RenameDialog, PresetsTheNameAndAcceptsAnyTextEvenAnEmptyOne)
+TEST(RenameDialog, PresetsTheNameAndAcceptsAnEmptyOne)
 {
     CDlgRename dialog;
     dialog.m_name = QStringLiteral("old.txt");
@@ -124,42 +108,24 @@ TEST(RenameDialog, PresetsTheNameAndAcceptsAnyTextEvenAnEmptyOne)
         static_cast<QDialog*>(modal)->accept();
     });
     EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-    EXPECT_EQ(shown, QStringLiteral("old.txt"));
-    EXPECT_EQ(dialog.m_name, QString());
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Rename Entry"));
-
-    dialog.m_name = QStringLiteral("kept");
-    WhenModal("CDlgRename", [](QWidget* modal) {
-        EditOf(modal, ids::RenameEdit)->setText(QStringLiteral("dropped"));
-        static_cast<QDialog*>(modal)->reject();
-    });
-    EXPECT_EQ(dialog.exec(), QDialog::Rejected);
-    EXPECT_EQ(dialog.m_name, QStringLiteral("kept"));
+    EXPECT_EQ(shown + u'|' + dialog.m_name, QStringLiteral("old.txt|"));
 }
 
 TEST(ProgressWindow, IsShownCentredSteppedOnePerCallAndKeepsLargeRanges)
 {
     CDlgProgress progress(70000, QStringLiteral("Counting"));
-    EXPECT_TRUE(progress.isVisible());
-    EXPECT_FALSE(progress.isModal());
-    EXPECT_EQ(progress.windowTitle(), QStringLiteral("Counting"));
+    EXPECT_TRUE(progress.isVisible() && !progress.isModal());
     const QPoint offset = progress.frameGeometry().center() - QGuiApplication::primaryScreen()->geometry().center();
     EXPECT_LE(offset.manhattanLength(), 2);
-
-    QProgressBar* bar = progress.findChild<QProgressBar*>(QStringLiteral("id%1").arg(ids::ProgressBar));
-    ASSERT_EQ(bar, progress.m_progress);
-    EXPECT_EQ(bar->maximum(), 70000);
-    EXPECT_EQ(bar->value(), 0);
     progress.Step();
     EXPECT_EQ(progress.Position(), 1);
-    bar->setValue(69999);
+    progress.m_progress->setValue(69999);
     progress.Step();
     progress.Step();  // past the end it stays full
     EXPECT_EQ(progress.Position(), 70000);
 
-    CDlgProgress none(0, QStringLiteral("None"));
-    EXPECT_EQ(none.Range(), 0);
     // A 0..0 bar would be a busy indicator, not an empty bar.
+    CDlgProgress none(0, QStringLiteral("None"));
     EXPECT_GT(none.m_progress->maximum(), none.m_progress->minimum());
     EXPECT_EQ(none.Position(), 0);
 }
@@ -170,12 +136,8 @@ TEST(EntryNameText, EveryByteRoundTripsThroughTheCodePageAndNothingElseIsStored)
     for (int byte = 1; byte < 256; ++byte)
         all.append(static_cast<char>(byte));
     const QString shown = EntryDisplayName(all.constData());
-    EXPECT_EQ(shown.size(), 255);
     EXPECT_EQ(shown.at(0x7F), QChar(0x20AC));  // byte 0x80 is the euro sign
-    EXPECT_EQ(shown.at(0xE8), QChar(0xE9));    // é stays one character
     EXPECT_EQ(EntryNameBytes(shown), all);
-    EXPECT_EQ(EntryNameBytes(QString()), QByteArray());
-
     for (const QString& bad : {QStringLiteral("\u0100x.txt"), QStringLiteral("\u65E5\u672C"),
                                QString(QChar(0)) + QStringLiteral("x")})
         EXPECT_FALSE(EntryNameBytes(bad).has_value()) << bad.toStdString();
@@ -184,21 +146,18 @@ TEST(EntryNameText, EveryByteRoundTripsThroughTheCodePageAndNothingElseIsStored)
 TEST(SafeFileNames, NeverHoldSeparatorsOrDotNamesAndKeepTheExtensionWhenShortened)
 {
     for (const QString& hostile : {QStringLiteral("../../escape"), QStringLiteral("a/b"), QStringLiteral("a\\b"),
-                                   QStringLiteral("/abs"), QStringLiteral("c:evil"), QStringLiteral("tab\there"),
-                                   QString(), QStringLiteral("."), QStringLiteral("..")}) {
+                                   QStringLiteral("c:evil"), QStringLiteral("tab\there"), QString(),
+                                   QStringLiteral("."), QStringLiteral("..")}) {
         const QString safe = SafeFileName(hostile);
         EXPECT_FALSE(safe.contains(QRegularExpression(QStringLiteral("[/\\\\:\\t]")))) << safe.toStdString();
         EXPECT_FALSE(safe.isEmpty() || safe == QStringLiteral(".") || safe == QStringLiteral(".."));
     }
     // Ordinary names pass unchanged, dots inside included.
     EXPECT_EQ(SafeFileName(QStringLiteral("music..theme.mid")), QStringLiteral("music..theme.mid"));
-    EXPECT_EQ(SafeFileName(QStringLiteral("caf\u00E9 1.txt")), QStringLiteral("caf\u00E9 1.txt"));
 
-    const QString longName = QString(300, QChar(0xE9)) + QStringLiteral(".bmp");
-    const QString safe = SafeFileName(longName);
+    const QString safe = SafeFileName(QString(300, QChar(0xE9)) + QStringLiteral(".bmp"));
     EXPECT_LE(QFile::encodeName(safe).size(), 255);
     EXPECT_TRUE(safe.endsWith(QStringLiteral(".bmp")));
-    EXPECT_EQ(SafeFileName(longName), safe);  // equal names, equal files
 }
 
 }  // namespace
