@@ -88,6 +88,8 @@ TEST_F(Reader, RefusesEveryBrokenLayout)
             [](RawArchive& a) { a.area[a.records.back().offset - 12 + 8 + 4] ^= 0xFF; }, DMResult::CorruptData);
     changed("a damaged entry, inflated only when asked", [](RawArchive& a) { a.area[8 + 4] ^= 0xFF; }, DMResult::Success);
     changed("a byte after the name list's last block", [](RawArchive& a) { a.area.push_back(0); }, DMResult::CorruptData);
+    for (std::size_t length : {1u, 8u, 10u})  // a signature is 9 bytes or none
+        changed(std::to_string(length) + "-byte signature", [=](RawArchive& a) { a.signature.assign(length, 0xA0); });
 
     // Name lists that do not match the directory or themselves.
     auto withList = [&](std::string what, const Bytes& list, int lengthDelta = 0, int expected = DMResult::NotArchive) {
