@@ -1,9 +1,8 @@
 #include "archive/CheckSum.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
-#include <vector>
 #include <zlib.h>
 
 namespace {
@@ -12,10 +11,7 @@ namespace {
 // checksum taken in two pieces, the second seeded with the first, is the whole.
 TEST(CheckSum, MatchesZlibWholeAndInPieces)
 {
-    std::vector<unsigned char> data(4096);
-    std::mt19937 random(7);
-    for (auto& byte : data)
-        byte = static_cast<unsigned char>(random());
+    const testsupport::Bytes data = testsupport::PatternBytes(4096, 7);
     const auto whole = static_cast<unsigned>(crc32(0, data.data(), 4096));
     EXPECT_EQ(CheckSum(data.data(), 4096, 0), whole);
     EXPECT_EQ(CheckSum(data.data() + 1000, 3096, CheckSum(data.data(), 1000, 0)), whole);
