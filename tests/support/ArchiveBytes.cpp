@@ -12,12 +12,6 @@ void PutWord(Bytes& out, std::uint32_t value)
         out.push_back(static_cast<unsigned char>(value >> shift));
 }
 
-std::uint32_t WordAt(const Bytes& bytes, std::size_t at)
-{
-    return std::uint32_t(bytes.at(at)) | std::uint32_t(bytes.at(at + 1)) << 8 |
-           std::uint32_t(bytes.at(at + 2)) << 16 | std::uint32_t(bytes.at(at + 3)) << 24;
-}
-
 void SetWordAt(Bytes& bytes, std::size_t at, std::uint32_t value)
 {
     for (int i = 0; i < 4; ++i)
@@ -93,8 +87,7 @@ Bytes RawArchive::Serialize() const
     return file;
 }
 
-RawArchive MakeArchive(const std::vector<PlainEntry>& entries, bool reverseDirectory,
-                       std::uint32_t nameListCheckSum)
+RawArchive MakeArchive(const std::vector<PlainEntry>& entries, bool reverseDirectory)
 {
     RawArchive archive;
     std::vector<std::string> names;
@@ -105,7 +98,7 @@ RawArchive MakeArchive(const std::vector<PlainEntry>& entries, bool reverseDirec
     }
     const Bytes list = NameList(names);
     const std::uint32_t listOffset = archive.Append(PackBlocks(list));
-    archive.records.push_back({nameListCheckSum, listOffset, static_cast<std::uint32_t>(list.size())});
+    archive.records.push_back({0, listOffset, static_cast<std::uint32_t>(list.size())});
     if (reverseDirectory)
         std::reverse(archive.records.begin(), archive.records.end());
     return archive;

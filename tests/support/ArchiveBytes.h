@@ -15,7 +15,6 @@ inline constexpr std::uint32_t kArchiveMagic = 0x20534650;  // "PFS "
 inline constexpr std::uint32_t kArchiveVersion = 0x00020000;
 
 void PutWord(Bytes& out, std::uint32_t value);  // little-endian, appended
-std::uint32_t WordAt(const Bytes& bytes, std::size_t at);
 void SetWordAt(Bytes& bytes, std::size_t at, std::uint32_t value);
 
 // One zlib stream; level 9 is what the archive writer uses.
@@ -60,7 +59,6 @@ struct PlainEntry {
 // Entries in data order, the name list last in the data area. Directory records
 // in data order (name list at index n), or reversed (name list at index 0),
 // which also keeps empty entries, sharing the next entry's offset, in their place.
-RawArchive MakeArchive(const std::vector<PlainEntry>& entries, bool reverseDirectory = false,
-                       std::uint32_t nameListCheckSum = 0);
+RawArchive MakeArchive(const std::vector<PlainEntry>& entries, bool reverseDirectory = false);
 
 }  // namespace testsupport

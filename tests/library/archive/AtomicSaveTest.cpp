@@ -37,24 +37,13 @@ private:
     void (*m_oldHandler)(int) = nullptr;
 };
 
-class AtomicSave : public ::testing::Test {
+class AtomicSave : public ::testing::Test, protected LoadedSample {
 protected:
-    void SetUp() override
-    {
-        original = MakeArchive({{"one", ToBytes("first"), 1}, {"two", PatternBytes(30000, 42), 2}}).Serialize();
-        WriteFile(path, original);
-        ASSERT_EQ(archive.Load(path.c_str()), DMResult::Success);
-    }
     void ExpectUntouched(std::vector<std::string> names = {"game.dat"})
     {
         EXPECT_EQ(ReadFile(path), original);
         EXPECT_EQ(dir.List(), names) << "no temporary file left";
     }
-
-    TempDir dir;
-    std::string path = dir.File("game.dat");
-    Bytes original;
-    DMDataFile archive{nullptr};
 };
 
 TEST_F(AtomicSave, AFailedWriteLeavesTheOldFileAlone)

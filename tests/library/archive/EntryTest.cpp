@@ -9,11 +9,6 @@ using namespace archivetest;
 
 namespace {
 
-Bytes Pattern(std::size_t size, unsigned seed = 1)
-{
-    return PatternBytes(size, seed, 7);  // compressible, not trivially
-}
-
 Bytes Packed(const DMDataFileEntry& entry)
 {
     Bytes packed(1 << 20);
@@ -42,7 +37,7 @@ int Unpack(const DMDataFileEntry& entry, Bytes& out)
 TEST(EntryCodec, PacksLevel9BlocksOf8192IntoExactlyTheirRoomAndInflatesThemBack)
 {
     for (std::size_t size : {1u, 8191u, 8192u, 8193u, 3 * 8192u + 5}) {
-        const Bytes plain = Pattern(size);
+        const Bytes plain = PatternBytes(size, 1, 7);  // compressible, not trivially
         DMDataFileEntry fresh;
         fresh.SetData(plain.data(), static_cast<unsigned>(plain.size()));
         const Bytes packed = Packed(fresh);
@@ -64,9 +59,9 @@ TEST(EntryCodec, PacksLevel9BlocksOf8192IntoExactlyTheirRoomAndInflatesThemBack)
 
 TEST(EntryCodec, ReportsCorruptBlocks)
 {
-    const Bytes plain = Pattern(9000);
+    const Bytes plain = PatternBytes(9000, 1, 7);
     const Bytes packed = PackBlocks(plain);  // blocks of 8192 and 808
-    const std::uint32_t second = 8 + WordAt(packed, 0);
+    const std::size_t second = PackBlocks(Bytes(plain.begin(), plain.begin() + 8192)).size();
     auto with = [&](auto change) {
         Bytes bytes = packed;
         change(bytes);
@@ -164,7 +159,7 @@ TEST(EntryData, CopiesOwnTheirBuffers)
 TEST(EntryFiles, LoadAndSaveWholeFiles)
 {
     TempDir dir;
-    const Bytes content = Pattern(20000, 9);
+    const Bytes content = PatternBytes(20000, 9, 7);
     WriteFile(dir.File("in.bin"), content);
     DMDataFileEntry entry;
     entry.SetName("kept");
@@ -183,7 +178,6 @@ TEST(EntryFiles, LoadAndSaveWholeFiles)
         EXPECT_EQ(entry.LoadData(bad.c_str()), DMResult::CannotOpen) << bad;
     EXPECT_EQ(entry.LoadData(nullptr), DMResult::CannotOpen);
     EXPECT_EQ(entry.GetLength(), content.size());
-    EXPECT_EQ(entry.SaveData(dir.File("no/such/dir").c_str()), DMResult::CannotOpen);
     // An empty file loads as no data, and no data empties the file it is saved to.
     WriteFile(dir.File("empty"), Bytes());
     ASSERT_EQ(entry.LoadData(dir.File("empty").c_str()), DMResult::Success);

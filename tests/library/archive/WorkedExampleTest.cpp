@@ -37,25 +37,4 @@ TEST(WorkedExample, IsWrittenByteForByteFromAnEmptyContainer)
     EXPECT_EQ(ReadFile(dir.File("example.dat")), WorkedExample());
 }
 
-TEST(WorkedExample, ReadsWithExactlyZeroOrNineSignatureBytes)
-{
-    TempDir dir;
-    const std::string path = dir.File("example.dat");
-    for (std::size_t extra = 0; extra <= 10; ++extra) {
-        Bytes file = WorkedExample();
-        for (std::size_t i = 0; i < extra; ++i)
-            file.push_back(static_cast<unsigned char>(0xA0 + i));
-        WriteFile(path, file);
-        DMDataFile archive(nullptr);
-        const bool valid = extra == 0 || extra == 9;
-        ASSERT_EQ(archive.Load(path.c_str()), valid ? DMResult::Success : DMResult::NotArchive) << extra;
-        unsigned length = 99;
-        const auto* signature = static_cast<const unsigned char*>(archive.GetSignature(length));
-        ASSERT_EQ(length, valid ? extra : 0u);
-        EXPECT_EQ(Bytes(signature, signature + length), Bytes(file.end() - length, file.end()));
-        const std::vector<EntryState> abc = {{"a.txt", ToBytes("abc"), 0, 1, DMResult::Success}};
-        EXPECT_EQ(Snapshot(archive), valid ? abc : std::vector<EntryState>{});
-    }
-}
-
 }  // namespace
