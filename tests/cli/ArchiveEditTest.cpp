@@ -40,8 +40,8 @@ std::vector<Loaded> Contents(const std::string& path)
 }
 
 const Loaded kA{"a.txt", "alpha", 11}, kB{"b.txt", "beta", 22}, kTwin1{"twin", "one"}, kTwin2{"twin", "two"},
-    kDash{"-odd", "dash"}, kNew{"new.dat", "fresh data"};
-const std::vector<Loaded> kOriginal = {kA, kB, kTwin1, kTwin2, kDash};
+    kNew{"new.dat", "fresh data"};
+const std::vector<Loaded> kOriginal = {kA, kB, kTwin1, kTwin2};
 
 class ArchiveEdit : public ::testing::Test {
 protected:
@@ -78,14 +78,13 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
         {{"create", "game.pfs", "new.dat", "--force"}, {kNew}},
         // Names typed in UTF-8 are stored in the archive's code page.
         {{"add", "game.pfs", "new.dat", "--as", "caf\xC3\xA9 \xE2\x82\xAC"},
-         {kA, kB, kTwin1, kTwin2, kDash, {"caf\xE9 \x80", kNew.data}}},
-        {{"add", "game.pfs", "new.dat", "other.dat"}, {kA, kB, kTwin1, kTwin2, kDash, kNew, {"other.dat", "more"}}},
-        {{"delete", "game.pfs", "twin", "a.txt"}, {kB, kDash}},
-        {{"delete", "--", "game.pfs", "-odd"}, {kA, kB, kTwin1, kTwin2}},
+         {kA, kB, kTwin1, kTwin2, {"caf\xE9 \x80", kNew.data}}},
+        {{"add", "game.pfs", "new.dat", "other.dat"}, {kA, kB, kTwin1, kTwin2, kNew, {"other.dat", "more"}}},
+        {{"delete", "game.pfs", "twin", "a.txt"}, {kB}},
         {{"rename", "game.pfs", "b.txt", "textures\\b.bmp"},
-         {kA, {"textures\\b.bmp", "beta", 22}, kTwin1, kTwin2, kDash}},
-        {{"replace", "game.pfs", "a.txt", "new.dat"}, {{"a.txt", kNew.data, 11}, kB, kTwin1, kTwin2, kDash}},
-        {{"set-crc", "game.pfs", "a.txt", "0xCAFEBABE"}, {{"a.txt", "alpha", 0xCAFEBABE}, kB, kTwin1, kTwin2, kDash}},
+         {kA, {"textures\\b.bmp", "beta", 22}, kTwin1, kTwin2}},
+        {{"replace", "game.pfs", "a.txt", "new.dat"}, {{"a.txt", kNew.data, 11}, kB, kTwin1, kTwin2}},
+        {{"set-crc", "game.pfs", "a.txt", "0xCAFEBABE"}, {{"a.txt", "alpha", 0xCAFEBABE}, kB, kTwin1, kTwin2}},
     };
     for (const Case& c : cases) {
         WriteText(path, original);
@@ -111,7 +110,6 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
         {{"add", "game.pfs", "new.dat", "new.dat", "--as", "x"}, 2, "exactly one FILE"},
         {{"add", "new.dat", "game.pfs"}, 1, "new.dat: is not a valid archive"},
         {{"delete", "game.pfs", "a.txt", "nope"}, 1, "game.pfs: no entry \"nope\""},
-        {{"delete", "game.pfs", "-odd"}, 2, "-odd"},
         {{"rename", "game.pfs", "nope", "x"}, 1, "no entry \"nope\""},
         {{"rename", "game.pfs", "twin", "x"}, 1, "2 entries are named \"twin\""},
         {{"rename", "game.pfs", "a.txt", "b", "c"}, 2, "too many arguments"},
@@ -153,7 +151,7 @@ TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
     for (std::thread& writer : writers)
         writer.join();
 
-    std::set<std::string> expected = {"a.txt", "b.txt", "twin", "-odd"}, names;
+    std::set<std::string> expected = {"a.txt", "b.txt", "twin"}, names;
     for (const auto& mine : added)
         expected.insert(mine.begin(), mine.end());
     for (const Loaded& entry : Contents(path))
