@@ -68,7 +68,6 @@ TEST_F(Extract, HostileNamesStayInsideTheTargetFolder)
         EXPECT_TRUE(file == "game.pfs" || file.starts_with("jail/inside/")) << file;
     EXPECT_FALSE(fs::exists("/tmp/absolute"));
     EXPECT_EQ(FilesBelow(target).size(), names.size());
-    EXPECT_EQ(ReadText(target / "__/escape1"), "data0");
     EXPECT_THAT(run.err, HasSubstr("entry \"../escape1\" written as \"__/escape1\""));
 }
 
@@ -96,17 +95,6 @@ TEST_F(Extract, NeverFollowsASymbolicLinkOutOfTheTargetFolder)
     EXPECT_EQ(ReadText(outside / "victim"), "precious");
     EXPECT_FALSE(fs::is_symlink(target / "file-link"));
     EXPECT_EQ(ReadText(target / "file-link"), "replaced");
-}
-
-TEST_F(Extract, NeverWritesOverTheArchiveItReads)
-{
-    WriteArchive(archive, {{"game.pfs", "not an archive"}, {"other", "fine"}});
-    const std::string before = ReadText(archive);
-    const CliRun run = RunCli({"extract", archive, "--overwrite", "-C", folder.Path()});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, HasSubstr("is the archive being read; skipped entry \"game.pfs\""));
-    EXPECT_EQ(ReadText(archive), before);
-    EXPECT_EQ(ReadText(folder / "other"), "fine");
 }
 
 TEST_F(Extract, VerifyAndExtractStreamAnEntryOfHugeDeclaredLength)
@@ -137,10 +125,16 @@ TEST_F(Extract, VerifyAndExtractStreamAnEntryOfHugeDeclaredLength)
 
 TEST_F(Extract, AFailingEntryIsReportedAndTheOthersAreStillWritten)
 {
-    const CliRun run = ExtractAll({{"first", "one"}, {"broken", "two", 0, true}, {"last", "three"}});
+    // Beside the archive, which is never written over, not even with --overwrite.
+    WriteArchive(archive, {{"first", "one"}, {"broken", "two", 0, true}, {"game.pfs", "not an archive"}, {"last", "3"}});
+    const std::string before = ReadText(archive);
+    const CliRun run = RunCli({"extract", archive, "--overwrite", "-C", folder.Path()});
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "tomelens-cli: " + archive + ": entry \"broken\": packed data is corrupt; not extracted\n");
-    EXPECT_THAT(FilesBelow(target), ElementsAre("first", "last"));
+    EXPECT_THAT(Lines(run.err),
+                ElementsAre("tomelens-cli: " + archive + ": entry \"broken\": packed data is corrupt; not extracted",
+                            HasSubstr("is the archive being read; skipped entry \"game.pfs\"")));
+    EXPECT_EQ(ReadText(archive), before);
+    EXPECT_THAT(FilesBelow(folder.Path()), ElementsAre("first", "game.pfs", "last"));
 }
 
 TEST_F(Extract, ShowsAProgressBarOnlyWhenStderrIsATerminal)
