@@ -157,4 +157,10 @@ TEST(SpellFilterNames, FindTheNumbersTheCombosCarry)
     EXPECT_EQ(SkillFilterByName("Bash ", skills), std::nullopt);
 }
 
+TEST(DisplayName, EscapesOnlyControlBytes)
+{
+    EXPECT_EQ(DisplayName("a b\\c\xE9"), "a b\\c\xE9");
+    EXPECT_EQ(DisplayName(std::string("\x00\x1F\x7F", 3)), "\\x00\\x1F\\x7F");
+}
+
 }  // namespace
