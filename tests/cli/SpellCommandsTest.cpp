@@ -6,7 +6,6 @@
 #include "spells/SpellExport.h"
 #include "spells/SpellFile.h"
 #include "spells/SpellRecord.h"
-#include "spells/SpellTables.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,18 +20,15 @@ namespace {
 
 constexpr int kWizard = 11, kEnchanter = 13;
 constexpr int kEvocation = 24, kConjuration = 14;
-constexpr int kHealingDamage = 0, kStun = 21, kSummonItem = 32;
+constexpr int kStun = 21;
 
 std::vector<SpellRecord> MakeSpells()
 {
     std::vector<SpellRecord> spells(6, SpellRecord::MakeEmpty());
-    spells[0].SetName("Fireball").SetMana(40).SetSkill(kEvocation).SetClassLevel(kWizard, 12)
-        .SetEffect(0, kHealingDamage, -100, 40000).SetCastTime(3000).SetRecoverTime(61500)
-        .SetComponent(0, ITEM_TINY_DAGGER, 1).SetCastingMessage("You feel warm.");
+    spells[0].SetName("Fireball").SetMana(40).SetSkill(kEvocation).SetClassLevel(kWizard, 12).SetCastTime(3000);
     spells[1].SetName("Bolt").SetMana(10).SetSkill(kEvocation).SetClassLevel(kWizard, 5)
         .SetEffect(0, kStun, 3);
-    spells[2].SetName("Apple").SetSkill(kConjuration).SetClassLevel(kWizard, 12)
-        .SetEffect(1, kSummonItem, 1).SetKeptComponent(1, 13080);
+    spells[2].SetName("Apple").SetSkill(kConjuration).SetClassLevel(kWizard, 12);
     spells[3].SetName("Hidden").SetSkill(kConjuration);
     spells[4].SetName("Zap").SetSkill(kEvocation).SetClassLevel(kWizard, 51);
     spells[5].SetName("Fireball").SetMana(99).SetSkill(kEvocation).SetClassLevel(kEnchanter, 30);
