@@ -73,9 +73,8 @@ TEST_F(ArchiveRead, VerifyPassesGoodArchivesAndNamesEveryBadEntryOrFile)
                             "tomelens-cli: " + dir + ": is a folder, not an archive"));
 }
 
-TEST(CrcCommand, PrintsTheChecksumOfEachFileAndReportsTheOthers)
+TEST_F(ArchiveRead, CrcPrintsTheChecksumOfEachFileAndReportsTheOthers)
 {
-    Folder folder;
     // 200000 bytes cross several 64 KiB reads; the sum must be the one-shot one.
     const testsupport::Bytes large = testsupport::PatternBytes(200000, 1);
     WriteText(folder / "abc", "123456789");
