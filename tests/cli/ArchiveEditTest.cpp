@@ -17,13 +17,11 @@ using ::testing::HasSubstr;
 
 namespace {
 
-using Loaded = TextEntry;
-
 // The archive's visible entries in data order, read with the library.
-std::vector<Loaded> Contents(const std::string& path)
+std::vector<TextEntry> Contents(const std::string& path)
 {
     DMDataFile* file = CreateDMDataFile(nullptr);
-    std::vector<Loaded> entries;
+    std::vector<TextEntry> entries;
     if (file->Load(path.c_str()) == 0) {
         for (unsigned i = 0; i < file->GetNumEntries(); ++i) {
             DMDataFileEntry* entry = file->GetEntry(i);
@@ -39,9 +37,9 @@ std::vector<Loaded> Contents(const std::string& path)
     return entries;
 }
 
-const Loaded kA{"a.txt", "alpha", 11}, kB{"b.txt", "beta", 22}, kTwin1{"twin", "one"}, kTwin2{"twin", "two"},
+const TextEntry kA{"a.txt", "alpha", 11}, kB{"b.txt", "beta", 22}, kTwin1{"twin", "one"}, kTwin2{"twin", "two"},
     kNew{"new.dat", "fresh data"};
-const std::vector<Loaded> kOriginal = {kA, kB, kTwin1, kTwin2};
+const std::vector<TextEntry> kOriginal = {kA, kB, kTwin1, kTwin2};
 
 class ArchiveEdit : public ::testing::Test {
 protected:
@@ -67,7 +65,7 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
 {
     struct Case {
         std::vector<std::string> args;
-        std::vector<Loaded> after;
+        std::vector<TextEntry> after;
         std::string file = "game.pfs";
     };
     const std::vector<Case> cases = {
@@ -153,7 +151,7 @@ TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
     std::set<std::string> expected = {"a.txt", "b.txt", "twin"}, names;
     for (const auto& mine : added)
         expected.insert(mine.begin(), mine.end());
-    for (const Loaded& entry : Contents(path))
+    for (const TextEntry& entry : Contents(path))
         names.insert(entry.name);
     EXPECT_EQ(names, expected);
     EXPECT_GT(names.size(), 4u);
