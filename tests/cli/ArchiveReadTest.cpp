@@ -52,43 +52,29 @@ TEST_F(ArchiveRead, ListPrintsEveryEntryInDataOrderAsTextOrJson)
                             HasSubstr("\"name\": \"say \\\"hi\\\"\\n\\u0001\""), "]"));
 }
 
-TEST_F(ArchiveRead, ListRefusesWhatIsNotAnArchive)
-{
-    WriteText(folder / "notes.txt", "just some text, long enough");
-    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
-    const std::string dir = folder.Path();
-    for (const auto& [file, problem] : std::vector<std::pair<std::string, std::string>>{
-             {dir + "/notes.txt", "is not a valid archive"},
-             {dir + "/missing.pfs", "no such file"},
-             {dir + "/fifo", "is not a regular file"},
-             {dir, "is a folder"}}) {
-        const CliRun run = RunCli({"list", file});
-        EXPECT_EQ(run.exitCode, 1) << file;
-        EXPECT_EQ(run.out, "") << file;
-        EXPECT_THAT(run.err, testing::StartsWith("tomelens-cli: " + file + ": " + problem)) << file;
-    }
-}
-
-TEST_F(ArchiveRead, VerifyPassesGoodArchivesAndNamesEveryBadEntry)
+TEST_F(ArchiveRead, VerifyPassesGoodArchivesAndNamesEveryBadEntryOrFile)
 {
     const std::string bad = (folder / "bad.pfs").string();
     WriteArchive(bad, {{"fine", "fine data"}, {"broken1", "some data", 0, true}, {"broken2", big, 0, true}});
-    const std::string junk = (folder / "junk.bin").string();
+    const std::string junk = (folder / "junk.bin").string(), dir = folder.Path();
     WriteText(junk, "0123456789abcdef");
+    ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
 
-    const CliRun run = RunCli({"verify", bad, path, junk});
+    const CliRun run = RunCli({"verify", bad, path, junk, dir + "/missing.pfs", dir + "/fifo", dir});
     EXPECT_EQ(run.exitCode, 1);
     // The good archive is still reported, between the bad ones.
     EXPECT_EQ(run.out, path + ": OK (3 entries)\n");
     EXPECT_THAT(Lines(run.err),
                 ElementsAre("tomelens-cli: " + bad + ": 2 of 3 entries fail: entry \"broken1\": packed data is "
                                                      "corrupt; entry \"broken2\": packed data is corrupt",
-                            "tomelens-cli: " + junk + ": is not a valid archive"));
+                            "tomelens-cli: " + junk + ": is not a valid archive",
+                            "tomelens-cli: " + dir + "/missing.pfs: no such file",
+                            "tomelens-cli: " + dir + "/fifo: is not a regular file",
+                            "tomelens-cli: " + dir + ": is a folder, not an archive"));
 }
 
-TEST(CrcCommand, PrintsTheChecksumOfEachFileAndReportsTheOthers)
+TEST_F(ArchiveRead, CrcPrintsTheChecksumOfEachFileAndReportsTheOthers)
 {
-    Folder folder;
     // 200000 bytes cross several 64 KiB reads; the sum must be the one-shot one.
     const testsupport::Bytes large = testsupport::PatternBytes(200000, 1);
     WriteText(folder / "abc", "123456789");

@@ -94,17 +94,12 @@ Folder::~Folder()
     fs::remove_all(Path(), ignored);
 }
 
-std::string ArchiveBytes(const std::vector<TextEntry>& entries, bool reverseDirectory)
+void WriteArchive(const fs::path& path, const std::vector<TextEntry>& entries, bool reverseDirectory)
 {
     std::vector<PlainEntry> plain;
     for (const TextEntry& entry : entries)
         plain.push_back({entry.name, ToBytes(entry.data), entry.checkSum, entry.corrupt});
-    return ToString(MakeArchive(plain, reverseDirectory).Serialize());
-}
-
-void WriteArchive(const fs::path& path, const std::vector<TextEntry>& entries, bool reverseDirectory)
-{
-    WriteText(path, ArchiveBytes(entries, reverseDirectory));
+    MakeArchive(plain, reverseDirectory).WriteTo(path.string());
 }
 
 void WriteText(const fs::path& path, const std::string& text)

@@ -42,7 +42,6 @@ inline std::ostream& operator<<(std::ostream& out, const TextEntry& entry)
     return out << "{" << entry.name << ", " << entry.data.size() << " bytes, " << entry.checkSum << "}";
 }
 // Entries in data order; the directory may list the records backwards.
-std::string ArchiveBytes(const std::vector<TextEntry>& entries, bool reverseDirectory = false);
 void WriteArchive(const std::filesystem::path& path, const std::vector<TextEntry>& entries,
                   bool reverseDirectory = false);
 

@@ -36,7 +36,6 @@ TEST(Usage, BadCommandLinesExitWithTwoAndOneLine)
         {},
         {"frobnicate"},
         {"help", "nonsense"},
-        {"list", "--json=yes", "a.pfs"},
         {"spells", "cast", "--game-dir", "."},
         {"spells", "list"},
         {"spells", "describe", "--game-dir", ".", "Name", "--class", "Wizard"},

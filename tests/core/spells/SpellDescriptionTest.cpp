@@ -24,28 +24,8 @@ std::string Describe(const SpellRecord& r, const std::string& prefix)
 
 } // namespace
 
-// The whole text of a record touching every rule, with the prefix that
-// export uses, is checked by the export tests.
-
-TEST(SpellDescription, EmptySectionsSayNoneOnTheirOpeningLine)
-{
-    SpellRecord r = SpellRecord::MakeEmpty();
-    r.SetName("Quiet").SetSkill(200).SetCastTime(60000);
-    EXPECT_EQ(Describe(r, ""),
-              "Mana:\t0\n"
-              "Skill:\tUnknown\n"
-              "\n"
-              "Messages:\n"
-              "\n"
-              "Cast Time:\t1 min. 0 sec.\n"
-              "Recover Time:\t0 sec.\n"
-              "\n"
-              "Effects: None\n"
-              "\n"
-              "Classes: None\n"
-              "\n"
-              "Components: None\n");
-}
+// The whole texts of a record touching every rule and of one with every
+// section empty, with the prefix that export uses, are checked by the export tests.
 
 TEST(SpellDescription, AZeroSlotWithAnEffectIdAndAKeptComponentAloneStillShow)
 {

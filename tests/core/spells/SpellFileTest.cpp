@@ -25,53 +25,28 @@ TEST(SpellFile, FailuresSayWhyAndLeaveTheRecordsAlone)
     ScratchFolder folder;
     const std::string path = SpellFilePathIn(folder.Path());
     const std::string openTip = "Use \"File\" -> \"Select Directory ...\" command to find spdat.eff file";
-    const std::string invalid = std::string("Invalid spdat.eff file. Please report this error to ") + kMakerContact;
-    struct Case {
-        long size;  // -1: no file, -2: a folder in its place, -3: a FIFO (must not hang)
-        SpellFileStatus status;
-        std::string message, tip;
-    };
-    const Case cases[] = {
-        {-1, SpellFileStatus::CannotOpen, "Can't open spdat.eff file", openTip},
-        {-2, SpellFileStatus::CannotOpen, "Can't open spdat.eff file", openTip},
-        {-3, SpellFileStatus::CannotOpen, "Can't open spdat.eff file", openTip},
-        {1, SpellFileStatus::InvalidLength, invalid + ".", std::string("Please report this error to ") + kMakerContact},
-        {1119, SpellFileStatus::InvalidLength, invalid + ".", std::string("Please report this error to ") + kMakerContact},
-    };
-    for (const Case& c : cases) {
+    const std::string report = std::string("Please report this error to ") + kMakerContact;
+    // Sizes below 0 stand for no file (-1), a folder in its place (-2) and a FIFO that must not hang (-3).
+    for (const long size : {-1L, -2L, -3L, 1L, 1119L}) {
+        const bool opens = size >= 0;
         std::filesystem::remove_all(path);
-        if (c.size == -2)
+        if (size == -2)
             std::filesystem::create_directory(path);
-        else if (c.size == -3)
+        else if (size == -3)
             ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-        else if (c.size >= 0)
-            testsupport::WriteFile(path, std::string(std::size_t(c.size), 'a'));
+        else if (opens)
+            testsupport::WriteFile(path, std::string(std::size_t(size), 'a'));
         std::vector<SpellRecord> records = kUntouched;
         const SpellFileResult result = ReadSpellFile(path, records);
-        EXPECT_EQ(result.status, c.status) << c.size;
-        EXPECT_EQ(result.message, c.message) << c.size;
-        EXPECT_EQ(result.tip, c.tip) << c.size;
-        ASSERT_EQ(records.size(), 1u) << c.size;
-        EXPECT_EQ(records[0].Name(), "Left alone") << c.size;
+        EXPECT_EQ(result.status, opens ? SpellFileStatus::InvalidLength : SpellFileStatus::CannotOpen) << size;
+        EXPECT_EQ(result.message, opens ? "Invalid spdat.eff file. " + report + "." : "Can't open spdat.eff file") << size;
+        EXPECT_EQ(result.tip, opens ? report : openTip) << size;
+        ASSERT_EQ(records.size(), 1u) << size;
+        EXPECT_EQ(records[0].Name(), "Left alone") << size;
     }
 }
 
-TEST(SpellFile, FewerBytesThanTheLengthPromisedIsAShortRead)
-{
-    ScratchFolder folder;
-    ASSERT_TRUE(WriteSpellFile(folder.File("spdat.eff"), kUntouched));
-    std::FILE* file = std::fopen(folder.File("spdat.eff").c_str(), "rb");
-    ASSERT_NE(file, nullptr);
-    std::vector<SpellRecord> records = kUntouched;
-    const SpellFileResult result = ReadSpellRecords(file, 2 * kSpellRecordSize, records);
-    std::fclose(file);
-    EXPECT_EQ(result.status, SpellFileStatus::ShortRead);
-    EXPECT_EQ(result.message, "Can't read spdat.eff file.");
-    EXPECT_EQ(result.tip, "");
-    EXPECT_EQ(records.size(), 1u);
-}
-
-TEST(SpellFile, RecordsComeBackInFileOrderByteForByteAndAnEmptyFileHoldsNone)
+TEST(SpellFile, RecordsComeBackInFileOrderAShortReadKeepsThemAndAnEmptyFileHoldsNone)
 {
     ScratchFolder folder;
     const std::string path = SpellFilePathIn(folder.Path());
@@ -85,6 +60,15 @@ TEST(SpellFile, RecordsComeBackInFileOrderByteForByteAndAnEmptyFileHoldsNone)
     ASSERT_EQ(records.size(), 3u);
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_EQ(std::memcmp(records[i].bytes, written[i].bytes, kSpellRecordSize), 0) << i;
+
+    // Fewer bytes than the length promised is a short read that keeps the records.
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    const SpellFileResult shortRead = ReadSpellRecords(file, 4 * kSpellRecordSize, records);
+    std::fclose(file);
+    EXPECT_EQ(shortRead.status, SpellFileStatus::ShortRead);
+    EXPECT_EQ(shortRead.message + "|" + shortRead.tip, "Can't read spdat.eff file.|");
+    EXPECT_EQ(records.size(), 3u);
 
     testsupport::WriteFile(path, "");
     const SpellFileResult empty = ReadSpellFile(path, records);

@@ -83,7 +83,6 @@ TEST(SpellQuery, ClassLevelSkillAndEffectTests)
         {CLASS_NOT_AVAILABLE, 1, 50, "Nobody"},
         {CLASS_NOT_AVAILABLE, 70, 80, "Nobody"},
         {kWizard, 1, 50, " 5  Bolt|12  Aura|12  Zap|50  Storm"},
-        {kWizard - 1, 1, 50, " 5  Aura"},
         {0, -3, 0, " 0  Zero"},
         {-1, 1, 61, ""},
         {15, 1, 61, ""},
