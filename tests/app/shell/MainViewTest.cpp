@@ -160,18 +160,6 @@ TEST_F(MainView, NewDocumentLeavesExactlyTheTwoTabs)
     EXPECT_TRUE(p.Shows(p.view->Archive().m_menu));
 }
 
-TEST(MainViewBeforeStart, ArrangingBeforeTheInitialUpdateDoesNothing)
-{
-    PrivateSettings settings;
-    ScriptedPrompts prompts;
-    RecordingOpener opener;
-    CTomelensView view(prompts, opener);
-    view.resize(600, 400);
-    view.ArrangeControls();
-    EXPECT_EQ(view.CurrentTab(), nullptr);
-    EXPECT_TRUE(view.findChild<QWidget*>(QStringLiteral("id1000"))->isHidden());
-}
-
 TEST_F(MainView, BothTabsPaintTheirListsAndWholeCaptions)
 {
     for (int tab : {0, 1}) {
