@@ -12,18 +12,16 @@
 #include <QTemporaryDir>
 #include <QWindow>
 
-#include <optional>
 #include <stdexcept>
 
 namespace {
 
 // The program with alpha.pak (two entries) of its game directory open.
-struct OpenArchive {
+struct OpenArchive : ProgramOnGame {
     OpenArchive()
     {
         game.WriteArchive(QStringLiteral("alpha.pak"), {"a.txt", "b.bmp"});
-        settings.StoreDMPath(game.Path());
-        program.emplace();
+        Start();
         if (!program->OpenArchive(QStringLiteral("alpha.pak")))
             throw std::runtime_error("alpha.pak not listed");
     }
@@ -33,10 +31,6 @@ struct OpenArchive {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     QString Caption() const { return program->frame->windowHandle()->title(); }
-
-    PrivateSettings settings;
-    GameDir game;
-    std::optional<Program> program;
 };
 
 TEST(Caption, MarksUnsavedWorkFromTheFirstChangeUntilASave)
