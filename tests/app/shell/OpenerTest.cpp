@@ -41,7 +41,7 @@ TEST(ViewEntry, AnOpenerThatFindsNoProgramOrCannotStartIsToldWithTheCause)
 
         ASSERT_TRUE(p.OpenArchive(QStringLiteral("alpha.pak")));
         ASSERT_TRUE(p.SelectEntry(QStringLiteral("a.txt")));
-        p.ViewSelectedEntry();
+        p.view->Archive().ViewEntry();
         // The launch ends on its own; the deadline only guards against a hang.
         const QDeadlineTimer deadline(30000);
         while (p.prompts.Messages().isEmpty() && !deadline.hasExpired())

@@ -95,8 +95,6 @@ struct Program {
     // Makes the entry shown under this name the selected one of list 1001;
     // false when no line shows it.
     bool SelectEntry(const QString& name) const;
-    // What a double-click on the selected entry does.
-    void ViewSelectedEntry() const;
 };
 
 // Private settings and a game directory; Start() runs the program on the
