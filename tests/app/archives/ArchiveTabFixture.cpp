@@ -51,27 +51,15 @@ QByteArray ReadBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-std::vector<TabEntry> ReadWithLibrary(const QString& path)
-{
-    std::vector<TabEntry> entries;
-    DMDataFile* file = CreateDMDataFile(nullptr);
-    if (file->Load(QFile::encodeName(path).constData()) == 0) {
-        for (unsigned position = 0; position < file->GetNumEntries(); ++position) {
-            const DMDataFileEntry* entry = file->GetEntry(position);
-            QByteArray data(static_cast<qsizetype>(entry->GetLength()), '\0');
-            const bool corrupt = entry->GetData(data.data()) != 0;
-            entries.push_back({entry->GetName(), data, entry->GetCheckSum(), corrupt});
-        }
-    }
-    DestroyDMDataFile(file);
-    return entries;
-}
-
 QStringList NamesIn(const QString& path)
 {
     QStringList names;
-    for (const TabEntry& entry : ReadWithLibrary(path))
-        names.append(QString::fromLatin1(entry.name.c_str()));
+    DMDataFile* file = CreateDMDataFile(nullptr);
+    if (file->Load(QFile::encodeName(path).constData()) == 0) {
+        for (unsigned position = 0; position < file->GetNumEntries(); ++position)
+            names.append(QString::fromLatin1(file->GetEntry(position)->GetName()));
+    }
+    DestroyDMDataFile(file);
     return names;
 }
 

@@ -27,7 +27,7 @@ struct TabEntry {
     std::string name;
     QByteArray data;
     std::uint32_t checkSum = 0;
-    bool corrupt = false;  // first block damaged (written) or did not inflate (read back)
+    bool corrupt = false;  // first block damaged
 };
 // An archive's bytes, written from the file layout independently of the library.
 QByteArray ArchiveOf(const std::vector<TabEntry>& entries);
@@ -35,9 +35,8 @@ QByteArray ArchiveOf(const std::vector<TabEntry>& entries);
 QByteArray Pattern(int length, unsigned seed);
 bool WriteBytes(const QString& path, const QByteArray& bytes);
 QByteArray ReadBytes(const QString& path);
-// What the library reads back from an archive file, in data order; empty when
-// it does not load.
-std::vector<TabEntry> ReadWithLibrary(const QString& path);
+// The entry names the library reads back from an archive file, in data order;
+// empty when it does not load.
 QStringList NamesIn(const QString& path);
 
 // The three entries that most tests open: names in mixed case, so the sorted

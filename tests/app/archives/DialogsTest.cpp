@@ -1,4 +1,4 @@
-// The Archives tab's dialogs, and entry names turned into text and into safe file names.
+// The Archives tab's dialogs, and entry names turned into safe file names.
 #include "archives/CDlgCRC.h"
 #include "archives/CDlgProgress.h"
 #include "archives/CDlgRename.h"
@@ -128,19 +128,6 @@ TEST(ProgressWindow, IsShownCentredSteppedOnePerCallAndKeepsLargeRanges)
     CDlgProgress none(0, QStringLiteral("None"));
     EXPECT_GT(none.m_progress->maximum(), none.m_progress->minimum());
     EXPECT_EQ(none.Position(), 0);
-}
-
-TEST(EntryNameText, EveryByteRoundTripsThroughTheCodePageAndNothingElseIsStored)
-{
-    QByteArray all;
-    for (int byte = 1; byte < 256; ++byte)
-        all.append(static_cast<char>(byte));
-    const QString shown = EntryDisplayName(all.constData());
-    EXPECT_EQ(shown.at(0x7F), QChar(0x20AC));  // byte 0x80 is the euro sign
-    EXPECT_EQ(EntryNameBytes(shown), all);
-    for (const QString& bad : {QStringLiteral("\u0100x.txt"), QStringLiteral("\u65E5\u672C"),
-                               QString(QChar(0)) + QStringLiteral("x")})
-        EXPECT_FALSE(EntryNameBytes(bad).has_value()) << bad.toStdString();
 }
 
 TEST(SafeFileNames, NeverHoldSeparatorsOrDotNamesAndKeepTheExtensionWhenShortened)

@@ -27,10 +27,9 @@ TEST_F(EntryTable, ShowsDetailsInColumnsSortsByThemAndTotalsWhatIsShown)
     // 20000 + 8192 + 31 bytes
     EXPECT_TRUE(panel.SummaryText().startsWith(QStringLiteral("3 entries, 27.6 KiB, "))) << panel.SummaryText().toStdString();
 
+    // By number: as text, 8192 would sort after 20000.
     panel.View()->sortByColumn(EntryTableModel::SizeColumn, Qt::AscendingOrder);
     EXPECT_EQ(Names(EntryLines()), QStringList({"zeta.txt", "beta.wav", "Alpha.bmp"}));
-    panel.View()->sortByColumn(EntryTableModel::CheckSumColumn, Qt::DescendingOrder);
-    EXPECT_EQ(Names(EntryLines()), QStringList({"beta.wav", "Alpha.bmp", "zeta.txt"}));
 
     panel.FilterField()->setText(QStringLiteral("alpha"));
     EXPECT_TRUE(panel.SummaryText().startsWith(QStringLiteral("1 entry, 19.5 KiB, ")));

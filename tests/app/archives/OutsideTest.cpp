@@ -38,13 +38,12 @@ TEST(CommandLine, ReadsOneFileHelpAndVersionAndRefusesTheRest)
 
 TEST(CommandLine, OpensTheFileInTheArchivesTabAndKeepsTheGameDirectory)
 {
-    PrivateSettings settings;
-    GameDir game;
-    game.WriteArchive(QStringLiteral("inside.pak"), {"a.txt"});
-    settings.StoreDMPath(game.Path());
+    ProgramOnGame t;
+    t.game.WriteArchive(QStringLiteral("inside.pak"), {"a.txt"});
     GameDir elsewhere;
     elsewhere.WriteArchive(QStringLiteral("outside.pak"), {"x.txt", "y.txt"});
-    Program p;
+    t.Start();
+    Program& p = *t.program;
 
     OpenFromCommandLine(*p.view, p.prompts, elsewhere.File(QStringLiteral("missing.pak")));
     EXPECT_EQ(p.prompts.Messages().size(), 1);
@@ -55,7 +54,7 @@ TEST(CommandLine, OpensTheFileInTheArchivesTabAndKeepsTheGameDirectory)
     EXPECT_EQ(p.Find<QLabel>(1005)->text(), elsewhere.File(QStringLiteral("outside.pak")));
     EXPECT_TRUE(p.Tip().startsWith(QStringLiteral("Tip: Now you can DblClick")));
     EXPECT_EQ(Texts(p.Find<QListWidget>(1000)), QStringList({"inside.pak"}));
-    EXPECT_EQ(settings.StoredDMPath(), game.Path());
+    EXPECT_EQ(t.settings.StoredDMPath(), t.game.Path());
 }
 
 TEST(BackgroundWork, RunsTheWorkOnAnotherThreadAndGivesItsResult)

@@ -1,4 +1,4 @@
-// Save and Save As, and an edited archive read back by the library.
+// Save and Save As: the questions asked, other writers, and the target kept.
 #include "ArchiveTabFixture.h"
 
 #include "ArchiveLock.h"
@@ -85,31 +85,6 @@ TEST_F(Save, SaveAsChoosesTheTargetOfLaterSavesEvenWhenItFails)
     EXPECT_EQ(NamesIn(target).size(), 5);
     EXPECT_EQ(NamesIn(copy), kFourNames);
     EXPECT_EQ(ReadBytes(path), original);
-}
-
-TEST_F(Save, EditedArchiveReadsBackWithItsNamesDataAndChecksums)
-{
-    SelectEntry(QStringLiteral("Alpha.bmp"));
-    prompts.questionAnswers.enqueue(true);
-    tab->DeleteEntry();
-    SelectEntry(QStringLiteral("beta.wav"));
-    prompts.renameAnswers.enqueue(QStringLiteral("b\u00E9ta.wav"));
-    tab->RenameEntry();
-    prompts.checkSumAnswers.enqueue(0xCAFEF00Du);
-    tab->UpdateEntryCRC();
-    const QByteArray replaced = Pattern(30000, 9);
-    SelectEntry(QStringLiteral("zeta.txt"));
-    prompts.openFileAnswers.enqueue(PutFile(QStringLiteral("z.bin"), replaced, true));
-    tab->LoadEntryData();
-    prompts.questionAnswers.enqueue(true);
-    tab->SaveArchive();
-    ASSERT_EQ(prompts.Messages(), QStringList());
-
-    const std::vector<TabEntry> back = ReadWithLibrary(path);
-    ASSERT_EQ(back.size(), 2u);
-    EXPECT_EQ(back[0].name + '|' + back[1].name, "zeta.txt|b\xE9ta.wav");
-    EXPECT_TRUE(back[0].data == replaced && back[1].data == ThreeEntries()[2].data);
-    EXPECT_TRUE(back[0].checkSum == 111u && back[1].checkSum == 0xCAFEF00Du);
 }
 
 }  // namespace

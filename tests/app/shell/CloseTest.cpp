@@ -1,6 +1,5 @@
 // The user's work in the main window: closing with unsaved archive changes,
 // the caption's marker of unsaved work, where file dialogs start.
-#include "archive/DMDataFile.h"
 #include "resources/ResourceIds.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTomelensView.h"
@@ -13,35 +12,25 @@
 #include <QTemporaryDir>
 #include <QWindow>
 
-#include <optional>
 #include <stdexcept>
 
 namespace {
 
 // The program with alpha.pak (two entries) of its game directory open.
-struct OpenArchive {
+struct OpenArchive : ProgramOnGame {
     OpenArchive()
     {
         game.WriteArchive(QStringLiteral("alpha.pak"), {"a.txt", "b.bmp"});
-        settings.StoreDMPath(game.Path());
-        program.emplace();
+        Start();
         if (!program->OpenArchive(QStringLiteral("alpha.pak")))
             throw std::runtime_error("alpha.pak not listed");
     }
-    unsigned EntriesOnDisk() const
+    QByteArray OnDisk() const
     {
-        DMDataFile* file = CreateDMDataFile(nullptr);
-        const unsigned count = file->Load(QFile::encodeName(game.File(QStringLiteral("alpha.pak"))).constData()) == 0
-                                   ? file->GetNumEntries()
-                                   : 0;
-        DestroyDMDataFile(file);
-        return count;
+        QFile file(game.File(QStringLiteral("alpha.pak")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     QString Caption() const { return program->frame->windowHandle()->title(); }
-
-    PrivateSettings settings;
-    GameDir game;
-    std::optional<Program> program;
 };
 
 TEST(Caption, MarksUnsavedWorkFromTheFirstChangeUntilASave)
@@ -65,16 +54,16 @@ TEST(Close, WithUnsavedChangesAsksAndSaveDiscardOrCancelDoWhatTheySay)
 {
     const struct {
         Prompts::SaveChoice answer;
-        bool closes;
-        unsigned entriesOnDisk;
+        bool closes, saves;
     } cases[] = {
-        {Prompts::SaveChoice::Cancel, false, 2},
-        {Prompts::SaveChoice::Save, true, 3},
-        {Prompts::SaveChoice::Discard, true, 2},
+        {Prompts::SaveChoice::Cancel, false, false},
+        {Prompts::SaveChoice::Save, true, true},
+        {Prompts::SaveChoice::Discard, true, false},
     };
     for (const auto& c : cases) {
         OpenArchive t;
         Program& p = *t.program;
+        const QByteArray before = t.OnDisk();
         p.Command(ids::ArchiveNew);
         p.prompts.saveChangesAnswers.enqueue(c.answer);
         p.Command(ids::AppExit);
@@ -82,7 +71,7 @@ TEST(Close, WithUnsavedChangesAsksAndSaveDiscardOrCancelDoWhatTheySay)
         ASSERT_EQ(p.prompts.shown.size(), 1);
         EXPECT_EQ(p.prompts.shown[0].kind + ": " + p.prompts.shown[0].text,
                   QStringLiteral("SaveChanges: Save changes to alpha.pak before closing?"));
-        EXPECT_EQ(t.EntriesOnDisk(), c.entriesOnDisk);
+        EXPECT_EQ(t.OnDisk() != before, c.saves);
     }
 
     // Nothing unsaved: the window closes without a question.

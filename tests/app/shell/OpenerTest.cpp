@@ -33,16 +33,15 @@ TEST(ViewEntry, AnOpenerThatFindsNoProgramOrCannotStartIsToldWithTheCause)
         {bin.filePath(QStringLiteral("missing")), QStringLiteral("could not be started")},
     };
     for (const auto& c : cases) {
-        PrivateSettings settings;
-        GameDir game;
-        game.WriteArchive(QStringLiteral("alpha.pak"), {"a.txt"});
-        settings.StoreDMPath(game.Path());
         ProcessDesktopOpener opener(c.program);
-        Program p(600, 400, &opener);
+        ProgramOnGame t;
+        t.game.WriteArchive(QStringLiteral("alpha.pak"), {"a.txt"});
+        t.Start(&opener);
+        Program& p = *t.program;
 
         ASSERT_TRUE(p.OpenArchive(QStringLiteral("alpha.pak")));
         ASSERT_TRUE(p.SelectEntry(QStringLiteral("a.txt")));
-        p.ViewSelectedEntry();
+        p.view->Archive().ViewEntry();
         // The launch ends on its own; the deadline only guards against a hang.
         const QDeadlineTimer deadline(30000);
         while (p.prompts.Messages().isEmpty() && !deadline.hasExpired())

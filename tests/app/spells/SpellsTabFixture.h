@@ -19,7 +19,7 @@ using tomelens::core::SpellRecord;
 // A game directory with a few spells, and the program on it with the Spells
 // tab current. Spells: Wizard (class 11) levels 3, 5, 5, 12 and 30, one for
 // Cleric (class 1) only, one no class can use, and a blank slot.
-struct SpellsTab {
+struct SpellsTab : ProgramOnGame {
     static std::vector<SpellRecord> Records()
     {
         std::vector<SpellRecord> r = {MakeSpell("Ember", 11, 3, 24), MakeSpell("alpha", 11, 5, 14),
@@ -32,21 +32,21 @@ struct SpellsTab {
         return r;  // Zeta's skill lies beyond the skill table
     }
 
-    explicit SpellsTab(const std::vector<SpellRecord>& records = Records()) { Start([&] { game.WriteSpells(records); }); }
+    explicit SpellsTab(const std::vector<SpellRecord>& records = Records())
+    {
+        game.WriteSpells(records);
+        OpenOnSpells();
+    }
     // rawFile as spdat.eff, or no spell file at all.
     explicit SpellsTab(const std::optional<QByteArray>& rawFile)
     {
-        Start([&] {
-            if (rawFile)
-                game.WriteBytes(QStringLiteral("spdat.eff"), *rawFile);
-        });
+        if (rawFile)
+            game.WriteBytes(QStringLiteral("spdat.eff"), *rawFile);
+        OpenOnSpells();
     }
-    template <typename Write>
-    void Start(Write write)
+    void OpenOnSpells()
     {
-        write();
-        settings.StoreDMPath(game.Path());
-        program.emplace();
+        Start();
         program->SelectTab(1);
     }
 
@@ -87,8 +87,4 @@ struct SpellsTab {
             throw std::runtime_error("no such spell line");
         List()->setCurrentItem(found.first());
     }
-
-    PrivateSettings settings;
-    GameDir game;
-    std::optional<Program> program;
 };

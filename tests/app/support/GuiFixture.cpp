@@ -209,9 +209,3 @@ bool Program::SelectEntry(const QString& name) const
     }
     return false;
 }
-
-void Program::ViewSelectedEntry() const
-{
-    EntryTableView* entries = Find<EntryListPanel>(ids::EntryList)->View();
-    emit entries->doubleClicked(entries->currentIndex());
-}

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -94,8 +95,19 @@ struct Program {
     // Makes the entry shown under this name the selected one of list 1001;
     // false when no line shows it.
     bool SelectEntry(const QString& name) const;
-    // What a double-click on the selected entry does.
-    void ViewSelectedEntry() const;
+};
+
+// Private settings and a game directory; Start() runs the program on the
+// directory once the test has filled it.
+struct ProgramOnGame {
+    void Start(DesktopOpener* desktop = nullptr)
+    {
+        settings.StoreDMPath(game.Path());
+        program.emplace(600, 400, desktop);
+    }
+    PrivateSettings settings;
+    GameDir game;
+    std::optional<Program> program;
 };
 
 #include <QWidget>
