@@ -6,6 +6,7 @@
 #endif
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #if !defined(_WIN32)
 #include <sys/stat.h>
@@ -62,6 +63,9 @@ private:
 #if !defined(_WIN32)
     bool OpenUnnamed(unsigned mode);
     bool NameUnnamed();
+    // Tries fresh temporary names with `create` until one is made or the
+    // failure is not a taken name; the name made becomes the temporary file.
+    bool ClaimTempName(const std::function<bool(const std::string&)>& create);
 #endif
 
     enum class Temp {

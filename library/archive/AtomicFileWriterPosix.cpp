@@ -141,22 +141,11 @@ bool AtomicFileWriter::OpenUnnamed(unsigned mode)
 // named one, removed by a termination signal if it comes to that.
 bool AtomicFileWriter::OpenNamed(unsigned mode)
 {
-    for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
-        std::string candidate = NextTempPath();
-        m_cleanup.Arm(candidate);
+    return ClaimTempName([&](const std::string& candidate) {
         m_file = FileHandle(::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                                    static_cast<mode_t>(mode)));
-        if (m_file.Valid()) {
-            m_tempPath = std::move(candidate);
-            m_temp = Temp::Named;
-            return true;
-        }
-        RecordSystemError();
-        if (errno != EEXIST)
-            break;
-    }
-    m_cleanup.Disarm();
-    return false;
+        return m_file.Valid();
+    });
 }
 
 // Links the finished unnamed file under a temporary name, ready to be renamed.
@@ -164,10 +153,18 @@ bool AtomicFileWriter::NameUnnamed()
 {
     char fdPath[64];
     std::snprintf(fdPath, sizeof fdPath, "/proc/self/fd/%d", m_file.Get());
+    return ClaimTempName([&](const std::string& candidate) {
+        return ::linkat(AT_FDCWD, fdPath, AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    });
+}
+
+bool AtomicFileWriter::ClaimTempName(const std::function<bool(const std::string&)>& create)
+{
     for (unsigned attempt = 0; attempt < kNameAttempts; ++attempt) {
         std::string candidate = NextTempPath();
+        // Armed before the name exists, so a signal in between still removes it.
         m_cleanup.Arm(candidate);
-        if (::linkat(AT_FDCWD, fdPath, AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        if (create(candidate)) {
             m_tempPath = std::move(candidate);
             m_temp = Temp::Named;
             return true;
