@@ -2,8 +2,9 @@
 
 #include "archive/DMDataFile.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // Every live entry's position by name, built once per command so that looking
@@ -18,8 +19,20 @@ public:
 
 private:
     static constexpr unsigned kNone = ~0u;
-    // The first entry of each name, and for each position the next one of the
-    // same name: most names are unique, so this needs no list per name.
-    std::unordered_map<std::string_view, unsigned> m_first;
+    // One open-addressed slot: the first entry of a name and part of the
+    // name's hash, so most probes settle without reading a name. A flat table
+    // keeps a large archive's index in a few contiguous arrays instead of one
+    // allocation per name.
+    struct Slot {
+        std::uint32_t tag = 0;
+        unsigned first = kNone;
+    };
+    // The slot holding name, or the empty slot where it would go.
+    std::size_t Locate(std::string_view name, std::size_t hash) const;
+
+    std::vector<Slot> m_slots;  // a power of two, at least twice the live entries
+    std::vector<std::string_view> m_names;  // by position
+    // For each position the next one of the same name: most names are unique,
+    // so this needs no list per name.
     std::vector<unsigned> m_next;
 };
