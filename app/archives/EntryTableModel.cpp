@@ -5,6 +5,8 @@
 #include "ListOrder.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 #include <unordered_set>
 
 EntryTableModel::Row EntryTableModel::MakeRow(const DMDataFileEntry& entry, int position)
@@ -84,18 +86,43 @@ void EntryTableModel::Fill(DMDataFile& file)
         if (const DMDataFileEntry* entry = file.GetEntry(position); entry && !entry->Deleted())
             m_rows.push_back(MakeRow(*entry, static_cast<int>(position)));
     }
-    // Ranks once, so that every later sort by name or tie on another column
-    // compares two numbers instead of two names.
+    SortByName();
+    RebuildIndex();
+    endResetModel();
+}
+
+void EntryTableModel::SortByName()
+{
+    // The names folded once into one buffer, so the sort compares plain bytes
+    // (memcmp order is the list order once ASCII capitals are folded).
+    std::vector<size_t> start(m_rows.size() + 1, 0);
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        start[i + 1] = start[i] + static_cast<size_t>(m_rows[i].name.size());
+    std::string folded(start.back(), '\0');
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const QByteArray& name = m_rows[i].name;
+        std::transform(name.begin(), name.end(), folded.begin() + static_cast<std::ptrdiff_t>(start[i]), [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+        });
+    }
+    const auto key = [&](size_t i) { return std::string_view(folded).substr(start[i], start[i + 1] - start[i]); };
     std::vector<int> order(m_rows.size());
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<int>(i);
-    std::sort(order.begin(), order.end(), [this](int a, int b) {
-        return CompareNames(m_rows[static_cast<size_t>(a)], m_rows[static_cast<size_t>(b)]) < 0;
+    // Rows are made in position order, so the index breaks ties by position.
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const int byName = key(static_cast<size_t>(a)).compare(key(static_cast<size_t>(b)));
+        return byName != 0 ? byName < 0 : a < b;
     });
-    for (size_t rank = 0; rank < order.size(); ++rank)
-        m_rows[static_cast<size_t>(order[rank])].nameRank = static_cast<int>(rank);
-    RebuildIndex();
-    endResetModel();
+    // The rows are kept in name order: the sorted view then starts from sorted
+    // rows, and the rank is simply the row.
+    std::vector<Row> sorted;
+    sorted.reserve(m_rows.size());
+    for (size_t rank = 0; rank < order.size(); ++rank) {
+        sorted.push_back(std::move(m_rows[static_cast<size_t>(order[rank])]));
+        sorted.back().nameRank = static_cast<int>(rank);
+    }
+    m_rows = std::move(sorted);
 }
 
 int EntryTableModel::CompareNames(const Row& a, const Row& b)

@@ -75,6 +75,8 @@ public:
 
 private:
     static Row MakeRow(const DMDataFileEntry& entry, int position);
+    // Puts the rows in the list order of names and ranks them.
+    void SortByName();
     void RebuildIndex();
 
     std::vector<Row> m_rows;
