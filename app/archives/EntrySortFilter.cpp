@@ -71,9 +71,11 @@ bool EntrySortFilter::lessThan(const QModelIndex& left, const QModelIndex& right
 EntrySortFilter::Totals EntrySortFilter::ShownTotals() const
 {
     Totals totals;
-    const int rows = rowCount();
+    // Without a pattern every row is shown: count them without mapping each one.
+    const bool all = m_pattern.isEmpty();
+    const int rows = all ? m_pSource->rowCount() : rowCount();
     for (int row = 0; row < rows; ++row) {
-        const EntryTableModel::Row& entry = m_pSource->RowAt(mapToSource(index(row, 0)).row());
+        const EntryTableModel::Row& entry = m_pSource->RowAt(all ? row : mapToSource(index(row, 0)).row());
         if (entry.position < 0)
             continue;
         ++totals.entries;

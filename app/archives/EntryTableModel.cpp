@@ -91,35 +91,65 @@ void EntryTableModel::Fill(DMDataFile& file)
     endResetModel();
 }
 
+namespace {
+
+char FoldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// A name's sort key: its first 16 folded bytes as two big-endian numbers (zero
+// padded; names hold no NUL), so most comparisons are two integer compares
+// right in the sorted array, and the rest of the folded name for the others.
+struct NameKey {
+    quint64 head[2] = {0, 0};
+    std::string_view tail;
+    int row = 0;
+};
+
+bool KeyLess(const NameKey& a, const NameKey& b)
+{
+    if (a.head[0] != b.head[0])
+        return a.head[0] < b.head[0];
+    if (a.head[1] != b.head[1])
+        return a.head[1] < b.head[1];
+    if (const int tail = a.tail.compare(b.tail); tail != 0)
+        return tail < 0;
+    return a.row < b.row;  // rows are made in position order
+}
+
+}  // namespace
+
 void EntryTableModel::SortByName()
 {
-    // The names folded once into one buffer, so the sort compares plain bytes
-    // (memcmp order is the list order once ASCII capitals are folded).
-    std::vector<size_t> start(m_rows.size() + 1, 0);
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        start[i + 1] = start[i] + static_cast<size_t>(m_rows[i].name.size());
-    std::string folded(start.back(), '\0');
+    // The list order is byte order once ASCII capitals are folded.
+    size_t total = 0;
+    for (const Row& row : m_rows)
+        total += static_cast<size_t>(row.name.size());
+    std::string folded(total, '\0');
+    std::vector<NameKey> keys(m_rows.size());
+    size_t at = 0;
     for (size_t i = 0; i < m_rows.size(); ++i) {
         const QByteArray& name = m_rows[i].name;
-        std::transform(name.begin(), name.end(), folded.begin() + static_cast<std::ptrdiff_t>(start[i]), [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-        });
+        const auto length = static_cast<size_t>(name.size());
+        NameKey& key = keys[i];
+        for (size_t b = 0; b < length; ++b) {
+            const char c = FoldAscii(name[static_cast<qsizetype>(b)]);
+            folded[at + b] = c;
+            if (b < 16)
+                key.head[b / 8] |= static_cast<quint64>(static_cast<unsigned char>(c)) << (56 - 8 * (b % 8));
+        }
+        key.tail = length > 16 ? std::string_view(folded.data() + at + 16, length - 16) : std::string_view();
+        key.row = static_cast<int>(i);
+        at += length;
     }
-    const auto key = [&](size_t i) { return std::string_view(folded).substr(start[i], start[i + 1] - start[i]); };
-    std::vector<int> order(m_rows.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<int>(i);
-    // Rows are made in position order, so the index breaks ties by position.
-    std::sort(order.begin(), order.end(), [&](int a, int b) {
-        const int byName = key(static_cast<size_t>(a)).compare(key(static_cast<size_t>(b)));
-        return byName != 0 ? byName < 0 : a < b;
-    });
+    std::sort(keys.begin(), keys.end(), KeyLess);
     // The rows are kept in name order: the sorted view then starts from sorted
     // rows, and the rank is simply the row.
     std::vector<Row> sorted;
     sorted.reserve(m_rows.size());
-    for (size_t rank = 0; rank < order.size(); ++rank) {
-        sorted.push_back(std::move(m_rows[static_cast<size_t>(order[rank])]));
+    for (size_t rank = 0; rank < keys.size(); ++rank) {
+        sorted.push_back(std::move(m_rows[static_cast<size_t>(keys[rank].row)]));
         sorted.back().nameRank = static_cast<int>(rank);
     }
     m_rows = std::move(sorted);
