@@ -35,6 +35,21 @@ TEST_F(EntryTable, ShowsDetailsInColumnsSortsByThemAndTotalsWhatIsShown)
     EXPECT_TRUE(panel.SummaryText().startsWith(QStringLiteral("1 entry, 19.5 KiB, ")));
 }
 
+TEST_F(EntryTable, ListsNamesInTheListOrderWithTiesInDataOrder)
+{
+    // Long names share their first 16 bytes, so only the rest decides; equal
+    // names but for case keep data order; bytes above 127 follow the letters.
+    std::vector<TabEntry> entries;
+    for (const char* name : {"b", "Entry_with_a_long_name_Z.txt", "\xE9t\xE9.wav", "entry_with_a_long_name_a.txt",
+                             " blank", "B", "entry_with_a_lon"})
+        entries.push_back({name, QByteArray("x"), 1});
+    PutArchive(QStringLiteral("many.pak"), entries);
+    Open(QStringLiteral("many.pak"));
+    EXPECT_EQ(Names(EntryLines()),
+              QStringList({" blank", "b", "B", "entry_with_a_lon", "entry_with_a_long_name_a.txt",
+                           "Entry_with_a_long_name_Z.txt", QStringLiteral("\u00e9t\u00e9.wav")}));
+}
+
 TEST_F(EntryTable, FilterMatchesTextOrWildcardsIgnoringCaseAndEscapeClearsIt)
 {
     const struct {
