@@ -5,6 +5,7 @@
 #include "ListOrder.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -265,7 +266,35 @@ const QString& EntryTableModel::FoldedNameAt(int row) const
     QString& folded = m_folded[static_cast<size_t>(row)];
     // A name folds to at least one character unless it is empty, which needs no folding.
     if (folded.isEmpty())
-        folded = NameAt(row).toCaseFolded();
+        folded = FoldName(row);
+    return folded;
+}
+
+QString EntryTableModel::FoldName(int row) const
+{
+    // Each stored byte shows as one character, so a name folds byte by byte
+    // through a table made once, without decoding it first; the few bytes
+    // whose character folds to more than one take the long way.
+    static const std::array<char16_t, 256> kFolded = [] {
+        std::array<char16_t, 256> table{};
+        for (int byte = 1; byte < 256; ++byte) {
+            const char name[2] = {static_cast<char>(byte), '\0'};
+            const QString folded = EntryDisplayName(name).toCaseFolded();
+            table[static_cast<size_t>(byte)] = folded.size() == 1 ? folded.front().unicode() : u'\0';
+        }
+        return table;
+    }();
+    const Row& entry = RowAt(row);
+    if (entry.position < 0)
+        return m_placeholder.toCaseFolded();
+    QString folded(entry.name.size(), Qt::Uninitialized);
+    QChar* out = folded.data();
+    for (const char byte : entry.name) {
+        const char16_t c = kFolded[static_cast<unsigned char>(byte)];
+        if (c == u'\0')
+            return NameAt(row).toCaseFolded();
+        *out++ = QChar(c);
+    }
     return folded;
 }
 

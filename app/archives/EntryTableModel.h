@@ -74,6 +74,7 @@ public:
     static QString CheckSumText(unsigned checkSum);
 
 private:
+    QString FoldName(int row) const;
     static Row MakeRow(const DMDataFileEntry& entry, int position);
     // Puts the rows in the list order of names and ranks them.
     void SortByName();
