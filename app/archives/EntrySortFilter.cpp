@@ -4,6 +4,31 @@
 
 namespace {
 
+// True when the whole text matches the pattern, where * stands for any run
+// of characters and ? for one. Both are already case-folded. On a mismatch
+// after a *, that * takes one more character and the match resumes.
+bool WildcardMatch(QStringView text, QStringView pattern)
+{
+    qsizetype t = 0, p = 0, starAt = -1, resumeAt = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starAt = p++;
+            resumeAt = t;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (starAt >= 0) {
+            p = starAt + 1;
+            t = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
 template <typename T>
 int Compare(const T& a, const T& b)
 {
@@ -27,15 +52,6 @@ void EntrySortFilter::SetPattern(const QString& pattern)
     m_pattern = pattern;
     m_folded = pattern.toCaseFolded();
     m_bWildcard = pattern.contains(QLatin1Char('*')) || pattern.contains(QLatin1Char('?'));
-    if (m_bWildcard) {
-        // * and ? match any characters here, separators included: names are not paths.
-        QString expression = QRegularExpression::escape(m_folded);
-        expression.replace(QLatin1String("\\*"), QLatin1String(".*")).replace(QLatin1String("\\?"), QLatin1String("."));
-        m_wildcard = QRegularExpression(QRegularExpression::anchoredPattern(expression),
-                                        QRegularExpression::CaseInsensitiveOption |
-                                            QRegularExpression::DotMatchesEverythingOption);
-        m_wildcard.optimize();
-    }
     invalidateFilter();
 }
 
@@ -44,7 +60,7 @@ bool EntrySortFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
     if (m_pattern.isEmpty())
         return true;
     if (m_bWildcard)
-        return m_wildcard.match(m_pSource->FoldedNameAt(sourceRow)).hasMatch();
+        return WildcardMatch(m_pSource->FoldedNameAt(sourceRow), m_folded);
     return m_pSource->FoldedNameAt(sourceRow).contains(m_folded);
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QRegularExpression>
 #include <QSortFilterProxyModel>
 
 class EntryTableModel;
@@ -34,7 +33,6 @@ protected:
 private:
     const EntryTableModel* m_pSource;
     QString m_pattern;
-    QString m_folded;
-    QRegularExpression m_wildcard;  // valid only when the pattern holds * or ?
+    QString m_folded;  // * and ? match any characters here, separators included: names are not paths
     bool m_bWildcard = false;
 };

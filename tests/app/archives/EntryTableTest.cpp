@@ -57,7 +57,7 @@ TEST_F(EntryTable, FilterMatchesTextOrWildcardsIgnoringCaseAndEscapeClearsIt)
         QStringList names;
     } cases[] = {
         {"ALPHA", {"Alpha.bmp"}}, {"ta.", {"beta.wav", "zeta.txt"}}, {"*.WAV", {"beta.wav"}},
-        {"?eta*", {"beta.wav", "zeta.txt"}}, {"*.bm", {}}, {"", {"Alpha.bmp", "beta.wav", "zeta.txt"}},
+        {"?eta*", {"beta.wav", "zeta.txt"}}, {"*.bm", {}}, {"*a.?mp", {"Alpha.bmp"}}, {"", {"Alpha.bmp", "beta.wav", "zeta.txt"}},
     };
     QLineEdit* field = panel.FilterField();
     for (const auto& c : cases) {
