@@ -52,7 +52,9 @@ void EntrySortFilter::SetPattern(const QString& pattern)
     m_pattern = pattern;
     m_folded = pattern.toCaseFolded();
     m_bWildcard = pattern.contains(QLatin1Char('*')) || pattern.contains(QLatin1Char('?'));
-    invalidateFilter();
+    // One layout change for the whole list: filtering row ranges in and out one
+    // signal at a time makes the view redo its rows for every range.
+    invalidate();
 }
 
 bool EntrySortFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const

@@ -60,6 +60,11 @@ TEST_F(EntryTable, FilterMatchesTextOrWildcardsIgnoringCaseAndEscapeClearsIt)
         {"?eta*", {"beta.wav", "zeta.txt"}}, {"*.bm", {}}, {"*a.?mp", {"Alpha.bmp"}}, {"", {"Alpha.bmp", "beta.wav", "zeta.txt"}},
     };
     QLineEdit* field = panel.FilterField();
+    // The selection stays on an entry the filter keeps.
+    SelectEntry(QStringLiteral("beta.wav"));
+    field->setText(QStringLiteral("ta."));
+    EXPECT_EQ(panel.SelectedPositions(), std::vector<int>({2}));
+    EXPECT_EQ(panel.CommandPosition(), 2);
     for (const auto& c : cases) {
         field->setText(QString::fromLatin1(c.pattern));
         EXPECT_EQ(Names(EntryLines()), c.names) << c.pattern;
