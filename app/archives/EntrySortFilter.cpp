@@ -57,6 +57,15 @@ void EntrySortFilter::SetPattern(const QString& pattern)
     invalidate();
 }
 
+void EntrySortFilter::sort(int column, Qt::SortOrder order)
+{
+    // The model keeps its rows in the list order of names, so that order is
+    // the model's own and needs no sorting here.
+    if (column == EntryTableModel::NameColumn && order == Qt::AscendingOrder)
+        column = -1;
+    QSortFilterProxyModel::sort(column, order);
+}
+
 bool EntrySortFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
 {
     if (m_pattern.isEmpty())

@@ -13,6 +13,8 @@ class EntrySortFilter : public QSortFilterProxyModel {
 public:
     explicit EntrySortFilter(EntryTableModel* source, QObject* parent = nullptr);
 
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
     void SetPattern(const QString& pattern);
     const QString& Pattern() const { return m_pattern; }
 

@@ -187,14 +187,23 @@ void EntryTableModel::SetPlaceholder(const QString& text)
     endResetModel();
 }
 
+int EntryTableModel::PlaceFor(const Row& row) const
+{
+    const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), row,
+                                     [](const Row& a, const Row& b) { return CompareNames(a, b) < 0; });
+    return static_cast<int>(at - m_rows.begin());
+}
+
 int EntryTableModel::Add(const DMDataFileEntry& entry, int position)
 {
-    const int row = rowCount();
+    Row fresh = MakeRow(entry, position);
+    const int row = PlaceFor(fresh);
     beginInsertRows(QModelIndex(), row, row);
-    m_rows.push_back(MakeRow(entry, position));
-    if (static_cast<size_t>(position) >= m_rowOfPosition.size())
-        m_rowOfPosition.resize(static_cast<size_t>(position) + 1, -1);
-    m_rowOfPosition[static_cast<size_t>(position)] = row;
+    KeepFoldedAligned();
+    if (!m_folded.empty())  // folded names made so far stay with their rows
+        m_folded.insert(m_folded.begin() + row, QString());
+    m_rows.insert(m_rows.begin() + row, std::move(fresh));
+    RebuildIndex();
     endInsertRows();
     return row;
 }
@@ -203,12 +212,34 @@ void EntryTableModel::AddMany(const std::vector<std::pair<const DMDataFileEntry*
 {
     if (entries.empty())
         return;
-    const int first = rowCount();
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
+    std::vector<Row> fresh;
+    fresh.reserve(entries.size());
     for (const auto& [entry, position] : entries)
-        m_rows.push_back(MakeRow(*entry, position));
-    RebuildIndex();
-    endInsertRows();
+        fresh.push_back(MakeRow(*entry, position));
+    const auto less = [](const Row& a, const Row& b) { return CompareNames(a, b) < 0; };
+    std::sort(fresh.begin(), fresh.end(), less);
+    // Each new row goes in at its place in name order; a run of new rows that
+    // land together is one insertion. Later rows land after earlier ones, so
+    // the search starts where the last one went in.
+    size_t next = 0;
+    auto from = m_rows.begin();
+    while (next < fresh.size()) {
+        from = std::upper_bound(from, m_rows.end(), fresh[next], less);
+        const auto row = from - m_rows.begin();
+        size_t end = next + 1;
+        while (end < fresh.size() && (from == m_rows.end() || less(fresh[end], *from)))
+            ++end;
+        beginInsertRows(QModelIndex(), static_cast<int>(row), static_cast<int>(row + static_cast<std::ptrdiff_t>(end - next)) - 1);
+        KeepFoldedAligned();
+        if (!m_folded.empty())  // folded names made so far stay with their rows
+            m_folded.insert(m_folded.begin() + row, end - next, QString());
+        from = m_rows.insert(from, std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(next)),
+                             std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(end)));
+        from += static_cast<std::ptrdiff_t>(end - next);
+        RebuildIndex();
+        endInsertRows();
+        next = end;
+    }
 }
 
 void EntryTableModel::Refresh(const DMDataFileEntry& entry, int position)
@@ -216,14 +247,34 @@ void EntryTableModel::Refresh(const DMDataFileEntry& entry, int position)
     const int row = RowOf(position);
     if (row < 0)
         return;
-    Row& kept = m_rows[static_cast<size_t>(row)];
     Row fresh = MakeRow(entry, position);
-    if (fresh.name == kept.name)
+    Row& kept = m_rows[static_cast<size_t>(row)];
+    if (fresh.name == kept.name) {
         fresh.nameRank = kept.nameRank;  // its place among the names is unchanged
-    kept = std::move(fresh);
-    if (static_cast<size_t>(row) < m_folded.size())
-        m_folded[static_cast<size_t>(row)].clear();
-    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+        kept = std::move(fresh);
+        emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+        return;
+    }
+    // A new name: the row moves to its place in name order among the others.
+    const auto other = [&](int i) -> const Row& { return m_rows[static_cast<size_t>(i < row ? i : i + 1)]; };
+    int low = 0, high = rowCount() - 1;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (CompareNames(fresh, other(middle)) < 0)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    const int place = low;
+    m_folded.clear();
+    if (place != row)
+        beginMoveRows(QModelIndex(), row, row, QModelIndex(), place > row ? place + 1 : place);
+    m_rows.erase(m_rows.begin() + row);
+    m_rows.insert(m_rows.begin() + place, std::move(fresh));
+    RebuildIndex();
+    if (place != row)
+        endMoveRows();
+    emit dataChanged(index(place, 0), index(place, ColumnCount - 1));
 }
 
 void EntryTableModel::Remove(const std::vector<int>& positions)
@@ -251,6 +302,14 @@ void EntryTableModel::Remove(const std::vector<int>& positions)
                  m_rows.end());
     RebuildIndex();
     endResetModel();
+}
+
+void EntryTableModel::KeepFoldedAligned()
+{
+    // The folded names are a cache by row: when they no longer line up with
+    // the rows they are dropped and made again on use.
+    if (m_folded.size() != m_rows.size())
+        m_folded.clear();
 }
 
 QString EntryTableModel::NameAt(int row) const

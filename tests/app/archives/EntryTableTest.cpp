@@ -30,6 +30,10 @@ TEST_F(EntryTable, ShowsDetailsInColumnsSortsByThemAndTotalsWhatIsShown)
     // By number: as text, 8192 would sort after 20000.
     panel.View()->sortByColumn(EntryTableModel::SizeColumn, Qt::AscendingOrder);
     EXPECT_EQ(Names(EntryLines()), QStringList({"zeta.txt", "beta.wav", "Alpha.bmp"}));
+    panel.View()->sortByColumn(EntryTableModel::NameColumn, Qt::DescendingOrder);
+    EXPECT_EQ(Names(EntryLines()), QStringList({"zeta.txt", "beta.wav", "Alpha.bmp"}));
+    panel.View()->sortByColumn(EntryTableModel::NameColumn, Qt::AscendingOrder);
+    EXPECT_EQ(Names(EntryLines()), QStringList({"Alpha.bmp", "beta.wav", "zeta.txt"}));
 
     panel.FilterField()->setText(QStringLiteral("alpha"));
     EXPECT_TRUE(panel.SummaryText().startsWith(QStringLiteral("1 entry, 19.5 KiB, ")));
