@@ -22,6 +22,8 @@
 #include <QApplication>
 #include <QListWidget>
 
+#include <algorithm>
+
 using namespace tomelens::core;
 
 DMArchive::DMArchive(QListWidget* fileList, EntryListPanel* entryList, QLabel* archiveLabel,
@@ -192,5 +194,7 @@ std::vector<int> DMArchive::SelectedOrAll() const
         if (model.RowAt(row).position >= 0)
             positions.push_back(model.RowAt(row).position);
     }
+    // The model keeps its rows in name order; everything goes in data order.
+    std::sort(positions.begin(), positions.end());
     return positions;
 }

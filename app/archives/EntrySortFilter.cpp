@@ -4,6 +4,31 @@
 
 namespace {
 
+// True when the whole text matches the pattern, where * stands for any run
+// of characters and ? for one. Both are already case-folded. On a mismatch
+// after a *, that * takes one more character and the match resumes.
+bool WildcardMatch(QStringView text, QStringView pattern)
+{
+    qsizetype t = 0, p = 0, starAt = -1, resumeAt = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starAt = p++;
+            resumeAt = t;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (starAt >= 0) {
+            p = starAt + 1;
+            t = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}
+
 template <typename T>
 int Compare(const T& a, const T& b)
 {
@@ -27,16 +52,18 @@ void EntrySortFilter::SetPattern(const QString& pattern)
     m_pattern = pattern;
     m_folded = pattern.toCaseFolded();
     m_bWildcard = pattern.contains(QLatin1Char('*')) || pattern.contains(QLatin1Char('?'));
-    if (m_bWildcard) {
-        // * and ? match any characters here, separators included: names are not paths.
-        QString expression = QRegularExpression::escape(m_folded);
-        expression.replace(QLatin1String("\\*"), QLatin1String(".*")).replace(QLatin1String("\\?"), QLatin1String("."));
-        m_wildcard = QRegularExpression(QRegularExpression::anchoredPattern(expression),
-                                        QRegularExpression::CaseInsensitiveOption |
-                                            QRegularExpression::DotMatchesEverythingOption);
-        m_wildcard.optimize();
-    }
-    invalidateFilter();
+    // One layout change for the whole list: filtering row ranges in and out one
+    // signal at a time makes the view redo its rows for every range.
+    invalidate();
+}
+
+void EntrySortFilter::sort(int column, Qt::SortOrder order)
+{
+    // The model keeps its rows in the list order of names, so that order is
+    // the model's own and needs no sorting here.
+    if (column == EntryTableModel::NameColumn && order == Qt::AscendingOrder)
+        column = -1;
+    QSortFilterProxyModel::sort(column, order);
 }
 
 bool EntrySortFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
@@ -44,7 +71,7 @@ bool EntrySortFilter::filterAcceptsRow(int sourceRow, const QModelIndex&) const
     if (m_pattern.isEmpty())
         return true;
     if (m_bWildcard)
-        return m_wildcard.match(m_pSource->FoldedNameAt(sourceRow)).hasMatch();
+        return WildcardMatch(m_pSource->FoldedNameAt(sourceRow), m_folded);
     return m_pSource->FoldedNameAt(sourceRow).contains(m_folded);
 }
 
@@ -71,9 +98,11 @@ bool EntrySortFilter::lessThan(const QModelIndex& left, const QModelIndex& right
 EntrySortFilter::Totals EntrySortFilter::ShownTotals() const
 {
     Totals totals;
-    const int rows = rowCount();
+    // Without a pattern every row is shown: count them without mapping each one.
+    const bool all = m_pattern.isEmpty();
+    const int rows = all ? m_pSource->rowCount() : rowCount();
     for (int row = 0; row < rows; ++row) {
-        const EntryTableModel::Row& entry = m_pSource->RowAt(mapToSource(index(row, 0)).row());
+        const EntryTableModel::Row& entry = m_pSource->RowAt(all ? row : mapToSource(index(row, 0)).row());
         if (entry.position < 0)
             continue;
         ++totals.entries;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QRegularExpression>
 #include <QSortFilterProxyModel>
 
 class EntryTableModel;
@@ -13,6 +12,8 @@ class EntrySortFilter : public QSortFilterProxyModel {
     Q_OBJECT
 public:
     explicit EntrySortFilter(EntryTableModel* source, QObject* parent = nullptr);
+
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     void SetPattern(const QString& pattern);
     const QString& Pattern() const { return m_pattern; }
@@ -34,7 +35,6 @@ protected:
 private:
     const EntryTableModel* m_pSource;
     QString m_pattern;
-    QString m_folded;
-    QRegularExpression m_wildcard;  // valid only when the pattern holds * or ?
+    QString m_folded;  // * and ? match any characters here, separators included: names are not paths
     bool m_bWildcard = false;
 };

@@ -5,6 +5,9 @@
 #include "ListOrder.h"
 
 #include <algorithm>
+#include <array>
+#include <string>
+#include <string_view>
 #include <unordered_set>
 
 EntryTableModel::Row EntryTableModel::MakeRow(const DMDataFileEntry& entry, int position)
@@ -84,18 +87,73 @@ void EntryTableModel::Fill(DMDataFile& file)
         if (const DMDataFileEntry* entry = file.GetEntry(position); entry && !entry->Deleted())
             m_rows.push_back(MakeRow(*entry, static_cast<int>(position)));
     }
-    // Ranks once, so that every later sort by name or tie on another column
-    // compares two numbers instead of two names.
-    std::vector<int> order(m_rows.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = static_cast<int>(i);
-    std::sort(order.begin(), order.end(), [this](int a, int b) {
-        return CompareNames(m_rows[static_cast<size_t>(a)], m_rows[static_cast<size_t>(b)]) < 0;
-    });
-    for (size_t rank = 0; rank < order.size(); ++rank)
-        m_rows[static_cast<size_t>(order[rank])].nameRank = static_cast<int>(rank);
+    SortByName();
     RebuildIndex();
     endResetModel();
+}
+
+namespace {
+
+char FoldAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// A name's sort key: its first 16 folded bytes as two big-endian numbers (zero
+// padded; names hold no NUL), so most comparisons are two integer compares
+// right in the sorted array, and the rest of the folded name for the others.
+struct NameKey {
+    quint64 head[2] = {0, 0};
+    std::string_view tail;
+    int row = 0;
+};
+
+bool KeyLess(const NameKey& a, const NameKey& b)
+{
+    if (a.head[0] != b.head[0])
+        return a.head[0] < b.head[0];
+    if (a.head[1] != b.head[1])
+        return a.head[1] < b.head[1];
+    if (const int tail = a.tail.compare(b.tail); tail != 0)
+        return tail < 0;
+    return a.row < b.row;  // rows are made in position order
+}
+
+}  // namespace
+
+void EntryTableModel::SortByName()
+{
+    // The list order is byte order once ASCII capitals are folded.
+    size_t total = 0;
+    for (const Row& row : m_rows)
+        total += static_cast<size_t>(row.name.size());
+    std::string folded(total, '\0');
+    std::vector<NameKey> keys(m_rows.size());
+    size_t at = 0;
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const QByteArray& name = m_rows[i].name;
+        const auto length = static_cast<size_t>(name.size());
+        NameKey& key = keys[i];
+        for (size_t b = 0; b < length; ++b) {
+            const char c = FoldAscii(name[static_cast<qsizetype>(b)]);
+            folded[at + b] = c;
+            if (b < 16)
+                key.head[b / 8] |= static_cast<quint64>(static_cast<unsigned char>(c)) << (56 - 8 * (b % 8));
+        }
+        key.tail = length > 16 ? std::string_view(folded.data() + at + 16, length - 16) : std::string_view();
+        key.row = static_cast<int>(i);
+        at += length;
+    }
+    std::sort(keys.begin(), keys.end(), KeyLess);
+    // The rows are kept in name order: the sorted view then starts from sorted
+    // rows, and the rank is simply the row.
+    std::vector<Row> sorted;
+    sorted.reserve(m_rows.size());
+    for (size_t rank = 0; rank < keys.size(); ++rank) {
+        sorted.push_back(std::move(m_rows[static_cast<size_t>(keys[rank].row)]));
+        sorted.back().nameRank = static_cast<int>(rank);
+    }
+    m_rows = std::move(sorted);
 }
 
 int EntryTableModel::CompareNames(const Row& a, const Row& b)
@@ -129,14 +187,23 @@ void EntryTableModel::SetPlaceholder(const QString& text)
     endResetModel();
 }
 
+int EntryTableModel::PlaceFor(const Row& row) const
+{
+    const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), row,
+                                     [](const Row& a, const Row& b) { return CompareNames(a, b) < 0; });
+    return static_cast<int>(at - m_rows.begin());
+}
+
 int EntryTableModel::Add(const DMDataFileEntry& entry, int position)
 {
-    const int row = rowCount();
+    Row fresh = MakeRow(entry, position);
+    const int row = PlaceFor(fresh);
     beginInsertRows(QModelIndex(), row, row);
-    m_rows.push_back(MakeRow(entry, position));
-    if (static_cast<size_t>(position) >= m_rowOfPosition.size())
-        m_rowOfPosition.resize(static_cast<size_t>(position) + 1, -1);
-    m_rowOfPosition[static_cast<size_t>(position)] = row;
+    KeepFoldedAligned();
+    if (!m_folded.empty())  // folded names made so far stay with their rows
+        m_folded.insert(m_folded.begin() + row, QString());
+    m_rows.insert(m_rows.begin() + row, std::move(fresh));
+    RebuildIndex();
     endInsertRows();
     return row;
 }
@@ -145,12 +212,34 @@ void EntryTableModel::AddMany(const std::vector<std::pair<const DMDataFileEntry*
 {
     if (entries.empty())
         return;
-    const int first = rowCount();
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
+    std::vector<Row> fresh;
+    fresh.reserve(entries.size());
     for (const auto& [entry, position] : entries)
-        m_rows.push_back(MakeRow(*entry, position));
-    RebuildIndex();
-    endInsertRows();
+        fresh.push_back(MakeRow(*entry, position));
+    const auto less = [](const Row& a, const Row& b) { return CompareNames(a, b) < 0; };
+    std::sort(fresh.begin(), fresh.end(), less);
+    // Each new row goes in at its place in name order; a run of new rows that
+    // land together is one insertion. Later rows land after earlier ones, so
+    // the search starts where the last one went in.
+    size_t next = 0;
+    auto from = m_rows.begin();
+    while (next < fresh.size()) {
+        from = std::upper_bound(from, m_rows.end(), fresh[next], less);
+        const auto row = from - m_rows.begin();
+        size_t end = next + 1;
+        while (end < fresh.size() && (from == m_rows.end() || less(fresh[end], *from)))
+            ++end;
+        beginInsertRows(QModelIndex(), static_cast<int>(row), static_cast<int>(row + static_cast<std::ptrdiff_t>(end - next)) - 1);
+        KeepFoldedAligned();
+        if (!m_folded.empty())  // folded names made so far stay with their rows
+            m_folded.insert(m_folded.begin() + row, end - next, QString());
+        from = m_rows.insert(from, std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(next)),
+                             std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(end)));
+        from += static_cast<std::ptrdiff_t>(end - next);
+        RebuildIndex();
+        endInsertRows();
+        next = end;
+    }
 }
 
 void EntryTableModel::Refresh(const DMDataFileEntry& entry, int position)
@@ -158,14 +247,34 @@ void EntryTableModel::Refresh(const DMDataFileEntry& entry, int position)
     const int row = RowOf(position);
     if (row < 0)
         return;
-    Row& kept = m_rows[static_cast<size_t>(row)];
     Row fresh = MakeRow(entry, position);
-    if (fresh.name == kept.name)
+    Row& kept = m_rows[static_cast<size_t>(row)];
+    if (fresh.name == kept.name) {
         fresh.nameRank = kept.nameRank;  // its place among the names is unchanged
-    kept = std::move(fresh);
-    if (static_cast<size_t>(row) < m_folded.size())
-        m_folded[static_cast<size_t>(row)].clear();
-    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+        kept = std::move(fresh);
+        emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+        return;
+    }
+    // A new name: the row moves to its place in name order among the others.
+    const auto other = [&](int i) -> const Row& { return m_rows[static_cast<size_t>(i < row ? i : i + 1)]; };
+    int low = 0, high = rowCount() - 1;
+    while (low < high) {
+        const int middle = (low + high) / 2;
+        if (CompareNames(fresh, other(middle)) < 0)
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    const int place = low;
+    m_folded.clear();
+    if (place != row)
+        beginMoveRows(QModelIndex(), row, row, QModelIndex(), place > row ? place + 1 : place);
+    m_rows.erase(m_rows.begin() + row);
+    m_rows.insert(m_rows.begin() + place, std::move(fresh));
+    RebuildIndex();
+    if (place != row)
+        endMoveRows();
+    emit dataChanged(index(place, 0), index(place, ColumnCount - 1));
 }
 
 void EntryTableModel::Remove(const std::vector<int>& positions)
@@ -195,6 +304,14 @@ void EntryTableModel::Remove(const std::vector<int>& positions)
     endResetModel();
 }
 
+void EntryTableModel::KeepFoldedAligned()
+{
+    // The folded names are a cache by row: when they no longer line up with
+    // the rows they are dropped and made again on use.
+    if (m_folded.size() != m_rows.size())
+        m_folded.clear();
+}
+
 QString EntryTableModel::NameAt(int row) const
 {
     const Row& entry = RowAt(row);
@@ -208,7 +325,35 @@ const QString& EntryTableModel::FoldedNameAt(int row) const
     QString& folded = m_folded[static_cast<size_t>(row)];
     // A name folds to at least one character unless it is empty, which needs no folding.
     if (folded.isEmpty())
-        folded = NameAt(row).toCaseFolded();
+        folded = FoldName(row);
+    return folded;
+}
+
+QString EntryTableModel::FoldName(int row) const
+{
+    // Each stored byte shows as one character, so a name folds byte by byte
+    // through a table made once, without decoding it first; the few bytes
+    // whose character folds to more than one take the long way.
+    static const std::array<char16_t, 256> kFolded = [] {
+        std::array<char16_t, 256> table{};
+        for (int byte = 1; byte < 256; ++byte) {
+            const char name[2] = {static_cast<char>(byte), '\0'};
+            const QString folded = EntryDisplayName(name).toCaseFolded();
+            table[static_cast<size_t>(byte)] = folded.size() == 1 ? folded.front().unicode() : u'\0';
+        }
+        return table;
+    }();
+    const Row& entry = RowAt(row);
+    if (entry.position < 0)
+        return m_placeholder.toCaseFolded();
+    QString folded(entry.name.size(), Qt::Uninitialized);
+    QChar* out = folded.data();
+    for (const char byte : entry.name) {
+        const char16_t c = kFolded[static_cast<unsigned char>(byte)];
+        if (c == u'\0')
+            return NameAt(row).toCaseFolded();
+        *out++ = QChar(c);
+    }
     return folded;
 }
 

@@ -51,11 +51,12 @@ public:
     // A single line that stands for no entry (position -1).
     void SetPlaceholder(const QString& text);
     const QString& Placeholder() const { return m_placeholder; }
-    // Appends the entry at this position; gives its row.
+    // Rows are kept in the list order of names, so the default view needs no sort.
+    // Lists the entry at this position in its place; gives its row.
     int Add(const DMDataFileEntry& entry, int position);
-    // Appends many entries with one insertion.
+    // Lists many entries, one insertion per run of rows that land together.
     void AddMany(const std::vector<std::pair<const DMDataFileEntry*, int>>& entries);
-    // Reads the row of this position again from its entry.
+    // Reads the row of this position again from its entry (moving it when renamed).
     void Refresh(const DMDataFileEntry& entry, int position);
     // Drops the rows of these positions in one pass.
     void Remove(const std::vector<int>& positions);
@@ -74,7 +75,13 @@ public:
     static QString CheckSumText(unsigned checkSum);
 
 private:
+    QString FoldName(int row) const;
+    void KeepFoldedAligned();
+    // The row a new row goes in at to keep the rows in name order.
+    int PlaceFor(const Row& row) const;
     static Row MakeRow(const DMDataFileEntry& entry, int position);
+    // Puts the rows in the list order of names and ranks them.
+    void SortByName();
     void RebuildIndex();
 
     std::vector<Row> m_rows;

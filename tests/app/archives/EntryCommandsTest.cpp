@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
@@ -127,7 +128,10 @@ TEST_F(Commands, DroppedFilesAndFoldersAreAddedAskingAboutNamesThatExist)
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(single)});
     prompts.chooseAnswers.enqueue({0, false});  // Replace zeta.txt
+    panel.FilterField()->setText(QStringLiteral("T"));  // the filter applies to the added lines too
     panel.View()->DropFiles(&data);
+    EXPECT_EQ(Names(EntryLines()), QStringList({"a.txt", "beta.wav", "zeta.txt"}));
+    panel.FilterField()->clear();
     EXPECT_EQ(Names(EntryLines()), QStringList({"a.txt", "Alpha.bmp", "beta.wav", "single.bin", "zeta.txt"}));
     EXPECT_EQ(DataAt(0), "new zeta");
     EXPECT_EQ(prompts.shown.value(0).text, QStringLiteral("The archive already has an entry named \"zeta.txt\"."));

@@ -30,9 +30,28 @@ TEST_F(EntryTable, ShowsDetailsInColumnsSortsByThemAndTotalsWhatIsShown)
     // By number: as text, 8192 would sort after 20000.
     panel.View()->sortByColumn(EntryTableModel::SizeColumn, Qt::AscendingOrder);
     EXPECT_EQ(Names(EntryLines()), QStringList({"zeta.txt", "beta.wav", "Alpha.bmp"}));
+    panel.View()->sortByColumn(EntryTableModel::NameColumn, Qt::DescendingOrder);
+    EXPECT_EQ(Names(EntryLines()), QStringList({"zeta.txt", "beta.wav", "Alpha.bmp"}));
+    panel.View()->sortByColumn(EntryTableModel::NameColumn, Qt::AscendingOrder);
+    EXPECT_EQ(Names(EntryLines()), QStringList({"Alpha.bmp", "beta.wav", "zeta.txt"}));
 
     panel.FilterField()->setText(QStringLiteral("alpha"));
     EXPECT_TRUE(panel.SummaryText().startsWith(QStringLiteral("1 entry, 19.5 KiB, ")));
+}
+
+TEST_F(EntryTable, ListsNamesInTheListOrderWithTiesInDataOrder)
+{
+    // Long names share their first 16 bytes, so only the rest decides; equal
+    // names but for case keep data order; bytes above 127 follow the letters.
+    std::vector<TabEntry> entries;
+    for (const char* name : {"b", "Entry_with_a_long_name_Z.txt", "\xE9t\xE9.wav", "entry_with_a_long_name_a.txt",
+                             " blank", "B", "entry_with_a_lon"})
+        entries.push_back({name, QByteArray("x"), 1});
+    PutArchive(QStringLiteral("many.pak"), entries);
+    Open(QStringLiteral("many.pak"));
+    EXPECT_EQ(Names(EntryLines()),
+              QStringList({" blank", "b", "B", "entry_with_a_lon", "entry_with_a_long_name_a.txt",
+                           "Entry_with_a_long_name_Z.txt", QStringLiteral("\u00e9t\u00e9.wav")}));
 }
 
 TEST_F(EntryTable, FilterMatchesTextOrWildcardsIgnoringCaseAndEscapeClearsIt)
@@ -42,9 +61,14 @@ TEST_F(EntryTable, FilterMatchesTextOrWildcardsIgnoringCaseAndEscapeClearsIt)
         QStringList names;
     } cases[] = {
         {"ALPHA", {"Alpha.bmp"}}, {"ta.", {"beta.wav", "zeta.txt"}}, {"*.WAV", {"beta.wav"}},
-        {"?eta*", {"beta.wav", "zeta.txt"}}, {"*.bm", {}}, {"", {"Alpha.bmp", "beta.wav", "zeta.txt"}},
+        {"?eta*", {"beta.wav", "zeta.txt"}}, {"*.bm", {}}, {"*a.?mp", {"Alpha.bmp"}}, {"", {"Alpha.bmp", "beta.wav", "zeta.txt"}},
     };
     QLineEdit* field = panel.FilterField();
+    // The selection stays on an entry the filter keeps.
+    SelectEntry(QStringLiteral("beta.wav"));
+    field->setText(QStringLiteral("ta."));
+    EXPECT_EQ(panel.SelectedPositions(), std::vector<int>({2}));
+    EXPECT_EQ(panel.CommandPosition(), 2);
     for (const auto& c : cases) {
         field->setText(QString::fromLatin1(c.pattern));
         EXPECT_EQ(Names(EntryLines()), c.names) << c.pattern;
