@@ -49,41 +49,32 @@ std::optional<FileIdentity> FileIdentity::Of(const std::filesystem::path& path)
     return id;
 }
 
-bool ArchiveLock::Acquire(const std::filesystem::path& path, std::chrono::milliseconds wait, std::string& error)
+ArchiveLock::Attempt ArchiveLock::TryOnce(const std::filesystem::path& path, std::string& error)
 {
-    Release();
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    for (;;) {
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE) {
-            if (GetLastError() == ERROR_FILE_NOT_FOUND)
-                return true;
-            error = std::system_category().message(static_cast<int>(GetLastError()));
-            return false;
-        }
-        // One byte far past any data the 32-bit format can hold.
-        OVERLAPPED at{};
-        at.OffsetHigh = 0x7FFFFFFF;
-        if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-            BY_HANDLE_FILE_INFORMATION held;
-            const auto now = FileIdentity::Of(path);
-            if (GetFileInformationByHandle(h, &held) && now &&
-                now->file == ((std::uint64_t(held.nFileIndexHigh) << 32) | held.nFileIndexLow)) {
-                m_handle = h;
-                return true;
-            }
-            // Another writer replaced the file while we waited: lock the new one.
-            CloseHandle(h);
-            continue;
-        }
-        CloseHandle(h);
-        if (std::chrono::steady_clock::now() >= deadline) {
-            error = BusyText(path);
-            return false;
-        }
-        std::this_thread::sleep_for(kPollInterval);
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+            return Attempt::Absent;
+        error = std::system_category().message(static_cast<int>(GetLastError()));
+        return Attempt::Failed;
     }
+    // One byte far past any data the 32-bit format can hold.
+    OVERLAPPED at{};
+    at.OffsetHigh = 0x7FFFFFFF;
+    if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+        CloseHandle(h);
+        return Attempt::Busy;
+    }
+    BY_HANDLE_FILE_INFORMATION held;
+    const auto now = FileIdentity::Of(path);
+    if (GetFileInformationByHandle(h, &held) && now &&
+        now->file == ((std::uint64_t(held.nFileIndexHigh) << 32) | held.nFileIndexLow)) {
+        m_handle = h;
+        return Attempt::Locked;
+    }
+    CloseHandle(h);
+    return Attempt::Replaced;
 }
 
 void ArchiveLock::Release()
@@ -112,42 +103,32 @@ std::optional<FileIdentity> FileIdentity::Of(const std::filesystem::path& path)
     return id;
 }
 
-bool ArchiveLock::Acquire(const std::filesystem::path& path, std::chrono::milliseconds wait, std::string& error)
+ArchiveLock::Attempt ArchiveLock::TryOnce(const std::filesystem::path& path, std::string& error)
 {
-    Release();
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    for (;;) {
-        // Non-blocking, so a FIFO in the archive's place cannot hang us.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) {
-            if (errno == ENOENT)
-                return true;
-            error = std::strerror(errno);
-            return false;
-        }
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            struct stat held, now;
-            if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &now) == 0 && held.st_dev == now.st_dev &&
-                held.st_ino == now.st_ino) {
-                m_handle = fd;
-                return true;
-            }
-            // Another writer replaced the file while we waited: lock the new one.
-            ::close(fd);
-            continue;
-        }
+    // Non-blocking, so a FIFO in the archive's place cannot hang us.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return Attempt::Absent;
+        error = std::strerror(errno);
+        return Attempt::Failed;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int cause = errno;
         ::close(fd);
-        if (cause != EWOULDBLOCK) {
-            error = std::strerror(cause);
-            return false;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) {
-            error = BusyText(path);
-            return false;
-        }
-        std::this_thread::sleep_for(kPollInterval);
+        if (cause == EWOULDBLOCK)
+            return Attempt::Busy;
+        error = std::strerror(cause);
+        return Attempt::Failed;
     }
+    struct stat held, now;
+    if (::fstat(fd, &held) == 0 && ::stat(path.c_str(), &now) == 0 && held.st_dev == now.st_dev &&
+        held.st_ino == now.st_ino) {
+        m_handle = fd;
+        return Attempt::Locked;
+    }
+    ::close(fd);
+    return Attempt::Replaced;
 }
 
 void ArchiveLock::Release()
@@ -158,6 +139,31 @@ void ArchiveLock::Release()
 }
 
 #endif
+
+bool ArchiveLock::Acquire(const std::filesystem::path& path, std::chrono::milliseconds wait, std::string& error)
+{
+    Release();
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    for (;;) {
+        switch (TryOnce(path, error)) {
+        case Attempt::Locked:
+        case Attempt::Absent:
+            return true;
+        case Attempt::Failed:
+            return false;
+        case Attempt::Replaced:
+            // Another writer replaced the file while we waited: lock the new one.
+            continue;
+        case Attempt::Busy:
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            error = BusyText(path);
+            return false;
+        }
+        std::this_thread::sleep_for(kPollInterval);
+    }
+}
 
 ArchiveLock::~ArchiveLock()
 {

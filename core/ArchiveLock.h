@@ -41,6 +41,10 @@ public:
     bool Held() const { return m_handle != kNoHandle; }
 
 private:
+    enum class Attempt { Locked, Absent, Busy, Replaced, Failed };
+    // One try at the lock, without waiting.
+    Attempt TryOnce(const std::filesystem::path& path, std::string& error);
+
 #ifdef _WIN32
     using Handle = void*;
     static inline Handle const kNoHandle = nullptr;
