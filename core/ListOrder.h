@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string_view>
+#include <vector>
 
 namespace tomelens::core {
 
@@ -20,5 +23,10 @@ inline bool ListTextLess(std::string_view a, std::string_view b)
 {
     return CompareListText(a, b) < 0;
 }
+
+// The indices of the texts in the list order, equal texts in index order: a
+// radix sort on folded heads, for lists of many thousands of names. Texts
+// must hold no NUL bytes, and there may be at most 2^32 - 1 of them.
+std::vector<std::uint32_t> ListOrderOf(std::span<const std::string_view> texts);
 
 }  // namespace tomelens::core
