@@ -5,7 +5,6 @@
 // Archives of 10,000, 100,000 and 200,000 small entries are built in
 // TOMELENS_BENCH_DIR (default /dev/shm, else /tmp).
 #include "archives/EntryListPanel.h"
-#include "archives/EntrySortFilter.h"
 #include "archives/EntryTableModel.h"
 #include "archive/DMDataFile.h"
 

@@ -189,12 +189,5 @@ std::vector<int> DMArchive::SelectedOrAll() const
     std::vector<int> positions = m_pEntryList->SelectedPositions();
     if (!positions.empty())
         return positions;
-    const EntryTableModel& model = m_pEntryList->Model();
-    for (int row = 0; row < model.rowCount(); ++row) {
-        if (model.RowAt(row).position >= 0)
-            positions.push_back(model.RowAt(row).position);
-    }
-    // The model keeps its rows in name order; everything goes in data order.
-    std::sort(positions.begin(), positions.end());
-    return positions;
+    return m_pEntryList->Model().ListedPositions();
 }

@@ -1,6 +1,5 @@
 #include "archives/EntryListPanel.h"
 
-#include "archives/EntrySortFilter.h"
 #include "archives/EntryTableModel.h"
 
 #include <QDrag>
@@ -159,7 +158,6 @@ std::vector<int> EntryTableView::SelectedPositions() const
 EntryListPanel::EntryListPanel(QWidget* parent)
     : QWidget(parent),
       m_pModel(new EntryTableModel(this)),
-      m_pProxy(new EntrySortFilter(m_pModel, this)),
       m_pFilter(new QLineEdit(this)),
       m_pView(new EntryTableView(this)),
       m_pSummary(new QLabel(this)),
@@ -167,7 +165,7 @@ EntryListPanel::EntryListPanel(QWidget* parent)
 {
     m_pFilter->setPlaceholderText(QStringLiteral("Filter (text or *.bmp)"));
     m_pFilter->setClearButtonEnabled(true);
-    m_pView->setModel(m_pProxy);
+    m_pView->setModel(m_pModel);
     m_pView->sortByColumn(EntryTableModel::NameColumn, Qt::AscendingOrder);
     m_pView->horizontalHeader()->setStretchLastSection(false);
     m_pView->horizontalHeader()->setSectionResizeMode(EntryTableModel::NameColumn, QHeaderView::Stretch);
@@ -203,11 +201,11 @@ EntryListPanel::EntryListPanel(QWidget* parent)
         }
     });
 
-    connect(m_pProxy, &QAbstractItemModel::modelReset, this, &EntryListPanel::ScheduleSummary);
-    connect(m_pProxy, &QAbstractItemModel::layoutChanged, this, &EntryListPanel::ScheduleSummary);
-    connect(m_pProxy, &QAbstractItemModel::rowsInserted, this, &EntryListPanel::ScheduleSummary);
-    connect(m_pProxy, &QAbstractItemModel::rowsRemoved, this, &EntryListPanel::ScheduleSummary);
-    connect(m_pProxy, &QAbstractItemModel::dataChanged, this, &EntryListPanel::ScheduleSummary);
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, &EntryListPanel::ScheduleSummary);
+    connect(m_pModel, &QAbstractItemModel::layoutChanged, this, &EntryListPanel::ScheduleSummary);
+    connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &EntryListPanel::ScheduleSummary);
+    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &EntryListPanel::ScheduleSummary);
+    connect(m_pModel, &QAbstractItemModel::dataChanged, this, &EntryListPanel::ScheduleSummary);
     UpdateSummary();
 }
 
@@ -238,12 +236,10 @@ std::optional<int> EntryListPanel::CommandPosition() const
 
 void EntryListPanel::SelectPosition(int position)
 {
-    const int sourceRow = m_pModel->RowOf(position);
-    if (sourceRow < 0)
+    const int line = m_pModel->LineOf(position);
+    if (line < 0)
         return;
-    const QModelIndex index = m_pProxy->mapFromSource(m_pModel->index(sourceRow, 0));
-    if (!index.isValid())
-        return;
+    const QModelIndex index = m_pModel->index(line, 0);
     m_pView->selectionModel()->setCurrentIndex(
         index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_pView->scrollTo(index);
@@ -257,7 +253,7 @@ void EntryListPanel::ClearSelection()
 void EntryListPanel::ApplyFilter()
 {
     m_pFilterTimer->stop();
-    m_pProxy->SetPattern(m_pFilter->text());
+    m_pModel->SetPattern(m_pFilter->text());
 }
 
 QString EntryListPanel::SummaryText()
@@ -282,5 +278,5 @@ void EntryListPanel::ScheduleSummary()
 void EntryListPanel::UpdateSummary()
 {
     m_bSummaryDue = false;
-    m_pSummary->setText(EntrySortFilter::TotalsText(m_pProxy->ShownTotals()));
+    m_pSummary->setText(EntryTableModel::TotalsText(m_pModel->ShownTotals()));
 }

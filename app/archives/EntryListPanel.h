@@ -7,7 +7,6 @@
 #include <optional>
 #include <vector>
 
-class EntrySortFilter;
 class EntryTableModel;
 class QLabel;
 class QLineEdit;
@@ -54,7 +53,6 @@ public:
     explicit EntryListPanel(QWidget* parent = nullptr);
 
     EntryTableModel& Model() const { return *m_pModel; }
-    EntrySortFilter& Proxy() const { return *m_pProxy; }
     EntryTableView* View() const { return m_pView; }
     QLineEdit* FilterField() const { return m_pFilter; }
 
@@ -80,7 +78,6 @@ private:
     void UpdateSummary();
 
     EntryTableModel* m_pModel;
-    EntrySortFilter* m_pProxy;
     QLineEdit* m_pFilter;
     EntryTableView* m_pView;
     QLabel* m_pSummary;

@@ -1,29 +1,54 @@
 #include "archives/EntryTableModel.h"
 
-#include "archives/EntryNames.h"
 #include "archive/DMDataFile.h"
-#include "ListOrder.h"
 
 #include <algorithm>
-#include <array>
-#include <string>
-#include <string_view>
-#include <unordered_set>
+#include <iterator>
 
-EntryTableModel::Row EntryTableModel::MakeRow(const DMDataFileEntry& entry, int position)
+namespace {
+
+// More scattered insertions than this at once are one layout change: each
+// insertion on its own makes the views redo their rows.
+constexpr size_t kMostInsertionRuns = 32;
+
+// True when the whole text matches the pattern, where * stands for any run
+// of characters and ? for one. Both are already case-folded. On a mismatch
+// after a *, that * takes one more character and the match resumes.
+bool WildcardMatch(QStringView text, QStringView pattern)
 {
-    Row row;
-    row.position = position;
-    row.name = QByteArray(entry.GetName());
-    row.size = entry.GetLength();
-    row.packed = entry.GetPackedLength();
-    row.checkSum = entry.GetCheckSum();
-    return row;
+    qsizetype t = 0, p = 0, starAt = -1, resumeAt = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == u'*') {
+            starAt = p++;
+            resumeAt = t;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (starAt >= 0) {
+            p = starAt + 1;
+            t = ++resumeAt;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
 }
+
+template <typename T>
+int Compare(const T& a, const T& b)
+{
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+}  // namespace
 
 int EntryTableModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    if (parent.isValid())
+        return 0;
+    return m_bPlaceholder ? 1 : static_cast<int>(m_shown.size());
 }
 
 int EntryTableModel::columnCount(const QModelIndex& parent) const
@@ -35,20 +60,27 @@ QVariant EntryTableModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const Row& row = RowAt(index.row());
-    if (role == PositionRole)
-        return row.position;
     if (role == Qt::TextAlignmentRole && index.column() != NameColumn)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+    if (m_bPlaceholder) {
+        if (role == PositionRole)
+            return -1;
+        if (role == Qt::DisplayRole)
+            return index.column() == NameColumn ? m_placeholder : QString();
+        return {};
+    }
+    const int row = m_shown[static_cast<size_t>(index.row())];
+    const EntryRows::Row& entry = m_rows[row];
+    if (role == PositionRole)
+        return entry.position;
     if (role != Qt::DisplayRole)
         return {};
-    const bool placeholder = row.position < 0;
     switch (index.column()) {
-    case NameColumn: return NameAt(index.row());
-    case SizeColumn: return placeholder ? QString() : QString::number(row.size);
-    case PackedColumn: return placeholder ? QString() : QString::number(row.packed);
-    case RatioColumn: return placeholder ? QString() : RatioText(row.size, row.packed);
-    case CheckSumColumn: return placeholder ? QString() : CheckSumText(row.checkSum);
+    case NameColumn: return m_rows.DisplayName(row);
+    case SizeColumn: return QString::number(entry.size);
+    case PackedColumn: return QString::number(entry.packed);
+    case RatioColumn: return RatioText(entry.size, entry.packed);
+    case CheckSumColumn: return CheckSumText(entry.checkSum);
     default: return {};
     }
 }
@@ -70,311 +102,342 @@ QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, i
 Qt::ItemFlags EntryTableModel::flags(const QModelIndex& index) const
 {
     Qt::ItemFlags result = QAbstractTableModel::flags(index) | Qt::ItemIsDropEnabled;
-    if (index.isValid() && RowAt(index.row()).position >= 0)
+    if (index.isValid() && !m_bPlaceholder)
         result |= Qt::ItemIsDragEnabled;
     return result;
+}
+
+bool EntryTableModel::Before(int a, int b) const
+{
+    const EntryRows::Row& x = m_rows[a];
+    const EntryRows::Row& y = m_rows[b];
+    int order = 0;
+    switch (m_sortColumn) {
+    case SizeColumn: order = Compare(x.size, y.size); break;
+    case PackedColumn: order = Compare(x.packed, y.packed); break;
+    case RatioColumn:
+        // packed/size compared without division: x.packed*y.size vs y.packed*x.size
+        order = Compare(static_cast<quint64>(x.packed) * y.size, static_cast<quint64>(y.packed) * x.size);
+        break;
+    case CheckSumColumn: order = Compare(x.checkSum, y.checkSum); break;
+    default: break;
+    }
+    if (order == 0)
+        order = m_rows.CompareNames(a, b);
+    return m_sortOrder == Qt::AscendingOrder ? order < 0 : order > 0;
+}
+
+bool EntryTableModel::Accepts(int row) const
+{
+    if (m_pattern.isEmpty())
+        return true;
+    if (m_bWildcard)
+        return WildcardMatch(m_rows.FoldedName(row), m_folded);
+    return m_rows.FoldedName(row).contains(m_folded);
+}
+
+void EntryTableModel::SortOrder()
+{
+    m_rows.RankAll();
+    if (m_sortColumn == RatioColumn) {
+        std::sort(m_order.begin(), m_order.end(), [this](int a, int b) { return Before(a, b); });
+        return;
+    }
+    // The column's value and the name's rank in one number: the same order as
+    // Before, sorted as plain integers.
+    std::vector<std::pair<quint64, int>> keyed;
+    keyed.reserve(m_order.size());
+    for (const int row : m_order) {
+        const EntryRows::Row& entry = m_rows[row];
+        quint64 value = 0;
+        switch (m_sortColumn) {
+        case SizeColumn: value = entry.size; break;
+        case PackedColumn: value = entry.packed; break;
+        case CheckSumColumn: value = entry.checkSum; break;
+        default: break;
+        }
+        keyed.emplace_back(value << 32 | static_cast<quint32>(entry.nameRank), row);
+    }
+    std::sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (m_sortOrder == Qt::DescendingOrder)
+        std::reverse(keyed.begin(), keyed.end());
+    for (size_t i = 0; i < keyed.size(); ++i)
+        m_order[i] = keyed[i].second;
+}
+
+void EntryTableModel::TakeShown()
+{
+    if (m_pattern.isEmpty()) {
+        m_shown = m_order;
+        return;
+    }
+    m_shown.clear();
+    for (const int row : m_order) {
+        if (Accepts(row))
+            m_shown.push_back(row);
+    }
+}
+
+void EntryTableModel::Relayout(const std::function<void()>& change, LayoutChangeHint hint)
+{
+    emit layoutAboutToBeChanged({}, hint);
+    const std::vector<int> before = m_shown;
+    change();
+    // Lines that stay keep their selection and focus wherever they move to.
+    const QModelIndexList from = persistentIndexList();
+    if (!from.isEmpty()) {
+        std::vector<int> lineOfRow(static_cast<size_t>(m_rows.Count()), -1);
+        for (size_t line = 0; line < m_shown.size(); ++line)
+            lineOfRow[static_cast<size_t>(m_shown[line])] = static_cast<int>(line);
+        QModelIndexList to;
+        to.reserve(from.size());
+        for (const QModelIndex& index : from) {
+            const auto old = static_cast<size_t>(index.row());
+            const int line = old < before.size() ? lineOfRow[static_cast<size_t>(before[old])] : -1;
+            to.append(line >= 0 ? this->index(line, index.column()) : QModelIndex());
+        }
+        changePersistentIndexList(from, to);
+    }
+    emit layoutChanged({}, hint);
+}
+
+void EntryTableModel::sort(int column, Qt::SortOrder order)
+{
+    // No column is the model's own order: names, ascending.
+    m_sortColumn = column >= 0 && column < ColumnCount ? column : NameColumn;
+    m_sortOrder = column >= 0 ? order : Qt::AscendingOrder;
+    if (m_bPlaceholder)
+        return;
+    Relayout([this] {
+        SortOrder();
+        TakeShown();
+    }, VerticalSortHint);
+}
+
+void EntryTableModel::SetPattern(const QString& pattern)
+{
+    if (pattern == m_pattern)
+        return;
+    m_pattern = pattern;
+    m_folded = pattern.toCaseFolded();
+    m_bWildcard = pattern.contains(QLatin1Char('*')) || pattern.contains(QLatin1Char('?'));
+    if (m_bPlaceholder)
+        return;
+    Relayout([this] { TakeShown(); });
 }
 
 void EntryTableModel::Fill(DMDataFile& file)
 {
     beginResetModel();
-    m_rows.clear();
-    m_folded.clear();
+    m_bPlaceholder = false;
     m_placeholder.clear();
-    const unsigned count = file.GetNumEntries();
-    m_rows.reserve(count);
-    for (unsigned position = 0; position < count; ++position) {
-        if (const DMDataFileEntry* entry = file.GetEntry(position); entry && !entry->Deleted())
-            m_rows.push_back(MakeRow(*entry, static_cast<int>(position)));
-    }
-    SortByName();
-    RebuildIndex();
+    // The rows come in the list order of names, the default order.
+    m_order = m_rows.Fill(file);
+    if (m_sortColumn != NameColumn || m_sortOrder != Qt::AscendingOrder)
+        SortOrder();
+    TakeShown();
     endResetModel();
 }
 
-namespace {
-
-char FoldAscii(char c)
+void EntryTableModel::ResetTo(bool placeholder, const QString& text)
 {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-// A name's sort key: its first 16 folded bytes as two big-endian numbers (zero
-// padded; names hold no NUL), so most comparisons are two integer compares
-// right in the sorted array, and the rest of the folded name for the others.
-struct NameKey {
-    quint64 head[2] = {0, 0};
-    std::string_view tail;
-    int row = 0;
-};
-
-bool KeyLess(const NameKey& a, const NameKey& b)
-{
-    if (a.head[0] != b.head[0])
-        return a.head[0] < b.head[0];
-    if (a.head[1] != b.head[1])
-        return a.head[1] < b.head[1];
-    if (const int tail = a.tail.compare(b.tail); tail != 0)
-        return tail < 0;
-    return a.row < b.row;  // rows are made in position order
-}
-
-}  // namespace
-
-void EntryTableModel::SortByName()
-{
-    // The list order is byte order once ASCII capitals are folded.
-    size_t total = 0;
-    for (const Row& row : m_rows)
-        total += static_cast<size_t>(row.name.size());
-    std::string folded(total, '\0');
-    std::vector<NameKey> keys(m_rows.size());
-    size_t at = 0;
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const QByteArray& name = m_rows[i].name;
-        const auto length = static_cast<size_t>(name.size());
-        NameKey& key = keys[i];
-        for (size_t b = 0; b < length; ++b) {
-            const char c = FoldAscii(name[static_cast<qsizetype>(b)]);
-            folded[at + b] = c;
-            if (b < 16)
-                key.head[b / 8] |= static_cast<quint64>(static_cast<unsigned char>(c)) << (56 - 8 * (b % 8));
-        }
-        key.tail = length > 16 ? std::string_view(folded.data() + at + 16, length - 16) : std::string_view();
-        key.row = static_cast<int>(i);
-        at += length;
-    }
-    std::sort(keys.begin(), keys.end(), KeyLess);
-    // The rows are kept in name order: the sorted view then starts from sorted
-    // rows, and the rank is simply the row.
-    std::vector<Row> sorted;
-    sorted.reserve(m_rows.size());
-    for (size_t rank = 0; rank < keys.size(); ++rank) {
-        sorted.push_back(std::move(m_rows[static_cast<size_t>(keys[rank].row)]));
-        sorted.back().nameRank = static_cast<int>(rank);
-    }
-    m_rows = std::move(sorted);
-}
-
-int EntryTableModel::CompareNames(const Row& a, const Row& b)
-{
-    const auto compare = [](auto x, auto y) { return x < y ? -1 : (y < x ? 1 : 0); };
-    if (a.nameRank >= 0 && b.nameRank >= 0)
-        return compare(a.nameRank, b.nameRank);
-    const int order = tomelens::core::CompareListText(std::string_view(a.name.constData(), static_cast<size_t>(a.name.size())),
-                                                      std::string_view(b.name.constData(), static_cast<size_t>(b.name.size())));
-    return order != 0 ? order : compare(a.position, b.position);
+    beginResetModel();
+    m_rows.Reset();
+    m_order.clear();
+    m_shown.clear();
+    m_bPlaceholder = placeholder;
+    m_placeholder = text;
+    endResetModel();
 }
 
 void EntryTableModel::Clear()
 {
-    beginResetModel();
-    m_rows.clear();
-    m_folded.clear();
-    m_placeholder.clear();
-    m_rowOfPosition.clear();
-    endResetModel();
+    ResetTo(false, QString());
 }
 
 void EntryTableModel::SetPlaceholder(const QString& text)
 {
-    beginResetModel();
-    m_rows.clear();
-    m_folded.clear();
-    m_rowOfPosition.clear();
-    m_placeholder = text;
-    m_rows.push_back(Row());
-    endResetModel();
+    ResetTo(true, text);
 }
 
-int EntryTableModel::PlaceFor(const Row& row) const
+void EntryTableModel::Add(const DMDataFileEntry& entry, int position)
 {
-    const auto at = std::upper_bound(m_rows.begin(), m_rows.end(), row,
-                                     [](const Row& a, const Row& b) { return CompareNames(a, b) < 0; });
-    return static_cast<int>(at - m_rows.begin());
-}
-
-int EntryTableModel::Add(const DMDataFileEntry& entry, int position)
-{
-    Row fresh = MakeRow(entry, position);
-    const int row = PlaceFor(fresh);
-    beginInsertRows(QModelIndex(), row, row);
-    KeepFoldedAligned();
-    if (!m_folded.empty())  // folded names made so far stay with their rows
-        m_folded.insert(m_folded.begin() + row, QString());
-    m_rows.insert(m_rows.begin() + row, std::move(fresh));
-    RebuildIndex();
+    if (m_bPlaceholder)
+        Clear();
+    const int row = m_rows.Append(entry, position);
+    const auto before = [this](int a, int b) { return Before(a, b); };
+    m_order.insert(std::upper_bound(m_order.begin(), m_order.end(), row, before), row);
+    if (!Accepts(row))
+        return;
+    const auto at = std::upper_bound(m_shown.begin(), m_shown.end(), row, before);
+    const int line = static_cast<int>(at - m_shown.begin());
+    beginInsertRows(QModelIndex(), line, line);
+    m_shown.insert(at, row);
     endInsertRows();
-    return row;
 }
 
 void EntryTableModel::AddMany(const std::vector<std::pair<const DMDataFileEntry*, int>>& entries)
 {
     if (entries.empty())
         return;
-    std::vector<Row> fresh;
+    if (m_bPlaceholder)
+        Clear();
+    const auto before = [this](int a, int b) { return Before(a, b); };
+    std::vector<int> fresh;
     fresh.reserve(entries.size());
     for (const auto& [entry, position] : entries)
-        fresh.push_back(MakeRow(*entry, position));
-    const auto less = [](const Row& a, const Row& b) { return CompareNames(a, b) < 0; };
-    std::sort(fresh.begin(), fresh.end(), less);
-    // Each new row goes in at its place in name order; a run of new rows that
-    // land together is one insertion. Later rows land after earlier ones, so
-    // the search starts where the last one went in.
-    size_t next = 0;
-    auto from = m_rows.begin();
-    while (next < fresh.size()) {
-        from = std::upper_bound(from, m_rows.end(), fresh[next], less);
-        const auto row = from - m_rows.begin();
-        size_t end = next + 1;
-        while (end < fresh.size() && (from == m_rows.end() || less(fresh[end], *from)))
-            ++end;
-        beginInsertRows(QModelIndex(), static_cast<int>(row), static_cast<int>(row + static_cast<std::ptrdiff_t>(end - next)) - 1);
-        KeepFoldedAligned();
-        if (!m_folded.empty())  // folded names made so far stay with their rows
-            m_folded.insert(m_folded.begin() + row, end - next, QString());
-        from = m_rows.insert(from, std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(next)),
-                             std::make_move_iterator(fresh.begin() + static_cast<std::ptrdiff_t>(end)));
-        from += static_cast<std::ptrdiff_t>(end - next);
-        RebuildIndex();
+        fresh.push_back(m_rows.Append(*entry, position));
+    std::sort(fresh.begin(), fresh.end(), before);
+    std::vector<int> merged;
+    merged.reserve(m_order.size() + fresh.size());
+    std::merge(m_order.begin(), m_order.end(), fresh.begin(), fresh.end(), std::back_inserter(merged), before);
+    m_order.swap(merged);
+
+    std::vector<int> taken;
+    std::vector<int> lines;  // where each taken row goes in among the current lines
+    for (const int row : fresh) {
+        if (!Accepts(row))
+            continue;
+        taken.push_back(row);
+        lines.push_back(static_cast<int>(std::upper_bound(m_shown.begin(), m_shown.end(), row, before) - m_shown.begin()));
+    }
+    if (taken.empty())
+        return;
+    size_t runs = 1;
+    for (size_t i = 1; i < lines.size(); ++i)
+        runs += lines[i] != lines[i - 1] ? 1 : 0;
+    if (runs > kMostInsertionRuns) {
+        Relayout([&] {
+            std::vector<int> all;
+            all.reserve(m_shown.size() + taken.size());
+            std::merge(m_shown.begin(), m_shown.end(), taken.begin(), taken.end(), std::back_inserter(all), before);
+            m_shown.swap(all);
+        });
+        return;
+    }
+    // The last run first, so the places found for the earlier ones still hold.
+    for (size_t end = taken.size(); end > 0;) {
+        size_t start = end - 1;
+        while (start > 0 && lines[start - 1] == lines[end - 1])
+            --start;
+        const int line = lines[start];
+        beginInsertRows(QModelIndex(), line, line + static_cast<int>(end - start) - 1);
+        m_shown.insert(m_shown.begin() + line, taken.begin() + static_cast<std::ptrdiff_t>(start),
+                       taken.begin() + static_cast<std::ptrdiff_t>(end));
         endInsertRows();
-        next = end;
+        end = start;
     }
 }
 
 void EntryTableModel::Refresh(const DMDataFileEntry& entry, int position)
 {
-    const int row = RowOf(position);
+    const int row = m_rows.RowOf(position);
     if (row < 0)
         return;
-    Row fresh = MakeRow(entry, position);
-    Row& kept = m_rows[static_cast<size_t>(row)];
-    if (fresh.name == kept.name) {
-        fresh.nameRank = kept.nameRank;  // its place among the names is unchanged
-        kept = std::move(fresh);
-        emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+    const int oldLine = LineOfRow(row);
+    const auto before = [this](int a, int b) { return Before(a, b); };
+    m_order.erase(std::find(m_order.begin(), m_order.end(), row));
+    m_rows.Update(row, entry);
+    m_order.insert(std::upper_bound(m_order.begin(), m_order.end(), row, before), row);
+    const bool take = Accepts(row);
+    if (oldLine < 0) {
+        if (take) {
+            const auto at = std::upper_bound(m_shown.begin(), m_shown.end(), row, before);
+            const int line = static_cast<int>(at - m_shown.begin());
+            beginInsertRows(QModelIndex(), line, line);
+            m_shown.insert(at, row);
+            endInsertRows();
+        }
         return;
     }
-    // A new name: the row moves to its place in name order among the others.
-    const auto other = [&](int i) -> const Row& { return m_rows[static_cast<size_t>(i < row ? i : i + 1)]; };
-    int low = 0, high = rowCount() - 1;
+    if (!take) {
+        beginRemoveRows(QModelIndex(), oldLine, oldLine);
+        m_shown.erase(m_shown.begin() + oldLine);
+        endRemoveRows();
+        return;
+    }
+    // Its place among the other lines.
+    const auto other = [&](int i) { return m_shown[static_cast<size_t>(i < oldLine ? i : i + 1)]; };
+    int low = 0, high = static_cast<int>(m_shown.size()) - 1;
     while (low < high) {
         const int middle = (low + high) / 2;
-        if (CompareNames(fresh, other(middle)) < 0)
+        if (Before(row, other(middle)))
             high = middle;
         else
             low = middle + 1;
     }
-    const int place = low;
-    m_folded.clear();
-    if (place != row)
-        beginMoveRows(QModelIndex(), row, row, QModelIndex(), place > row ? place + 1 : place);
-    m_rows.erase(m_rows.begin() + row);
-    m_rows.insert(m_rows.begin() + place, std::move(fresh));
-    RebuildIndex();
-    if (place != row)
+    const int line = low;
+    if (line != oldLine) {
+        beginMoveRows(QModelIndex(), oldLine, oldLine, QModelIndex(), line > oldLine ? line + 1 : line);
+        m_shown.erase(m_shown.begin() + oldLine);
+        m_shown.insert(m_shown.begin() + line, row);
         endMoveRows();
-    emit dataChanged(index(place, 0), index(place, ColumnCount - 1));
+    }
+    emit dataChanged(index(line, 0), index(line, ColumnCount - 1));
 }
 
 void EntryTableModel::Remove(const std::vector<int>& positions)
 {
-    if (positions.empty())
-        return;
-    if (positions.size() == 1) {
-        const int row = RowOf(positions.front());
-        if (row < 0)
-            return;
-        beginRemoveRows(QModelIndex(), row, row);
-        m_rows.erase(m_rows.begin() + row);
-        if (static_cast<size_t>(row) < m_folded.size())
-            m_folded.erase(m_folded.begin() + row);
-        RebuildIndex();
-        endRemoveRows();
-        return;
+    std::vector<int> rows;
+    for (const int position : positions) {
+        if (const int row = m_rows.RowOf(position); row >= 0)
+            rows.push_back(row);
     }
-    // Many rows at once: one reset is cheaper for the views than a signal per row.
-    const std::unordered_set<int> gone(positions.begin(), positions.end());
-    beginResetModel();
-    m_folded.clear();
-    m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(),
-                                [&](const Row& row) { return gone.count(row.position) != 0; }),
-                 m_rows.end());
-    RebuildIndex();
-    endResetModel();
-}
-
-void EntryTableModel::KeepFoldedAligned()
-{
-    // The folded names are a cache by row: when they no longer line up with
-    // the rows they are dropped and made again on use.
-    if (m_folded.size() != m_rows.size())
-        m_folded.clear();
-}
-
-QString EntryTableModel::NameAt(int row) const
-{
-    const Row& entry = RowAt(row);
-    return entry.position < 0 ? m_placeholder : EntryDisplayName(entry.name.constData());
-}
-
-const QString& EntryTableModel::FoldedNameAt(int row) const
-{
-    if (m_folded.size() != m_rows.size())
-        m_folded.resize(m_rows.size());
-    QString& folded = m_folded[static_cast<size_t>(row)];
-    // A name folds to at least one character unless it is empty, which needs no folding.
-    if (folded.isEmpty())
-        folded = FoldName(row);
-    return folded;
-}
-
-QString EntryTableModel::FoldName(int row) const
-{
-    // Each stored byte shows as one character, so a name folds byte by byte
-    // through a table made once, without decoding it first; the few bytes
-    // whose character folds to more than one take the long way.
-    static const std::array<char16_t, 256> kFolded = [] {
-        std::array<char16_t, 256> table{};
-        for (int byte = 1; byte < 256; ++byte) {
-            const char name[2] = {static_cast<char>(byte), '\0'};
-            const QString folded = EntryDisplayName(name).toCaseFolded();
-            table[static_cast<size_t>(byte)] = folded.size() == 1 ? folded.front().unicode() : u'\0';
+    if (rows.empty())
+        return;
+    if (rows.size() == 1) {
+        const int row = rows.front();
+        const int line = LineOfRow(row);
+        m_order.erase(std::find(m_order.begin(), m_order.end(), row));
+        if (line >= 0)
+            beginRemoveRows(QModelIndex(), line, line);
+        m_rows.Drop(row);
+        if (line >= 0) {
+            m_shown.erase(m_shown.begin() + line);
+            endRemoveRows();
         }
-        return table;
-    }();
-    const Row& entry = RowAt(row);
-    if (entry.position < 0)
-        return m_placeholder.toCaseFolded();
-    QString folded(entry.name.size(), Qt::Uninitialized);
-    QChar* out = folded.data();
-    for (const char byte : entry.name) {
-        const char16_t c = kFolded[static_cast<unsigned char>(byte)];
-        if (c == u'\0')
-            return NameAt(row).toCaseFolded();
-        *out++ = QChar(c);
+        return;
     }
-    return folded;
+    // Many lines at once: one layout change, each line dropped in one pass.
+    Relayout([&] {
+        for (const int row : rows)
+            m_rows.Drop(row);
+        const auto dropped = [this](int row) { return !m_rows.Listed(row); };
+        m_order.erase(std::remove_if(m_order.begin(), m_order.end(), dropped), m_order.end());
+        m_shown.erase(std::remove_if(m_shown.begin(), m_shown.end(), dropped), m_shown.end());
+    });
 }
 
-int EntryTableModel::RowOf(int position) const
+std::vector<int> EntryTableModel::ListedPositions() const
 {
-    if (position < 0 || static_cast<size_t>(position) >= m_rowOfPosition.size())
-        return -1;
-    return m_rowOfPosition[static_cast<size_t>(position)];
+    std::vector<int> positions;
+    positions.reserve(m_order.size());
+    for (const int row : m_order)
+        positions.push_back(m_rows[row].position);
+    std::sort(positions.begin(), positions.end());
+    return positions;
 }
 
-void EntryTableModel::RebuildIndex()
+EntryTableModel::Totals EntryTableModel::ShownTotals() const
 {
-    m_rowOfPosition.assign(m_rowOfPosition.size(), -1);
-    for (size_t row = 0; row < m_rows.size(); ++row) {
-        const int position = m_rows[row].position;
-        if (position < 0)
-            continue;
-        if (static_cast<size_t>(position) >= m_rowOfPosition.size())
-            m_rowOfPosition.resize(static_cast<size_t>(position) + 1, -1);
-        m_rowOfPosition[static_cast<size_t>(position)] = static_cast<int>(row);
+    Totals totals;
+    if (m_bPlaceholder)
+        return totals;
+    for (const int row : m_shown) {
+        const EntryRows::Row& entry = m_rows[row];
+        ++totals.entries;
+        totals.size += entry.size;
+        totals.packed += entry.packed;
     }
+    return totals;
+}
+
+QString EntryTableModel::TotalsText(const Totals& totals)
+{
+    return QStringLiteral("%1 %2, %3, %4 packed")
+        .arg(totals.entries)
+        .arg(totals.entries == 1 ? QStringLiteral("entry") : QStringLiteral("entries"))
+        .arg(SizeText(totals.size), SizeText(totals.packed));
 }
 
 QString EntryTableModel::SizeText(double bytes)
@@ -400,4 +463,18 @@ QString EntryTableModel::RatioText(unsigned size, unsigned packed)
 QString EntryTableModel::CheckSumText(unsigned checkSum)
 {
     return QStringLiteral("%1").arg(checkSum, 8, 16, QLatin1Char('0'));
+}
+
+int EntryTableModel::LineOfRow(int row) const
+{
+    if (m_bPlaceholder)
+        return -1;
+    const auto at = std::find(m_shown.begin(), m_shown.end(), row);
+    return at == m_shown.end() ? -1 : static_cast<int>(at - m_shown.begin());
+}
+
+int EntryTableModel::LineOf(int position) const
+{
+    const int row = m_rows.RowOf(position);
+    return row < 0 ? -1 : LineOfRow(row);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "archives/EntryRows.h"
+
 #include <QAbstractTableModel>
-#include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -11,29 +13,16 @@ class DMDataFile;
 class DMDataFileEntry;
 
 // The open archive's entries as a table: name, size, packed size, ratio and
-// checksum. Each row keeps what the window shows and sorts by, read from the
-// container once when the row is made or refreshed, so painting, sorting and
-// filtering never go back to the container.
+// checksum, sorted by the chosen column and narrowed by a filter. The model
+// keeps its own order of the rows and the part of it the filter lets through,
+// so a list of 100,000 entries opens, sorts and filters without a proxy model
+// mapping every row first.
 class EntryTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { NameColumn, SizeColumn, PackedColumn, RatioColumn, CheckSumColumn, ColumnCount };
-    // Qt::UserRole carries the row's position (-1 for a placeholder line).
+    // Qt::UserRole carries the line's entry position (-1 for a placeholder line).
     static constexpr int PositionRole = Qt::UserRole;
-
-    struct Row {
-        int position = -1;
-        QByteArray name;  // as the archive stores it; shown decoded, sorted in the list order
-        unsigned size = 0;
-        unsigned packed = 0;
-        unsigned checkSum = 0;
-        // Place in the list order of names among the rows listed together at
-        // open (-1 for rows added or renamed since), so sorting compares numbers.
-        int nameRank = -1;
-    };
-    // The list order of names, ties broken by position: a total order that
-    // agrees with the name ranks wherever both rows have one.
-    static int CompareNames(const Row& a, const Row& b);
 
     using QAbstractTableModel::QAbstractTableModel;
 
@@ -44,6 +33,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     Qt::DropActions supportedDropActions() const override { return Qt::CopyAction; }
     Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+    // Sorts by a column; equal values keep the list order of names.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     // Lists every entry of the container in one reset.
     void Fill(DMDataFile& file);
@@ -51,22 +42,35 @@ public:
     // A single line that stands for no entry (position -1).
     void SetPlaceholder(const QString& text);
     const QString& Placeholder() const { return m_placeholder; }
-    // Rows are kept in the list order of names, so the default view needs no sort.
-    // Lists the entry at this position in its place; gives its row.
-    int Add(const DMDataFileEntry& entry, int position);
-    // Lists many entries, one insertion per run of rows that land together.
+    // Lists the entry at this position in its place.
+    void Add(const DMDataFileEntry& entry, int position);
+    // Lists many entries, one insertion per run of lines that land together.
     void AddMany(const std::vector<std::pair<const DMDataFileEntry*, int>>& entries);
-    // Reads the row of this position again from its entry (moving it when renamed).
+    // Reads the line of this position again from its entry, moving it when
+    // its place in the order or in the filter changes.
     void Refresh(const DMDataFileEntry& entry, int position);
-    // Drops the rows of these positions in one pass.
+    // Drops the lines of these positions.
     void Remove(const std::vector<int>& positions);
 
-    // The row of a position; -1 when it is not listed.
-    int RowOf(int position) const;
-    const Row& RowAt(int row) const { return m_rows[static_cast<size_t>(row)]; }
-    // The name as shown, and case-folded for the filter (made on first use and kept).
-    QString NameAt(int row) const;
-    const QString& FoldedNameAt(int row) const;
+    // Shows only the entries whose name contains the text or matches it as a
+    // wildcard ("*.bmp"), ignoring case; an empty pattern shows all.
+    void SetPattern(const QString& pattern);
+    const QString& Pattern() const { return m_pattern; }
+
+    // The line showing this position; -1 when none does.
+    int LineOf(int position) const;
+    // Every listed position, shown or filtered out, in data order.
+    std::vector<int> ListedPositions() const;
+
+    // Count and total sizes of the lines shown, placeholder lines excluded.
+    struct Totals {
+        qsizetype entries = 0;
+        double size = 0;
+        double packed = 0;
+    };
+    Totals ShownTotals() const;
+    // "342 entries, 81.2 MiB, 23.4 MiB packed"
+    static QString TotalsText(const Totals& totals);
 
     // "1.2 KiB"-style size, and the ratio of packed to plain size as a percentage.
     static QString SizeText(double bytes);
@@ -75,17 +79,26 @@ public:
     static QString CheckSumText(unsigned checkSum);
 
 private:
-    QString FoldName(int row) const;
-    void KeepFoldedAligned();
-    // The row a new row goes in at to keep the rows in name order.
-    int PlaceFor(const Row& row) const;
-    static Row MakeRow(const DMDataFileEntry& entry, int position);
-    // Puts the rows in the list order of names and ranks them.
-    void SortByName();
-    void RebuildIndex();
+    // True when row a goes before row b in the chosen order.
+    bool Before(int a, int b) const;
+    bool Accepts(int row) const;
+    // Sorts the order, then takes from it what the filter lets through.
+    void SortOrder();
+    void TakeShown();
+    // Changes the lines within one layout change; lines that stay keep their
+    // selection wherever they move to.
+    void Relayout(const std::function<void()>& change, LayoutChangeHint hint = NoLayoutChangeHint);
+    int LineOfRow(int row) const;
+    void ResetTo(bool placeholder, const QString& text);
 
-    std::vector<Row> m_rows;
-    mutable std::vector<QString> m_folded;  // by row; empty until the filter asks
-    std::vector<int> m_rowOfPosition;
-    QString m_placeholder;  // indexed by position; -1 when not listed
+    EntryRows m_rows;
+    std::vector<int> m_order;  // every listed row, in the chosen order
+    std::vector<int> m_shown;  // the lines: the rows of m_order the filter takes
+    bool m_bPlaceholder = false;  // m_placeholder is the only line
+    QString m_placeholder;
+    int m_sortColumn = NameColumn;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    QString m_pattern;
+    QString m_folded;  // * and ? match any characters here, separators included: names are not paths
+    bool m_bWildcard = false;
 };
