@@ -3,15 +3,54 @@
 #include "archives/EntryNames.h"
 #include "archive/DMDataFile.h"
 #include "ListOrder.h"
+#include "ParallelFor.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
-#include <numeric>
+
+namespace {
+
+// Lists of at least twice this many entries are read on several threads.
+constexpr unsigned kRowsPerPart = 16384;
+constexpr size_t kNameBlockSize = 64 * 1024;
+
+}  // namespace
+
+const char* NameStore::Add(std::string_view name)
+{
+    if (name.size() + 1 > m_room) {
+        m_room = std::max(kNameBlockSize, name.size() + 1);
+        m_blocks.push_back(std::make_unique_for_overwrite<char[]>(m_room));
+        m_next = m_blocks.back().get();
+    }
+    char* copy = m_next;
+    std::memcpy(copy, name.data(), name.size());
+    copy[name.size()] = '\0';
+    m_next += name.size() + 1;
+    m_room -= name.size() + 1;
+    return copy;
+}
+
+void NameStore::Clear()
+{
+    m_blocks.clear();
+    m_next = nullptr;
+    m_room = 0;
+}
+
+void NameStore::Take(NameStore&& other)
+{
+    // The other store's last block may have room left: it stays unused.
+    for (auto& block : other.m_blocks)
+        m_blocks.push_back(std::move(block));
+    other.Clear();
+}
 
 void EntryRows::Reset()
 {
     m_rows.clear();
-    m_names.clear();
+    m_names.Clear();
     m_rowOfPosition.clear();
     m_folded.clear();
     m_bAllRanked = true;
@@ -21,17 +60,31 @@ std::vector<int> EntryRows::Fill(DMDataFile& file)
 {
     Reset();
     const unsigned count = file.GetNumEntries();
-    m_rows.reserve(count);
+    m_rows.resize(count);  // unlisted until made
     m_rowOfPosition.assign(count, -1);
-    for (unsigned position = 0; position < count; ++position) {
-        if (const DMDataFileEntry* entry = file.GetEntry(position); entry && !entry->Deleted()) {
-            m_rowOfPosition[position] = Count();
-            m_rows.push_back(MakeRow(*entry, static_cast<int>(position)));
+    // Big lists are read in one part per core, each into its own range of
+    // rows and its own name store: the container is only read meanwhile.
+    const size_t partCount = count >= kRowsPerPart * 2 ? tomelens::core::WorkerThreadCount() : 1;
+    std::vector<NameStore> names(partCount);
+    tomelens::core::ParallelFor(partCount, [&](size_t part) {
+        const auto from = static_cast<unsigned>(std::uint64_t(count) * part / partCount);
+        const auto to = static_cast<unsigned>(std::uint64_t(count) * (part + 1) / partCount);
+        for (unsigned position = from; position < to; ++position) {
+            if (const DMDataFileEntry* entry = file.GetEntry(position); entry && !entry->Deleted()) {
+                m_rows[position] = MakeRow(*entry, static_cast<int>(position), names[part]);
+                m_rowOfPosition[position] = static_cast<int>(position);
+            }
         }
+    }, 1);
+    for (NameStore& store : names)
+        m_names.Take(std::move(store));
+    std::vector<int> listed;
+    listed.reserve(count);
+    for (unsigned position = 0; position < count; ++position) {
+        if (m_rowOfPosition[position] >= 0)
+            listed.push_back(static_cast<int>(position));
     }
-    std::vector<int> rows(m_rows.size());
-    std::iota(rows.begin(), rows.end(), 0);  // made in position order
-    return Rank(rows);
+    return Rank(listed);
 }
 
 std::vector<int> EntryRows::Rank(const std::vector<int>& rowsByPosition)
@@ -64,15 +117,13 @@ void EntryRows::RankAll()
     Rank(rows);
 }
 
-EntryRows::Row EntryRows::MakeRow(const DMDataFileEntry& entry, int position)
+EntryRows::Row EntryRows::MakeRow(const DMDataFileEntry& entry, int position, NameStore& names)
 {
     Row row;
     row.position = position;
-    const char* name = entry.GetName();
-    const size_t length = std::strlen(name);
-    row.nameAt = static_cast<qsizetype>(m_names.size());
-    row.nameLength = static_cast<int>(length);
-    m_names.append(name, length + 1);
+    const std::string_view name(entry.GetName());
+    row.name = names.Add(name);
+    row.nameLength = static_cast<int>(name.size());
     row.size = entry.GetLength();
     row.packed = entry.GetPackedLength();
     row.checkSum = entry.GetCheckSum();
@@ -82,7 +133,7 @@ EntryRows::Row EntryRows::MakeRow(const DMDataFileEntry& entry, int position)
 int EntryRows::Append(const DMDataFileEntry& entry, int position)
 {
     const int row = Count();
-    m_rows.push_back(MakeRow(entry, position));
+    m_rows.push_back(MakeRow(entry, position, m_names));
     m_bAllRanked = false;
     if (static_cast<size_t>(position) >= m_rowOfPosition.size())
         m_rowOfPosition.resize(static_cast<size_t>(position) + 1, -1);
@@ -99,7 +150,7 @@ bool EntryRows::Update(int row, const DMDataFileEntry& entry)
         kept.checkSum = entry.GetCheckSum();
         return false;
     }
-    kept = MakeRow(entry, kept.position);  // a new name has no rank among the others
+    kept = MakeRow(entry, kept.position, m_names);  // a new name has no rank among the others
     m_bAllRanked = false;
     if (static_cast<size_t>(row) < m_folded.size())
         m_folded[static_cast<size_t>(row)].clear();
@@ -136,12 +187,12 @@ std::vector<int> EntryRows::ListedRows() const
 std::string_view EntryRows::NameBytes(int row) const
 {
     const Row& entry = m_rows[static_cast<size_t>(row)];
-    return {m_names.data() + entry.nameAt, static_cast<size_t>(entry.nameLength)};
+    return {entry.name, static_cast<size_t>(entry.nameLength)};
 }
 
 QString EntryRows::DisplayName(int row) const
 {
-    return EntryDisplayName(m_names.data() + m_rows[static_cast<size_t>(row)].nameAt);
+    return EntryDisplayName(m_rows[static_cast<size_t>(row)].name);
 }
 
 int EntryRows::CompareNames(int a, int b) const

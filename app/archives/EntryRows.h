@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,14 +15,29 @@ class DMDataFileEntry;
 // sorting and filtering never go back to the container. A row keeps its
 // number until the next Reset, so orders and caches can refer to rows by it;
 // a dropped row stays behind, unlisted.
+// Copies of names that never move once made, so rows can point at them.
+class NameStore {
+public:
+    // A NUL-terminated copy of the name.
+    const char* Add(std::string_view name);
+    void Clear();
+    // Takes over the other store's names.
+    void Take(NameStore&& other);
+
+private:
+    std::vector<std::unique_ptr<char[]>> m_blocks;
+    char* m_next = nullptr;
+    size_t m_room = 0;
+};
+
 class EntryRows {
 public:
     // Plain values only, so making, sorting and moving rows costs no
-    // allocation per row; the name lives in the shared name store.
+    // allocation per row; the name lives in the name store.
     struct Row {
         int position = -1;  // -1 once dropped
         int nameLength = 0;
-        qsizetype nameAt = 0;  // in the name store, NUL-terminated there
+        const char* name = "";  // in the name store
         unsigned size = 0;
         unsigned packed = 0;
         unsigned checkSum = 0;
@@ -31,8 +47,8 @@ public:
     };
 
     void Reset();
-    // Rows for every entry of the container, in position order, ranked by name.
-    // Gives the rows in the list order of names.
+    // Rows for every entry of the container, ranked by name: the row of an
+    // entry is its position. Gives the rows in the list order of names.
     std::vector<int> Fill(DMDataFile& file);
     // A row for the entry at this position; gives its number.
     int Append(const DMDataFileEntry& entry, int position);
@@ -62,15 +78,16 @@ public:
     void RankAll();
 
 private:
-    Row MakeRow(const DMDataFileEntry& entry, int position);
+    // A row for the entry, its name added to this name store.
+    static Row MakeRow(const DMDataFileEntry& entry, int position, NameStore& names);
     // Ranks these rows by name, ties by position; gives them in that order.
     std::vector<int> Rank(const std::vector<int>& rowsByPosition);
     QString FoldName(int row) const;
 
     std::vector<Row> m_rows;
-    // Every row's name, one after another. Names of rows dropped or renamed
-    // stay until the next Reset: a few bytes per user action.
-    std::string m_names;
+    // Names of rows dropped or renamed stay until the next Reset: a few bytes
+    // per user action.
+    NameStore m_names;
     std::vector<int> m_rowOfPosition;  // -1 where nothing is listed
     bool m_bAllRanked = true;
     mutable std::vector<QString> m_folded;  // by row; empty until the filter asks
