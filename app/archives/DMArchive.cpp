@@ -134,7 +134,7 @@ QString DMArchive::OpenArchiveFile(const QString& path)
     CloseArchive();
     CWaitCapture wait(m_pFileList);
 
-    if (m_pDataFile->Load(QFile::encodeName(path).constData()) != 0) {
+    if (m_pDataFile->LoadIndex(QFile::encodeName(path).constData()) != 0) {
         m_pEntryList->Model().SetPlaceholder(QStringLiteral("Corruped data file"));
         return QStringLiteral("Hmm this file looks to be not in right format. "
                               "Please EMail me details about it: ") +
@@ -146,6 +146,8 @@ QString DMArchive::OpenArchiveFile(const QString& path)
     m_bArchiveOpen = true;
     m_archiveFile = path;
     RememberIdentity(path);
+    m_sourcePath = path;
+    m_sourceIdentity = m_identity;
     return QStringLiteral("Now you can DblClick on any file in rigth list to view. "
                           "Also use \"Archive\" menu commands to modify it.");
 }

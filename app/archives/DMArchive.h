@@ -147,6 +147,10 @@ private:
     // Before writing path: true unless another program changed it since it
     // was opened or saved here and the user does not want it replaced.
     bool MayReplace(const QString& path);
+    // The open archive reads the entries it did not change from the file it
+    // was opened from: false when another program rewrote that file in place
+    // since, so those bytes are gone.
+    bool SourceIntact() const;
 
     QListWidget* m_pFileList;
     EntryListPanel* m_pEntryList;
@@ -162,6 +166,9 @@ private:
     // The file as it was right after the last open or save, and its path.
     std::optional<tomelens::core::FileIdentity> m_identity;
     QString m_identityPath;
+    // The file the open archive was read from, as it was when opened.
+    std::optional<tomelens::core::FileIdentity> m_sourceIdentity;
+    QString m_sourcePath;
 
     // An archive is open after a successful load until the next open starts.
     bool m_bArchiveOpen = false;

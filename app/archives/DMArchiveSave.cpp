@@ -68,6 +68,13 @@ bool DMArchive::WriteArchive(const QString& path)
                               .arg(QString::fromLocal8Bit(lockError.c_str())));
         return false;
     }
+    if (!SourceIntact()) {
+        m_prompts.Message(QStringLiteral("%1 was rewritten in place by another program since it was opened, so the "
+                                         "entries not changed here can no longer be read. Open it again to edit it.\n"
+                                         "Nothing was written.")
+                              .arg(QFileInfo(m_sourcePath).fileName()));
+        return false;
+    }
     if (!MayReplace(path))
         return false;
 
@@ -104,6 +111,17 @@ bool DMArchive::MayReplace(const QString& path)
                                              "Replace it with your version?")
                                   .arg(QFileInfo(path).fileName()),
                               QString());
+}
+
+bool DMArchive::SourceIntact() const
+{
+    if (!m_sourceIdentity)
+        return true;
+    // Replaced or removed, the file the archive was read from lives on while
+    // it is open; only a change to that same file loses its bytes.
+    const std::optional<tomelens::core::FileIdentity> now = tomelens::core::FileIdentity::Of(FileSystemPath(m_sourcePath));
+    return !now || now->device != m_sourceIdentity->device || now->file != m_sourceIdentity->file ||
+           *now == *m_sourceIdentity;
 }
 
 void DMArchive::MarkChanged(bool asksOnOpen)

@@ -3,6 +3,7 @@
 
 #include "ArchiveLock.h"
 
+#include <QDateTime>
 #include <QDir>
 
 namespace {
@@ -38,6 +39,27 @@ TEST_F(Save, AsksBeforeOverwritingAndBeforeReplacingAFileChangedElsewhere)
     prompts.questionAnswers << true << true;
     tab->SaveArchive();
     EXPECT_EQ(NamesIn(path), kFourNames);
+}
+
+TEST_F(Save, RefusesWhenTheOpenedFileWasRewrittenInPlace)
+{
+    // The open archive reads unchanged entries from the file it was opened
+    // from; rewritten in place, their bytes are gone and must not be saved.
+    tab->NewEntry();
+    QByteArray rewritten = ReadBytes(path);
+    rewritten[20] = static_cast<char>(rewritten[20] ^ 0x5a);
+    QFile same(path);
+    ASSERT_TRUE(same.open(QIODevice::ReadWrite));
+    ASSERT_EQ(same.write(rewritten), rewritten.size());
+    // Later than any coarse clock tick since the open.
+    same.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime);
+    same.close();
+    prompts.questionAnswers << true << true;
+    tab->SaveArchive();
+    ASSERT_EQ(prompts.Messages().size(), 1);
+    EXPECT_TRUE(prompts.Messages()[0].startsWith(QStringLiteral("one.pak was rewritten in place by another program")));
+    EXPECT_EQ(ReadBytes(path), rewritten);
+    EXPECT_TRUE(tab->HasUnsavedChanges());
 }
 
 TEST_F(Save, WritesNothingWhileAnotherWriterHoldsTheArchive)
