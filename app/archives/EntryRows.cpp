@@ -1,3 +1,5 @@
+// The rows of the entry table: read from the container in parallel parts,
+// ranked by name, and kept by number until the next fill.
 #include "archives/EntryRows.h"
 
 #include "archives/EntryNames.h"

@@ -1,3 +1,5 @@
+// The entry table: the lines the window shows, in the chosen order and
+// through the filter, and the signals that keep the views in step.
 #include "archives/EntryTableModel.h"
 
 #include "archive/DMDataFile.h"
