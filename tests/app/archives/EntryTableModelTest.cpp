@@ -101,6 +101,26 @@ std::vector<int> Shown(const EntryTableModel& model)
 
 }  // namespace
 
+TEST(EntryTableModel, ListsABigArchiveReadInPartsOnceEachInNameOrder)
+{
+    // Big enough to be read on several threads; deleted entries are not listed.
+    QTemporaryDir dir;
+    ModelUnderEdits edits(dir.filePath(QStringLiteral("big.pak")));
+    std::mt19937 random(11);
+    for (int i = 0; i < 40000; ++i)
+        edits.NewEntry("entry_" + std::to_string(random() % 30000), static_cast<unsigned>(i % 7));
+    for (int position = 0; position < 40000; position += 97)
+        edits.Delete(position);
+    EntryTableModel model;
+    model.Fill(edits.File());
+    EXPECT_EQ(Shown(model), Expected(edits.ListedEntries(), EntryTableModel::NameColumn, Qt::AscendingOrder, ""));
+    for (int line = 0; line < model.rowCount(); line += 1001) {
+        const int position = model.index(line, 0).data(EntryTableModel::PositionRole).toInt();
+        EXPECT_EQ(model.index(line, 0).data().toString().toStdString(), edits.ListedEntries().at(position).name);
+        EXPECT_EQ(model.index(line, EntryTableModel::SizeColumn).data().toString().toUInt(), edits.ListedEntries().at(position).size);
+    }
+}
+
 TEST(EntryTableModel, KeepsItsOrderAndFilterThroughEditsAndKeepsTheSelection)
 {
     QTemporaryDir dir;
