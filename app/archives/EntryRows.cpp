@@ -143,20 +143,19 @@ int EntryRows::Append(const DMDataFileEntry& entry, int position)
     return row;
 }
 
-bool EntryRows::Update(int row, const DMDataFileEntry& entry)
+void EntryRows::Update(int row, const DMDataFileEntry& entry)
 {
     Row& kept = m_rows[static_cast<size_t>(row)];
     if (NameBytes(row) == std::string_view(entry.GetName())) {
         kept.size = entry.GetLength();
         kept.packed = entry.GetPackedLength();
         kept.checkSum = entry.GetCheckSum();
-        return false;
+        return;
     }
     kept = MakeRow(entry, kept.position, m_names);  // a new name has no rank among the others
     m_bAllRanked = false;
     if (static_cast<size_t>(row) < m_folded.size())
         m_folded[static_cast<size_t>(row)].clear();
-    return true;
 }
 
 void EntryRows::Drop(int row)
@@ -173,17 +172,6 @@ int EntryRows::RowOf(int position) const
     if (position < 0 || static_cast<size_t>(position) >= m_rowOfPosition.size())
         return -1;
     return m_rowOfPosition[static_cast<size_t>(position)];
-}
-
-std::vector<int> EntryRows::ListedRows() const
-{
-    std::vector<int> rows;
-    rows.reserve(m_rows.size());
-    for (int row = 0; row < Count(); ++row) {
-        if (Listed(row))
-            rows.push_back(row);
-    }
-    return rows;
 }
 
 std::string_view EntryRows::NameBytes(int row) const

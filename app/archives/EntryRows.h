@@ -10,11 +10,6 @@
 class DMDataFile;
 class DMDataFileEntry;
 
-// The listed entries, one row each, with what the window shows and sorts by,
-// read from the container once when the row is made or updated: painting,
-// sorting and filtering never go back to the container. A row keeps its
-// number until the next Reset, so orders and caches can refer to rows by it;
-// a dropped row stays behind, unlisted.
 // Copies of names that never move once made, so rows can point at them.
 class NameStore {
 public:
@@ -30,6 +25,11 @@ private:
     size_t m_room = 0;
 };
 
+// The listed entries, one row each, with what the window shows and sorts by,
+// read from the container once when the row is made or updated: painting,
+// sorting and filtering never go back to the container. A row keeps its
+// number until the next Reset, so orders and caches can refer to rows by it;
+// a dropped row stays behind, unlisted.
 class EntryRows {
 public:
     // Plain values only, so making, sorting and moving rows costs no
@@ -52,8 +52,8 @@ public:
     std::vector<int> Fill(DMDataFile& file);
     // A row for the entry at this position; gives its number.
     int Append(const DMDataFileEntry& entry, int position);
-    // Reads the row again from its entry; true when its name changed.
-    bool Update(int row, const DMDataFileEntry& entry);
+    // Reads the row again from its entry; a new name loses its rank.
+    void Update(int row, const DMDataFileEntry& entry);
     void Drop(int row);
 
     int Count() const { return static_cast<int>(m_rows.size()); }
@@ -61,8 +61,6 @@ public:
     bool Listed(int row) const { return m_rows[static_cast<size_t>(row)].position >= 0; }
     // The row of an entry position; -1 when it is not listed.
     int RowOf(int position) const;
-    // The rows listed, in row order.
-    std::vector<int> ListedRows() const;
 
     // The name as the archive stores it, as shown, and case-folded for the
     // filter (made on first use and kept).
