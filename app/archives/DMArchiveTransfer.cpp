@@ -52,6 +52,10 @@ QString DMArchive::ViewEntry()
         if (saved == DMResult::CorruptData)
             return QStringLiteral("The entry's data is damaged and cannot be unpacked, so "
                                   "\"Archive\"->\"Save Data...\" cannot save it either.");
+        // The open archive reads its entries from the file when they are used.
+        if (saved == DMResult::ShortRead)
+            return QStringLiteral("The archive file could not be read: another program may have changed or "
+                                  "shortened it since it was opened. Open it again.");
         return notWritten;
     }
     if (m_opener.Open(path)) {

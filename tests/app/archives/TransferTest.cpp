@@ -46,7 +46,7 @@ TEST_F(Transfer, AFileThatIsRefusedOrCannotBeWrittenIsDeletedAndNotRecorded)
     opener.accept = true;
     std::vector<TabEntry> entries = ThreeEntries();
     entries[1].corrupt = true;
-    PutArchive(QStringLiteral("broken.pak"), entries);
+    const QString broken = PutArchive(QStringLiteral("broken.pak"), entries);
     Open(QStringLiteral("broken.pak"));
     SelectEntry(QStringLiteral("Alpha.bmp"));
     tab->ViewEntry();
@@ -56,6 +56,12 @@ TEST_F(Transfer, AFileThatIsRefusedOrCannotBeWrittenIsDeletedAndNotRecorded)
     EXPECT_TRUE(tab->TempFiles().isEmpty());
     SelectEntry(QStringLiteral("beta.wav"));
     tab->ViewEntry();
+    EXPECT_EQ(opener.opened.size(), 2);
+
+    // Entries are read from the opened file when used: one cut short since says so.
+    ASSERT_TRUE(QFile::resize(broken, 16));
+    SelectEntry(QStringLiteral("zeta.txt"));
+    EXPECT_TRUE(tab->ViewEntry().startsWith(QStringLiteral("The archive file could not be read")));
     EXPECT_EQ(opener.opened.size(), 2);
 }
 
