@@ -54,8 +54,7 @@ QString DMArchive::ViewEntry()
                                   "\"Archive\"->\"Save Data...\" cannot save it either.");
         // The open archive reads its entries from the file when they are used.
         if (saved == DMResult::ShortRead)
-            return QStringLiteral("The archive file could not be read: another program may have changed or "
-                                  "shortened it since it was opened. Open it again.");
+            return QStringLiteral("The archive file could not be read: another program changed it since it was opened.");
         return notWritten;
     }
     if (m_opener.Open(path)) {
