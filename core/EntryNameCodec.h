@@ -7,7 +7,8 @@
 // (windows-1252). Every byte stands for exactly one character and back: the
 // five bytes the code page leaves unassigned map to the C1 control characters
 // of the same number, so any name read from an archive can be shown and
-// written back unchanged.
+// written back unchanged. The game's other texts (the spell file's names) are
+// in the same code page and are shown through the same decoder.
 namespace tomelens::core {
 
 // The character a name byte stands for.

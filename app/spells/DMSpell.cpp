@@ -5,6 +5,7 @@
 #include "shell/Prompts.h"
 #include "shell/SortedLists.h"
 #include "skills/DMSkills.h"
+#include "EntryNameCodec.h"
 #include "ListOrder.h"
 #include "spells/SpellDescription.h"
 #include "spells/SpellExport.h"
@@ -27,10 +28,11 @@ namespace {
 
 const QString kAllRows = QString::fromLatin1(kAllRowText);
 
-// The game's texts are single bytes; Latin-1 keeps every byte as one character.
+// The game's texts are single bytes in its Windows code page, like entry
+// names: every byte shows as one character.
 QString FromGame(const std::string& text)
 {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+    return QString::fromStdU16String(DecodeEntryName(text));
 }
 
 std::string ToGame(const QString& text)

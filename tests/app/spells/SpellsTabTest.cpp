@@ -220,6 +220,13 @@ TEST(SpellsExport, SaveAsksForASelectionAndReportsFailuresLeavingNoPartialFile)
               QStringList{QStringLiteral("taken")});
 }
 
+TEST(SpellsTab, GameTextsShowInTheGamesCodePage)
+{
+    // 0x92 and 0x80 are a closing quote and the euro sign there, not control characters.
+    SpellsTab t(std::vector<SpellRecord>{MakeSpell("Elf\x92s \x80 Fire", 0, 1)});
+    EXPECT_EQ(t.Lines(), QStringList{QStringLiteral("Elf\u2019s \u20ac Fire")});
+}
+
 TEST(SpellsExport, ProposedNameNeverLeavesTheChosenFolder)
 {
     SpellsTab t(std::vector<SpellRecord>{MakeSpell("Fire/Ice", 0, 1)});
