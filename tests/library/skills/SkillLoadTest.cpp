@@ -23,32 +23,15 @@ using namespace testsupport;
 
 namespace {
 
-// A 140-byte record laid out by hand: the layout under test is the file's.
-Bytes SkillBytes(const std::string& name, std::uint32_t value = 0, std::uint16_t wordB = 100)
-{
-    // The name field is 32 bytes, zero-padded; filled in place rather than by
-    // a resize, which GCC's -O3 flags as a possible wrap-around.
-    Bytes r(32, 0);
-    std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 32), r.begin());
-    PutWord(r, value);
-    for (unsigned char flag : {0, 1, 2, 1})
-        r.push_back(flag);
-    for (int table = 0; table < 3; ++table)  // elements 1-14 used, 0 and 15-29 zero
-        for (int c = 0; c < 30; ++c)
-            r.push_back(static_cast<unsigned char>(c < 1 || c > 14 ? 0 : table == 0 ? c : table == 1 ? c + 2 : 200 + c));
-    for (unsigned word : {25u, unsigned(wordB), wordB + 1u}) {
-        r.push_back(static_cast<unsigned char>(word));
-        r.push_back(static_cast<unsigned char>(word >> 8));
-    }
-    PutWord(r, 0x3E800000);  // 0.25f
-    return r;
-}
-
+// Raw records: a 32-byte zero-padded name, then 108 bytes that differ from
+// record to record, so a record read from the wrong place shows.
 Bytes RawBlob(const std::vector<std::string>& names)
 {
     Bytes blob(4, 0);  // a zero length word: raw records follow
     for (const std::string& name : names) {
-        const Bytes record = SkillBytes(name);
+        Bytes record = PatternBytes(140, static_cast<unsigned>(blob.size()));
+        std::fill_n(record.begin(), 32, 0);
+        std::copy_n(name.begin(), std::min<std::size_t>(name.size(), 32), record.begin());
         blob.insert(blob.end(), record.begin(), record.end());
     }
     return blob;
@@ -122,6 +105,8 @@ TEST(SkillLoad, NamesFillingTheirFieldAndDuplicatesAreFound)
             DMSkills skills;
             int failures = &skills.GetSkill(full.c_str()) != &skills.GetSkill(1);
             failures += SkillName(skills.GetSkill(1)) != full;
+            for (int i = 0; i < 3; ++i)  // every record byte for byte, its name included
+                failures += std::memcmp(&skills.GetSkill(i), blob.data() + 4 + 140 * i, 140) != 0;
             for (const std::string& miss : {full + "L", full.substr(0, 31)})
                 failures += &skills.GetSkill(miss.c_str()) != &skills.GetSkill(-1);
             failures += &skills.GetSkill("Twin") != &skills.GetSkill(2);  // the highest index wins
