@@ -50,6 +50,7 @@ TEST_F(EditSave, AddDeleteRenameAndReplaceSurviveAReload)
     archive.GetEntry(4)->SetName("new one");
     archive.GetEntry(4)->SetData("fresh", 5);
     archive.GetEntry(5)->SetName("new and empty");
+    archive.GetEntry(0)->SetData("unpacked", 8);  // held both packed and unpacked, then deleted
     for (unsigned position : {0u, 0u, 6u, 99u})  // readme.txt; again, the name list's position, past the end
         archive.DelEntry(position);
     EXPECT_TRUE(archive.GetEntry(0)->Deleted());
@@ -67,25 +68,38 @@ TEST_F(EditSave, AddDeleteRenameAndReplaceSurviveAReload)
     EXPECT_EQ(Reload(path), expected);
     EXPECT_EQ(Snapshot(archive, true), expected) << "the container now views the new data area";
     EXPECT_EQ(archive.GetEntry(5)->GetPackedLength(), 0u) << "no data, no packed bytes";
+    EXPECT_EQ(archive.GetEntry(0)->GetPackedLength(), 0u) << "a deleted entry keeps no data";
+    EXPECT_EQ(archive.GetEntry(0)->SaveData(dir.File("deleted").c_str()), DMResult::CorruptData);
 }
 
-TEST_F(EditSave, ADeletedEntryHasNoDataAfterASave)
+// The smallest archive there is, one entry "a.txt" holding "abc", laid out
+// byte by byte from the format's tables.
+Bytes WorkedExample()
 {
-    archive.GetEntry(3)->SetData("unpacked", 8);
-    archive.DelEntry(1);
-    archive.DelEntry(3);
-    ASSERT_EQ(archive.Save(nullptr), DMResult::Success);
-    for (unsigned position : {1u, 3u}) {
-        EXPECT_EQ(archive.GetEntry(position)->GetPackedLength(), 0u);
-        EXPECT_EQ(archive.GetEntry(position)->SaveData(dir.File("deleted").c_str()), DMResult::CorruptData);
-    }
+    Bytes file;
+    for (std::uint32_t word : {59u, kArchiveMagic, kArchiveVersion})  // D, then the header
+        PutWord(file, word);
+    // The offsets in the directory (31, 12) and D pin each block's size.
+    for (const Bytes& block : {Block(Deflate(ToBytes("abc")), 3), Block(Deflate(NameList({"a.txt"})), 14)})
+        file.insert(file.end(), block.begin(), block.end());
+    for (std::uint32_t word : {2u, 0u, 31u, 14u, 0u, 12u, 3u})  // N, then two records
+        PutWord(file, word);
+    return file;
 }
 
-TEST_F(EditSave, ANewArchiveCanBeMadeFromAnEmptyContainer)
+TEST_F(EditSave, ANewArchiveIsMadeFromAnEmptyContainer)
 {
-    DMDataFile empty(nullptr);
-    ASSERT_EQ(empty.Save(path.c_str()), DMResult::Success) << "the name list is made first";
+    DMDataFile* made = CreateDMDataFile(nullptr);
+    ASSERT_NE(made, nullptr);
+    ASSERT_EQ(made->Save(path.c_str()), DMResult::Success) << "the name list is made first";
     EXPECT_TRUE(Reload(path).empty());
+    EXPECT_EQ(made->GetEntry(0), nullptr) << "the name list is never handed out";
+    ASSERT_EQ(made->AddEntry(), 0u);
+    made->GetEntry(0)->SetName("a.txt");
+    made->GetEntry(0)->SetData("abc", 3);
+    ASSERT_EQ(made->Save(path.c_str()), DMResult::Success);
+    DestroyDMDataFile(made);
+    EXPECT_EQ(ReadFile(path), WorkedExample());
 }
 
 TEST_F(EditSave, ABrokenDirectoryIsRefusedAndNothingWritten)
