@@ -5,6 +5,7 @@
 #include "support/ArchiveBytes.h"
 
 #include "archive/DMDataFile.h"
+#include "archive/DMDataFileEntry.h"
 #include "archive/DMResultCodes.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,16 @@ inline std::vector<EntryState> Reload(const std::string& path)
     DMDataFile reloaded(nullptr);
     EXPECT_EQ(reloaded.Load(path.c_str()), DMResult::Success) << path;
     return Snapshot(reloaded);
+}
+
+// An entry viewing `packed` as its blocks, claiming `length` plain bytes.
+inline DMDataFileEntry ViewOf(const Bytes& packed, unsigned length)
+{
+    DMDataFileEntry entry;
+    entry.SetLength(length);
+    entry.SetOffset(0);
+    entry.SetPackedData(packed.data(), static_cast<unsigned>(packed.size()));
+    return entry;
 }
 
 // A two-entry archive on disk and loaded, for tests of how saving treats it.

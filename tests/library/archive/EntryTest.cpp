@@ -1,8 +1,6 @@
 // One entry on its own: the block codec, the forms of its data, and file transfer.
 #include "ArchiveSuite.h"
 
-#include "archive/DMDataFileEntry.h"
-
 #include <unistd.h>
 
 using namespace archivetest;
@@ -16,16 +14,6 @@ Bytes Packed(const DMDataFileEntry& entry)
     EXPECT_EQ(entry.GetPackedData(packed.data(), size), DMResult::Success);
     packed.resize(size);
     return packed;
-}
-
-// An entry viewing `packed` as its blocks, claiming `length` plain bytes.
-DMDataFileEntry ViewOf(const Bytes& packed, unsigned length)
-{
-    DMDataFileEntry entry;
-    entry.SetLength(length);
-    entry.SetOffset(0);
-    entry.SetPackedData(packed.data(), static_cast<unsigned>(packed.size()));
-    return entry;
 }
 
 int Unpack(const DMDataFileEntry& entry, Bytes& out)

@@ -104,8 +104,7 @@ TEST(LoadIndex, ASourceThatShrankIsReportedAsUnreadable)
     ASSERT_EQ(::truncate(path.c_str(), 20), 0);
     Collected collected;
     EXPECT_EQ(archive.GetEntry(0)->ReadData(Collect, &collected), DMResult::ShortRead);
-    Bytes dest(archive.GetEntry(0)->GetLength());
-    EXPECT_EQ(archive.GetEntry(0)->GetData(dest.data()), DMResult::ShortRead);
+    EXPECT_EQ(Snapshot(archive)[0].dataResult, DMResult::ShortRead);
     const std::string copy = dir.File("copy.dat");
     EXPECT_EQ(archive.Save(copy.c_str()), DMResult::ShortRead);
     EXPECT_FALSE(FileExists(copy));
@@ -116,10 +115,7 @@ TEST(ReadData, StreamsInBoundedPiecesAndStopsWhenTheSinkSaysSo)
     // One block that claims, and really holds, 48 MiB: it arrives in pieces.
     const Bytes zeros(48u << 20, 0);
     const Bytes packed = Block(Deflate(zeros, 1), static_cast<std::uint32_t>(zeros.size()));
-    DMDataFileEntry entry;
-    entry.SetLength(static_cast<unsigned>(zeros.size()));
-    entry.SetOffset(0);
-    entry.SetPackedData(packed.data(), static_cast<unsigned>(packed.size()));
+    const DMDataFileEntry entry = ViewOf(packed, static_cast<unsigned>(zeros.size()));
     Collected collected;
     ASSERT_EQ(entry.ReadData(Collect, &collected), DMResult::Success);
     EXPECT_TRUE(collected.bytes == zeros);
