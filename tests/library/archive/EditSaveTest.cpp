@@ -32,12 +32,10 @@ protected:
 
 TEST_F(EditSave, AnUnchangedSaveKeepsPackedBytesSlotsAndSignature)
 {
-    const std::vector<EntryState> before = Snapshot(archive);
     const std::string copy = dir.File("copy.dat");
     ASSERT_EQ(archive.Save(copy.c_str()), DMResult::Success);
     // With the same zlib even the name list comes out the same.
     EXPECT_EQ(ReadFile(copy), original);
-    EXPECT_EQ(Reload(copy), before);
 }
 
 TEST_F(EditSave, AddDeleteRenameAndReplaceSurviveAReload)
