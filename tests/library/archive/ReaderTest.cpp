@@ -2,6 +2,8 @@
 // ordered and named.
 #include "ArchiveSuite.h"
 
+#include <unistd.h>
+
 using namespace archivetest;
 
 namespace {
@@ -43,6 +45,11 @@ TEST_F(Reader, CheckFileReportsPathAndHeaderFaultsAndLoadKeepsTheLastPath)
         WriteFile(path, Bytes(valid.begin(), valid.begin() + size));
         EXPECT_EQ(archive.CheckFile(path.c_str()), size < 8 ? DMResult::NotArchive : DMResult::ShortRead) << size;
     }
+    // A sound header at the front of a sparse file just past the 32-bit range.
+    RawArchive().WriteTo(path);
+    ASSERT_EQ(::truncate(path.c_str(), 0x100000010LL), 0);
+    EXPECT_EQ(archive.CheckFile(path.c_str()), DMResult::NotArchive);
+    EXPECT_EQ(archive.Load(path.c_str()), DMResult::NotArchive);
     RawArchive().WriteTo(path);  // a sound header, but no records and so no name list
     EXPECT_EQ(archive.CheckFile(path.c_str()), DMResult::Success);
     EXPECT_EQ(archive.Load(nullptr), DMResult::NotArchive) << "loads what CheckFile was given";
