@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 using namespace tomelens::core;
 
@@ -91,21 +92,15 @@ TEST_F(SpellCommandsTest, ListTakesTheFiltersByNameAndOrdersByLevelThenName)
 TEST_F(SpellCommandsTest, ExportIsWhatTheCoreWritesForTheListedSpellsToStdoutOrAFile)
 {
     const CliRun run = Spells({"export", "--class", "Wizard", "--to", "60", "--effect", "Stun"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, CoreExport({1}));
+    EXPECT_EQ(std::tuple(run.exitCode, run.out), std::tuple(0, CoreExport({1}))) << run.err;
 
     Folder outFolder;
     const auto exportPath = outFolder / "spells.txt", listPath = outFolder / "list.txt";
     const CliRun toFile = Spells({"export", "-o", exportPath.string()});
-    EXPECT_EQ(toFile.exitCode, 0) << toFile.err;
-    EXPECT_EQ(toFile.out, "");
+    EXPECT_EQ(std::tuple(toFile.exitCode, toFile.out), std::tuple(0, "")) << toFile.err;
     EXPECT_EQ(ReadText(exportPath), CoreExport({2, 1, 0, 5}));  // by name, as the list shows them
     EXPECT_EQ(Spells({"list", "--class", "Enchanter", "--output", listPath.string()}).exitCode, 0);
     EXPECT_EQ(ReadText(listPath), "30  Fireball\n");
-
-    const CliRun nowhere = Spells({"export", "-o", (outFolder / "missing" / "x.txt").string()});
-    EXPECT_EQ(nowhere.exitCode, 1);
-    EXPECT_THAT(nowhere.err, HasSubstr("x.txt: cannot be created"));
 }
 
 TEST_F(SpellCommandsTest, DescribePrintsTheTabsDescriptionOfTheFirstSpellOfTheName)
@@ -120,26 +115,24 @@ TEST_F(SpellCommandsTest, DescribePrintsTheTabsDescriptionOfTheFirstSpellOfTheNa
                                        : "tomelens-cli: " + game.Path()
                                              + ": 2 spells are named \"Fireball\"; describing record 0\n");
     }
-
-    const CliRun missing = Spells({"describe", "Nothing"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_THAT(missing.err, HasSubstr("no spell named \"Nothing\""));
-    EXPECT_EQ(missing.out, "");
 }
 
-TEST_F(SpellCommandsTest, AMissingOrDamagedSpellFileIsReportedWithTheFilesName)
+TEST_F(SpellCommandsTest, EachFailureSaysWhatFailedAndPrintsNothing)
 {
     const std::string spellFile = SpellFilePathIn(game.Path());
+    const auto fails = [&](std::vector<std::string> args, const std::string& error) {
+        const CliRun run = Spells(args);
+        EXPECT_EQ(run.exitCode, 1) << args[0];
+        EXPECT_EQ(run.out, "") << args[0];
+        EXPECT_THAT(run.err, HasSubstr(error)) << args[0];
+    };
+    fails({"describe", "Nothing"}, "no spell named \"Nothing\"");
+    fails({"export", "-o", (game / "missing" / "x.txt").string()}, "x.txt: cannot be created");
+    // A missing or damaged spell file is reported with the file's name.
     std::filesystem::remove(spellFile);
-    CliRun run = Spells({"list"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "tomelens-cli: " + spellFile + ": Can't open spdat.eff file\n");
-
+    fails({"list"}, "tomelens-cli: " + spellFile + ": Can't open spdat.eff file\n");
     WriteText(spellFile, std::string(561, '\0'));
-    run = Spells({"export"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, testing::StartsWith("tomelens-cli: " + spellFile + ": Invalid spdat.eff file."));
-    EXPECT_EQ(run.out, "");
+    fails({"export"}, "tomelens-cli: " + spellFile + ": Invalid spdat.eff file.");
 }
 
 }  // namespace
