@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <sys/stat.h>
+#include <tuple>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -84,9 +85,8 @@ TEST_F(ArchiveRead, CrcPrintsTheChecksumOfEachFileAndReportsTheOthers)
     std::snprintf(expected, sizeof expected, "cbf43926  abc\n%08x  large\n",
                   CheckSum(large.data(), static_cast<unsigned>(large.size()), 0));
     const CliRun run = RunCli({"crc", "abc", "missing", "fifo", "large"}, folder.Path());
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, expected);
-    EXPECT_EQ(run.err, "tomelens-cli: missing: no such file\ntomelens-cli: fifo: is not a regular file\n");
+    EXPECT_EQ(std::tuple(run.exitCode, run.out, run.err),
+              std::tuple(1, expected, "tomelens-cli: missing: no such file\ntomelens-cli: fifo: is not a regular file\n"));
 }
 
 }  // namespace
