@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
-#include <set>
+#include <atomic>
 #include <thread>
 
 using ::testing::ElementsAreArray;
@@ -133,18 +133,18 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
 
 TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
 {
-    // Each writer keeps its own list of the adds that succeeded; a refused one must say why.
-    constexpr int kWriters = 2, kAddsEach = 20;
-    std::vector<std::set<std::string>> added(kWriters);
+    // Every add that succeeds adds one entry, so a lost update shows in the
+    // count; a refused one must say why.
+    std::atomic<unsigned> added = 0;
     std::vector<std::thread> writers;
-    for (int w = 0; w < kWriters; ++w) {
+    for (int w = 0; w < 2; ++w) {
         writers.emplace_back([&, w] {
-            for (int i = 0; i < kAddsEach; ++i) {
-                const std::string name = std::string("w").append(std::to_string(w)).append("-").append(std::to_string(i));
+            for (int i = 0; i < 20; ++i) {
+                const std::string name = "w" + std::to_string(w) + "-" + std::to_string(i);
                 WriteText(folder / name, name);
                 const CliRun run = RunCli({"add", path, (folder / name).string()});
                 if (run.exitCode == 0)
-                    added[w].insert(name);
+                    ++added;
                 else
                     EXPECT_THAT(run.err, HasSubstr("another program is changing game.pfs"));
             }
@@ -152,14 +152,8 @@ TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
     }
     for (std::thread& writer : writers)
         writer.join();
-
-    std::set<std::string> expected = {"a.txt", "b.txt", "twin"}, names;
-    for (const auto& mine : added)
-        expected.insert(mine.begin(), mine.end());
-    for (const TextEntry& entry : Contents(path))
-        names.insert(entry.name);
-    EXPECT_EQ(names, expected);
-    EXPECT_GT(names.size(), 4u);
+    EXPECT_GT(added, 0u);
+    EXPECT_EQ(Contents(path).size(), kOriginal.size() + added);
 }
 
 }  // namespace
