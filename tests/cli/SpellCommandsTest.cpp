@@ -62,28 +62,25 @@ protected:
 TEST_F(SpellCommandsTest, ListTakesTheFiltersByNameAndOrdersByLevelThenName)
 {
     const struct {
-        std::vector<std::string> filters;
+        std::vector<std::string> args;
         std::vector<std::string> lines;
         int exitCode = 0;
     } cases[] = {
-        {{}, {"Apple", "Bolt", "Fireball", "Fireball"}},  // every named spell of levels 1 to 50, by name
-        {{"--class", "wizard", "--from", "6", "--to", "60"}, {"12  Apple", "12  Fireball", "51  Zap"}},
-        {{"--class", "*** Not available ***"}, {"Hidden"}},
-        {{"--class", "Wizard", "--skill", "Evocation"}, {" 5  Bolt", "12  Fireball"}},  // --effect: see export
+        {{"list"}, {"Apple", "Bolt", "Fireball", "Fireball"}},  // every named spell of levels 1 to 50, by name
+        {{"list", "--class", "wizard", "--from", "6", "--to", "60"}, {"12  Apple", "12  Fireball", "51  Zap"}},
+        {{"list", "--class", "*** Not available ***"}, {"Hidden"}},
+        {{"list", "--class", "Wizard", "--skill", "Evocation"}, {" 5  Bolt", "12  Fireball"}},  // --effect: see export
         // Unknown names are usage errors that quote the name.
-        {{"--class", "Paladinn"}, {}, 2},
-        {{"--skill", "Evocationx"}, {}, 2},
-        {{"--effect", "Stunned"}, {}, 2},
+        {{"list", "--class", "Paladinn"}, {}, 2},
+        {{"list", "--skill", "Evocationx"}, {}, 2},
+        {{"list", "--effect", "Stunned"}, {}, 2},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"list"};
-        args.insert(args.end(), c.filters.begin(), c.filters.end());
-        const CliRun run = Spells(args);
-        const std::string shown = testing::PrintToString(c.filters);
-        EXPECT_EQ(run.exitCode, c.exitCode) << shown;
-        EXPECT_EQ(Lines(run.out), c.lines) << shown;
+        const CliRun run = Spells(c.args);
+        const std::string shown = testing::PrintToString(c.args);
+        EXPECT_EQ(std::tuple(run.exitCode, Lines(run.out)), std::tuple(c.exitCode, c.lines)) << shown;
         if (c.exitCode != 0) {
-            EXPECT_THAT(run.err, HasSubstr('"' + c.filters.back() + '"')) << shown;
+            EXPECT_THAT(run.err, HasSubstr('"' + c.args.back() + '"')) << shown;
         }
     }
 }
