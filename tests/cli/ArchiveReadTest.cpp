@@ -90,7 +90,8 @@ TEST_F(ArchiveRead, CrcPrintsTheChecksumOfEachFileAndReportsTheOthers)
                   CheckSum(large.data(), static_cast<unsigned>(large.size()), 0));
     const CliRun run = RunCli({"crc", "abc", "missing", "fifo", "large"}, folder.Path());
     EXPECT_EQ(std::tuple(run.exitCode, run.out, run.err),
-              std::tuple(1, expected, "tomelens-cli: missing: no such file\ntomelens-cli: fifo: is not a regular file\n"));
+              std::tuple(1, expected, "tomelens-cli: missing: no such file\n"
+                                      "tomelens-cli: fifo: is not a regular file\n"));
 }
 
 TEST(Usage, EveryCommandHasHelp)

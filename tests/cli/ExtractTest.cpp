@@ -50,7 +50,8 @@ TEST_F(Extract, WritesEveryEntryOrOnlyTheNamedOnesWithAProgressBarOnlyOnATermina
 
     // An unknown name among them writes nothing at all.
     const CliRun unknown = RunCli({"extract", archive, "a.txt", "nope", "-C", (folder / "none").string()});
-    EXPECT_EQ(std::tuple(unknown.exitCode, unknown.err), std::tuple(1, "tomelens-cli: " + archive + ": no entry \"nope\"\n"));
+    EXPECT_EQ(std::tuple(unknown.exitCode, unknown.err),
+              std::tuple(1, "tomelens-cli: " + archive + ": no entry \"nope\"\n"));
     EXPECT_FALSE(fs::exists(folder / "none"));
 }
 
@@ -119,7 +120,8 @@ TEST_F(Extract, VerifyAndExtractStreamAnEntryOfHugeDeclaredLength)
     raw.records.push_back({0, raw.Append(testsupport::PackBlocks(names)), static_cast<std::uint32_t>(names.size())});
     raw.WriteTo(archive);
 
-    for (const std::vector<std::string>& args : {std::vector<std::string>{"verify", archive}, {"extract", archive, "-C", target.string()}}) {
+    using Args = std::vector<std::string>;
+    for (const Args& args : {Args{"verify", archive}, Args{"extract", archive, "-C", target.string()}}) {
         const CliRun run = RunCli(args);
         EXPECT_EQ(run.exitCode, 0) << args[0] << run.err;
         EXPECT_LT(run.peakKiB, 64 * 1024) << args[0];

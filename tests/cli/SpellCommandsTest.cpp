@@ -27,8 +27,7 @@ std::vector<SpellRecord> MakeSpells()
 {
     std::vector<SpellRecord> spells(6, SpellRecord::MakeEmpty());
     spells[0].SetName("Fireball").SetMana(40).SetSkill(kEvocation).SetClassLevel(kWizard, 12).SetCastTime(3000);
-    spells[1].SetName("Bolt").SetMana(10).SetSkill(kEvocation).SetClassLevel(kWizard, 5)
-        .SetEffect(0, kStun, 3);
+    spells[1].SetName("Bolt").SetMana(10).SetSkill(kEvocation).SetClassLevel(kWizard, 5).SetEffect(0, kStun, 3);
     spells[2].SetName("Apple").SetSkill(kConjuration).SetClassLevel(kWizard, 12);
     spells[3].SetName("Hidden").SetSkill(kConjuration);
     spells[4].SetName("Zap").SetSkill(kEvocation).SetClassLevel(kWizard, 51);
@@ -105,12 +104,10 @@ TEST_F(SpellCommandsTest, DescribePrintsTheTabsDescriptionOfTheFirstSpellOfTheNa
     for (const int record : {1, 0}) {
         std::ostringstream expected;
         DescribeSpell(expected, spells[record], "");
+        const std::string warning = record == 1 ? "" : "tomelens-cli: " + game.Path()
+                                                          + ": 2 spells are named \"Fireball\"; describing record 0\n";
         const CliRun run = Spells({"describe", spells[record].Name()});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.out, expected.str());
-        EXPECT_EQ(run.err, record == 1 ? ""
-                                       : "tomelens-cli: " + game.Path()
-                                             + ": 2 spells are named \"Fireball\"; describing record 0\n");
+        EXPECT_EQ(std::tuple(run.exitCode, run.out, run.err), std::tuple(0, expected.str(), warning));
     }
 }
 
@@ -119,8 +116,7 @@ TEST_F(SpellCommandsTest, EachFailureSaysWhatFailedAndPrintsNothing)
     const std::string spellFile = SpellFilePathIn(game.Path());
     const auto fails = [&](std::vector<std::string> args, const std::string& error) {
         const CliRun run = Spells(args);
-        EXPECT_EQ(run.exitCode, 1) << args[0];
-        EXPECT_EQ(run.out, "") << args[0];
+        EXPECT_EQ(std::tuple(run.exitCode, run.out), std::tuple(1, "")) << args[0];
         EXPECT_THAT(run.err, HasSubstr(error)) << args[0];
     };
     fails({"describe", "Nothing"}, "no spell named \"Nothing\"");
