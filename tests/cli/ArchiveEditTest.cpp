@@ -9,29 +9,27 @@
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 
-#include <set>
+#include <atomic>
 #include <thread>
+#include <tuple>
 
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 namespace {
 
-// The archive's visible entries in data order, read with the library.
+// The archive's visible entries in data order, read with the library; none when it does not load.
 std::vector<TextEntry> Contents(const std::string& path)
 {
     DMDataFile* file = CreateDMDataFile(nullptr);
     std::vector<TextEntry> entries;
-    if (file->Load(path.c_str()) == 0) {
-        for (unsigned i = 0; i < file->GetNumEntries(); ++i) {
-            DMDataFileEntry* entry = file->GetEntry(i);
-            std::string data(entry->GetLength(), '\0');
-            if (entry->GetData(data.data()) != 0)
-                data = "<corrupt>";
-            entries.push_back({entry->GetName(), data, entry->GetCheckSum()});
-        }
-    } else {
-        entries.push_back({"<not an archive>", "", 0});
+    const unsigned count = file->Load(path.c_str()) == 0 ? file->GetNumEntries() : 0;
+    for (unsigned i = 0; i < count; ++i) {
+        DMDataFileEntry* entry = file->GetEntry(i);
+        std::string data(entry->GetLength(), '\0');
+        entries.push_back({entry->GetName(), entry->GetData(data.data()) == 0 ? data : "<corrupt>",
+                           entry->GetCheckSum()});
     }
     DestroyDMDataFile(file);
     return entries;
@@ -88,8 +86,7 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
         WriteText(path, original);
         const CliRun run = RunCli(c.args, folder.Path());
         const std::string shown = testing::PrintToString(c.args);
-        EXPECT_EQ(run.exitCode, 0) << shown << run.err;
-        EXPECT_EQ(run.out + run.err, "") << shown;
+        EXPECT_EQ(std::tuple(run.exitCode, run.out + run.err), std::tuple(0, "")) << shown;
         EXPECT_THAT(Contents((folder / c.file).string()), ElementsAreArray(c.after)) << shown;
         std::filesystem::remove(folder / "made.pfs");
     }
@@ -97,7 +94,8 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
 
 TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
 {
-    // One refusal of each kind per command path; the archive stays as it was.
+    // One refusal of each kind per command path, and bad command lines (exit
+    // code 2): one line on stderr, nothing on stdout, every file as it was.
     const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases = {
         {{"create", "game.pfs", "new.dat"}, 1, "game.pfs: already exists"},
         {{"create", "made.pfs", "new.dat", "missing.dat"}, 1, "missing.dat: no such file"},
@@ -112,15 +110,22 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
         {{"rename", "game.pfs", "a.txt", "b", "c"}, 2, "too many arguments"},
         {{"replace", "game.pfs", "a.txt", "."}, 1, ".: is a folder, not a file"},
         {{"set-crc", "game.pfs", "a.txt", "0x1FFFFFFFF"}, 2, "is not a 32-bit value"},
+        {{}, 2, "no command given"},
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{"help", "nonsense"}, 2, "no help for 'nonsense'"},
+        {{"spells", "cast", "--game-dir", "."}, 2, "unknown action 'cast'"},
+        {{"spells", "list"}, 2, "--game-dir DIR is needed"},
+        {{"spells", "describe", "--game-dir", ".", "Name", "--class", "Wizard"}, 2, "--class filters lists"},
     };
     ASSERT_EQ(mkfifo((folder / "fifo").c_str(), 0600), 0);
+    const auto filesBefore = FilesBelow(folder.Path());
     for (const auto& [args, exitCode, message] : cases) {
-        const auto filesBefore = FilesBelow(folder.Path());
         const std::string shown = testing::PrintToString(args);
         const CliRun run = RunCli(args, folder.Path());
         EXPECT_EQ(run.exitCode, exitCode) << shown << run.err;
-        EXPECT_THAT(run.err, HasSubstr(message)) << shown;
+        EXPECT_THAT(run.err, AllOf(StartsWith("tomelens-cli: "), HasSubstr(message))) << shown;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << shown << run.err;
+        EXPECT_EQ(run.out, "") << shown;
         EXPECT_EQ(ReadText(path), original) << shown << ": the archive was changed";
         EXPECT_EQ(FilesBelow(folder.Path()), filesBefore) << shown << ": a file was made or left behind";
     }
@@ -128,18 +133,18 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
 
 TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
 {
-    // Each writer keeps its own list of the adds that succeeded; a refused one must say why.
-    constexpr int kWriters = 2, kAddsEach = 20;
-    std::vector<std::set<std::string>> added(kWriters);
+    // Every add that succeeds adds one entry, so a lost update shows in the
+    // count; a refused one must say why.
+    std::atomic<unsigned> added = 0;
     std::vector<std::thread> writers;
-    for (int w = 0; w < kWriters; ++w) {
+    for (int w = 0; w < 2; ++w) {
         writers.emplace_back([&, w] {
-            for (int i = 0; i < kAddsEach; ++i) {
-                const std::string name = std::string("w").append(std::to_string(w)).append("-").append(std::to_string(i));
+            for (int i = 0; i < 20; ++i) {
+                const std::string name = "w" + std::to_string(w) + "-" + std::to_string(i);
                 WriteText(folder / name, name);
                 const CliRun run = RunCli({"add", path, (folder / name).string()});
                 if (run.exitCode == 0)
-                    added[w].insert(name);
+                    ++added;
                 else
                     EXPECT_THAT(run.err, HasSubstr("another program is changing game.pfs"));
             }
@@ -147,14 +152,8 @@ TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
     }
     for (std::thread& writer : writers)
         writer.join();
-
-    std::set<std::string> expected = {"a.txt", "b.txt", "twin"}, names;
-    for (const auto& mine : added)
-        expected.insert(mine.begin(), mine.end());
-    for (const TextEntry& entry : Contents(path))
-        names.insert(entry.name);
-    EXPECT_EQ(names, expected);
-    EXPECT_GT(names.size(), 4u);
+    EXPECT_GT(added, 0u);
+    EXPECT_EQ(Contents(path).size(), kOriginal.size() + added);
 }
 
 }  // namespace

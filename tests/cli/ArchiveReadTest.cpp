@@ -1,4 +1,5 @@
-// Runs tomelens-cli list, verify and crc on archives and files made here.
+// Runs the commands that only print: list, verify and crc on archives and
+// files made here, and help.
 #include "CliTest.h"
 
 #include "archive/CheckSum.h"
@@ -7,10 +8,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <tuple>
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::StartsWith;
 
 namespace {
 
@@ -84,9 +89,27 @@ TEST_F(ArchiveRead, CrcPrintsTheChecksumOfEachFileAndReportsTheOthers)
     std::snprintf(expected, sizeof expected, "cbf43926  abc\n%08x  large\n",
                   CheckSum(large.data(), static_cast<unsigned>(large.size()), 0));
     const CliRun run = RunCli({"crc", "abc", "missing", "fifo", "large"}, folder.Path());
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.out, expected);
-    EXPECT_EQ(run.err, "tomelens-cli: missing: no such file\ntomelens-cli: fifo: is not a regular file\n");
+    EXPECT_EQ(std::tuple(run.exitCode, run.out, run.err),
+              std::tuple(1, expected, "tomelens-cli: missing: no such file\n"
+                                      "tomelens-cli: fifo: is not a regular file\n"));
+}
+
+TEST(Usage, EveryCommandHasHelp)
+{
+    for (const char* command : {"list", "extract", "create", "add", "delete", "rename", "replace", "set-crc",
+                                "verify", "crc", "spells"}) {
+        const CliRun run = RunCli({command, "--help"});
+        EXPECT_EQ(run.exitCode, 0) << command;
+        EXPECT_THAT(run.out, StartsWith(std::string("Usage: tomelens-cli ") + command)) << command;
+    }
+    EXPECT_THAT(RunCli({"--help"}).out, HasSubstr("Exit codes: 0 success, 1 the work failed, 2 bad usage."));
+    EXPECT_EQ(RunCli({"help", "extract"}).out, RunCli({"extract", "--help"}).out);
+
+    // Help that cannot be written is a failure too.
+    for (const char* args : {" --help", " help add", " crc --help"}) {
+        const int status = std::system((std::string(TOMELENS_CLI_PATH) + args + " >/dev/full 2>/dev/null").c_str());
+        EXPECT_EQ(WEXITSTATUS(status), 1) << args;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "CliTest.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -16,42 +15,10 @@ extern char** environ;
 namespace fs = std::filesystem;
 using namespace testsupport;
 
-namespace {
-
-// Reads the terminal while the child runs, so it never blocks on a full buffer.
-std::string DrainUntilExit(int master, pid_t child, int& status)
-{
-    std::string text;
-    for (bool exited = false;;) {
-        pollfd waiting{master, POLLIN, 0};
-        if (poll(&waiting, 1, 20) > 0 && (waiting.revents & POLLIN)) {
-            char buffer[4096];
-            const ssize_t got = read(master, buffer, sizeof buffer);
-            if (got > 0) {
-                text.append(buffer, static_cast<std::size_t>(got));
-                continue;
-            }
-        }
-        if (exited)
-            return text;
-        exited = waitpid(child, &status, WNOHANG) == child;
-    }
-}
-
-}  // namespace
-
-CliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd, bool terminal)
+CliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd)
 {
     TempDir capture;
-    const std::string outPath = capture.File("stdout");
-    std::string errPath = capture.File("stderr");
-    int master = -1;
-    if (terminal) {
-        master = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
-            throw std::runtime_error("no pseudo-terminal available");
-        errPath = ptsname(master);
-    }
+    const std::string outPath = capture.File("stdout"), errPath = capture.File("stderr");
     std::vector<std::string> storage = {TOMELENS_CLI_PATH};
     storage.insert(storage.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -61,14 +28,11 @@ CliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd, bool te
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (master >= 0)
-        posix_spawn_file_actions_addclose(&actions, master);
     if (!cwd.empty())
         posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                     terminal ? O_RDWR | O_NOCTTY : O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t child = 0;
     const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -76,16 +40,9 @@ CliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd, bool te
         throw std::runtime_error("cannot start " + storage[0]);
 
     int status = 0;
-    std::string err;
     rusage usage{};
-    if (terminal) {
-        err = DrainUntilExit(master, child, status);
-        close(master);
-    } else {
-        wait4(child, &status, 0, &usage);
-        err = ReadText(errPath);
-    }
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(outPath), err, usage.ru_maxrss};
+    wait4(child, &status, 0, &usage);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(outPath), ReadText(errPath), usage.ru_maxrss};
 }
 
 Folder::~Folder()

@@ -15,13 +15,12 @@ struct CliRun {
     int exitCode = -1;  // the exit status, or -1 when it did not exit normally
     std::string out;
     std::string err;
-    long peakKiB = 0;  // the child's peak resident memory (not measured with a terminal)
+    long peakKiB = 0;  // the child's peak resident memory
 };
 
 // Runs the program with args in folder cwd (empty: this process's own), stdin
-// on /dev/null; stderr goes to a pseudo-terminal when terminal is set, as when
-// a person runs it.
-CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd = {}, bool terminal = false);
+// on /dev/null.
+CliRun RunCli(const std::vector<std::string>& args, const std::filesystem::path& cwd = {});
 
 // A temporary folder removed with everything below it.
 class Folder : public testsupport::TempDir {

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 using namespace tomelens::core;
 
@@ -26,8 +27,7 @@ std::vector<SpellRecord> MakeSpells()
 {
     std::vector<SpellRecord> spells(6, SpellRecord::MakeEmpty());
     spells[0].SetName("Fireball").SetMana(40).SetSkill(kEvocation).SetClassLevel(kWizard, 12).SetCastTime(3000);
-    spells[1].SetName("Bolt").SetMana(10).SetSkill(kEvocation).SetClassLevel(kWizard, 5)
-        .SetEffect(0, kStun, 3);
+    spells[1].SetName("Bolt").SetMana(10).SetSkill(kEvocation).SetClassLevel(kWizard, 5).SetEffect(0, kStun, 3);
     spells[2].SetName("Apple").SetSkill(kConjuration).SetClassLevel(kWizard, 12);
     spells[3].SetName("Hidden").SetSkill(kConjuration);
     spells[4].SetName("Zap").SetSkill(kEvocation).SetClassLevel(kWizard, 51);
@@ -61,28 +61,25 @@ protected:
 TEST_F(SpellCommandsTest, ListTakesTheFiltersByNameAndOrdersByLevelThenName)
 {
     const struct {
-        std::vector<std::string> filters;
+        std::vector<std::string> args;
         std::vector<std::string> lines;
         int exitCode = 0;
     } cases[] = {
-        {{}, {"Apple", "Bolt", "Fireball", "Fireball"}},  // every named spell of levels 1 to 50, by name
-        {{"--class", "wizard", "--from", "6", "--to", "60"}, {"12  Apple", "12  Fireball", "51  Zap"}},
-        {{"--class", "*** Not available ***"}, {"Hidden"}},
-        {{"--class", "Wizard", "--skill", "Evocation"}, {" 5  Bolt", "12  Fireball"}},  // --effect: see export
+        {{"list"}, {"Apple", "Bolt", "Fireball", "Fireball"}},  // every named spell of levels 1 to 50, by name
+        {{"list", "--class", "wizard", "--from", "6", "--to", "60"}, {"12  Apple", "12  Fireball", "51  Zap"}},
+        {{"list", "--class", "*** Not available ***"}, {"Hidden"}},
+        {{"list", "--class", "Wizard", "--skill", "Evocation"}, {" 5  Bolt", "12  Fireball"}},  // --effect: see export
         // Unknown names are usage errors that quote the name.
-        {{"--class", "Paladinn"}, {}, 2},
-        {{"--skill", "Evocationx"}, {}, 2},
-        {{"--effect", "Stunned"}, {}, 2},
+        {{"list", "--class", "Paladinn"}, {}, 2},
+        {{"list", "--skill", "Evocationx"}, {}, 2},
+        {{"list", "--effect", "Stunned"}, {}, 2},
     };
     for (const auto& c : cases) {
-        std::vector<std::string> args = {"list"};
-        args.insert(args.end(), c.filters.begin(), c.filters.end());
-        const CliRun run = Spells(args);
-        const std::string shown = testing::PrintToString(c.filters);
-        EXPECT_EQ(run.exitCode, c.exitCode) << shown;
-        EXPECT_EQ(Lines(run.out), c.lines) << shown;
+        const CliRun run = Spells(c.args);
+        const std::string shown = testing::PrintToString(c.args);
+        EXPECT_EQ(std::tuple(run.exitCode, Lines(run.out)), std::tuple(c.exitCode, c.lines)) << shown;
         if (c.exitCode != 0) {
-            EXPECT_THAT(run.err, HasSubstr('"' + c.filters.back() + '"')) << shown;
+            EXPECT_THAT(run.err, HasSubstr('"' + c.args.back() + '"')) << shown;
         }
     }
 }
@@ -91,21 +88,15 @@ TEST_F(SpellCommandsTest, ListTakesTheFiltersByNameAndOrdersByLevelThenName)
 TEST_F(SpellCommandsTest, ExportIsWhatTheCoreWritesForTheListedSpellsToStdoutOrAFile)
 {
     const CliRun run = Spells({"export", "--class", "Wizard", "--to", "60", "--effect", "Stun"});
-    EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, CoreExport({1}));
+    EXPECT_EQ(std::tuple(run.exitCode, run.out), std::tuple(0, CoreExport({1}))) << run.err;
 
     Folder outFolder;
     const auto exportPath = outFolder / "spells.txt", listPath = outFolder / "list.txt";
     const CliRun toFile = Spells({"export", "-o", exportPath.string()});
-    EXPECT_EQ(toFile.exitCode, 0) << toFile.err;
-    EXPECT_EQ(toFile.out, "");
+    EXPECT_EQ(std::tuple(toFile.exitCode, toFile.out), std::tuple(0, "")) << toFile.err;
     EXPECT_EQ(ReadText(exportPath), CoreExport({2, 1, 0, 5}));  // by name, as the list shows them
     EXPECT_EQ(Spells({"list", "--class", "Enchanter", "--output", listPath.string()}).exitCode, 0);
     EXPECT_EQ(ReadText(listPath), "30  Fireball\n");
-
-    const CliRun nowhere = Spells({"export", "-o", (outFolder / "missing" / "x.txt").string()});
-    EXPECT_EQ(nowhere.exitCode, 1);
-    EXPECT_THAT(nowhere.err, HasSubstr("x.txt: cannot be created"));
 }
 
 TEST_F(SpellCommandsTest, DescribePrintsTheTabsDescriptionOfTheFirstSpellOfTheName)
@@ -113,33 +104,28 @@ TEST_F(SpellCommandsTest, DescribePrintsTheTabsDescriptionOfTheFirstSpellOfTheNa
     for (const int record : {1, 0}) {
         std::ostringstream expected;
         DescribeSpell(expected, spells[record], "");
+        const std::string warning = record == 1 ? "" : "tomelens-cli: " + game.Path()
+                                                          + ": 2 spells are named \"Fireball\"; describing record 0\n";
         const CliRun run = Spells({"describe", spells[record].Name()});
-        EXPECT_EQ(run.exitCode, 0);
-        EXPECT_EQ(run.out, expected.str());
-        EXPECT_EQ(run.err, record == 1 ? ""
-                                       : "tomelens-cli: " + game.Path()
-                                             + ": 2 spells are named \"Fireball\"; describing record 0\n");
+        EXPECT_EQ(std::tuple(run.exitCode, run.out, run.err), std::tuple(0, expected.str(), warning));
     }
-
-    const CliRun missing = Spells({"describe", "Nothing"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_THAT(missing.err, HasSubstr("no spell named \"Nothing\""));
-    EXPECT_EQ(missing.out, "");
 }
 
-TEST_F(SpellCommandsTest, AMissingOrDamagedSpellFileIsReportedWithTheFilesName)
+TEST_F(SpellCommandsTest, EachFailureSaysWhatFailedAndPrintsNothing)
 {
     const std::string spellFile = SpellFilePathIn(game.Path());
+    const auto fails = [&](std::vector<std::string> args, const std::string& error) {
+        const CliRun run = Spells(args);
+        EXPECT_EQ(std::tuple(run.exitCode, run.out), std::tuple(1, "")) << args[0];
+        EXPECT_THAT(run.err, HasSubstr(error)) << args[0];
+    };
+    fails({"describe", "Nothing"}, "no spell named \"Nothing\"");
+    fails({"export", "-o", (game / "missing" / "x.txt").string()}, "x.txt: cannot be created");
+    // A missing or damaged spell file is reported with the file's name.
     std::filesystem::remove(spellFile);
-    CliRun run = Spells({"list"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.err, "tomelens-cli: " + spellFile + ": Can't open spdat.eff file\n");
-
+    fails({"list"}, "tomelens-cli: " + spellFile + ": Can't open spdat.eff file\n");
     WriteText(spellFile, std::string(561, '\0'));
-    run = Spells({"export"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(run.err, testing::StartsWith("tomelens-cli: " + spellFile + ": Invalid spdat.eff file."));
-    EXPECT_EQ(run.out, "");
+    fails({"export"}, "tomelens-cli: " + spellFile + ": Invalid spdat.eff file.");
 }
 
 }  // namespace
