@@ -140,7 +140,8 @@ TEST_F(ArchiveEdit, ConcurrentWritersLoseNoUpdate)
     for (int w = 0; w < 2; ++w) {
         writers.emplace_back([&, w] {
             for (int i = 0; i < 20; ++i) {
-                const std::string name = "w" + std::to_string(w) + "-" + std::to_string(i);
+                std::string name = "w";  // built by appending: GCC 12 at -O3 misreads "w" + string
+                name.append(std::to_string(w)).append("-").append(std::to_string(i));
                 WriteText(folder / name, name);
                 const CliRun run = RunCli({"add", path, (folder / name).string()});
                 if (run.exitCode == 0)
