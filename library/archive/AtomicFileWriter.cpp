@@ -1,5 +1,7 @@
 #include "archive/AtomicFileWriter.h"
 
+#include "archive/LastError.h"
+
 // The platform-neutral part; Open, Commit and Discard live in the platform sources.
 namespace tomelens::archive {
 
@@ -16,8 +18,20 @@ bool AtomicFileWriter::Write(const void* data, std::uint64_t count)
     if (m_failed || !m_file.Valid())
         return false;
     if (count > 0 && !WriteFully(m_file.Get(), data, count))
-        m_failed = true;
+        Fail(Step::Write, LastSystemError());  // WriteFully recorded the cause
     return !m_failed;
+}
+
+// Keeps the first failure: later steps fail because of it.
+bool AtomicFileWriter::Fail(Step step, int error)
+{
+    m_failed = true;
+    if (m_failedStep == Step::None) {
+        m_failedStep = step;
+        m_systemError = error;
+    }
+    RecordSystemError(m_systemError);
+    return false;
 }
 
 }  // namespace tomelens::archive

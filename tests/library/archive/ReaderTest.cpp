@@ -2,6 +2,7 @@
 // ordered and named.
 #include "ArchiveSuite.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace archivetest;
@@ -40,6 +41,14 @@ TEST_F(Reader, CheckFileReportsPathAndHeaderFaultsAndLoadKeepsTheLastPath)
     EXPECT_EQ(archive.CheckFile(nullptr), DMResult::NoPath);
     EXPECT_EQ(archive.Load(nullptr), DMResult::NoPath);
     EXPECT_EQ(archive.CheckFile(dir.File("missing").c_str()), DMResult::CannotOpen);
+    // A pipe without a writer is refused at once, never waited on.
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    DMDataFileEntry entry;
+    EXPECT_EQ(archive.CheckFile(fifo.c_str()), DMResult::CannotOpen);
+    EXPECT_EQ(archive.Load(fifo.c_str()), DMResult::CannotOpen);
+    EXPECT_EQ(entry.LoadData(fifo.c_str()), DMResult::CannotOpen);
+    ::unlink(fifo.c_str());
     const Bytes valid = MakeArchive(kThree).Serialize();
     for (std::size_t size : {0u, 7u, 8u, 11u}) {
         WriteFile(path, Bytes(valid.begin(), valid.begin() + size));

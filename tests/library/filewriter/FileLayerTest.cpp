@@ -1,9 +1,7 @@
-// The file layer under the archive code: paths beside a target for both path
-// styles, owning handles, whole reads, and the atomic writer used directly.
-#include "ArchiveSuite.h"
+// The file layer under the writer: paths beside a target for both path
+// styles, temporary names, owning handles and whole reads.
+#include "support/TestFiles.h"
 
-#include "archive/AtomicFileWriter.h"
-#include "archive/DMSaveTemp.h"
 #include "archive/FileIo.h"
 #include "archive/SaveTempName.h"
 #include "archive/SiblingPath.h"
@@ -12,7 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using namespace archivetest;
+#include <gtest/gtest.h>
+
+using namespace testsupport;
 using namespace tomelens::archive;
 
 namespace {
@@ -47,19 +47,24 @@ TEST(SiblingPath, TheTemporaryNameStaysInTheTargetsFolder)
 TEST(SaveTempName, IsShortAndRecognisedAndTellsWhoseItIs)
 {
     const std::string longest(255, 'n');
-    const std::string name = SaveTempName(longest, 4000000000u, 4000000000u);
-    EXPECT_LE(name.size(), 40u);
-    std::uint32_t hash = 0;
-    std::uint64_t pid = 0;
-    ASSERT_TRUE(ParseSaveTempName(name, hash, pid));
-    EXPECT_EQ(hash, TargetNameHash(longest));
-    EXPECT_EQ(pid, 4000000000u);
+    const SaveTempOwner owner{TargetNameHash(longest), 0xfedcba98u, 4000000000u};
+    const std::string name = SaveTempName(owner, 4000000000u);
+    EXPECT_LE(name.size(), 50u);
+    SaveTempOwner read;
+    ASSERT_TRUE(ParseSaveTempName(name, read));
+    EXPECT_EQ(read.target, owner.target);
+    EXPECT_EQ(read.machine, owner.machine);
+    EXPECT_EQ(read.pid, owner.pid);
 
-    for (const char* other : {"game.dat", ".tl~0123abcD-1-2.tmp", ".tl~0123abcd--2.tmp", ".tl~0123abcd-1-2.tm",
-                              "x.tl~0123abcd-1-2.tmp", ".tl~0123abcd-99999999999999999999-2.tmp"})
-        EXPECT_EQ(DMIsSaveTempName(other), 0) << other;
-    EXPECT_EQ(DMIsSaveTempName(".tl~0123abcd-1-2.tmp"), 1);
-    EXPECT_EQ(DMIsSaveTempName(nullptr), 0);
+    for (const char* other : {"game.dat", ".tl~0123abcD-00000000-1-2.tmp", ".tl~0123abcd-0000000-1-2.tmp",
+                              ".tl~0123abcd-00000000--2.tmp", ".tl~0123abcd-00000000-1-2.tm",
+                              "x.tl~0123abcd-00000000-1-2.tmp", ".tl~0123abcd-1-2.tmp",
+                              ".tl~0123abcd-00000000-99999999999999999999-2.tmp"})
+        EXPECT_FALSE(ParseSaveTempName(other, read)) << other;
+    EXPECT_TRUE(ParseSaveTempName(".tl~0123abcd-00000000-1-2.tmp", read));
+    // Host name and boot id both count, and cannot be traded between each other.
+    EXPECT_NE(MachineTagOf("host", "boot1"), MachineTagOf("host", "boot2"));
+    EXPECT_NE(MachineTagOf("hostb", "oot"), MachineTagOf("host", "boot"));
 }
 
 TEST(FileHandle, OwnsOneDescriptorAndClosesItOnce)
@@ -102,44 +107,6 @@ TEST(FileIo, ReadsRegularFilesWholeAndRefusesEverythingElseAtOnce)
         EXPECT_FALSE(OpenRegularFileForReading(other.c_str(), untouched).Valid()) << other;
         EXPECT_EQ(untouched, 77u) << other;
     }
-    DMDataFile archive(nullptr);
-    DMDataFileEntry entry;
-    EXPECT_EQ(archive.CheckFile(fifo.c_str()), DMResult::CannotOpen);
-    EXPECT_EQ(archive.Load(fifo.c_str()), DMResult::CannotOpen);
-    EXPECT_EQ(entry.LoadData(fifo.c_str()), DMResult::CannotOpen);
-}
-
-TEST(AtomicFileWriter, CommitsOnceAndAnAbandonedWriteLeavesNoTrace)
-{
-    TempDir dir;
-    const std::string target = dir.File("target.bin");
-    const Bytes old = ToBytes("old content"), fresh = PatternBytes(5000, 3);
-    WriteFile(target, old);
-    for (bool unnamed : {true, false}) {  // a named temporary file is the one that could be left behind
-        g_useUnnamedTemps = unnamed;
-        AtomicFileWriter writer;
-        EXPECT_EQ(writer.Commit(), DMResult::ShortWrite) << "nothing open";
-        EXPECT_EQ(writer.Open("", KeepTimes::No), DMResult::CannotOpen);
-        ASSERT_EQ(writer.Open(target.c_str(), KeepTimes::No), DMResult::Success);
-        EXPECT_TRUE(writer.Write(fresh.data(), fresh.size()));
-        // Opening again gives up the first temporary file.
-        ASSERT_EQ(writer.Open(target.c_str(), KeepTimes::No), DMResult::Success);
-        EXPECT_TRUE(writer.Write(fresh.data(), fresh.size()));
-    }
-    g_useUnnamedTemps = true;
-    EXPECT_EQ(ReadFile(target), old);
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"target.bin"});
-
-    AtomicFileWriter writer;
-    ASSERT_EQ(writer.Open(target.c_str(), KeepTimes::No), DMResult::Success);
-    EXPECT_TRUE(writer.Write(fresh.data(), 1000));
-    EXPECT_TRUE(writer.Write(fresh.data() + 1000, fresh.size() - 1000));
-    ASSERT_EQ(writer.Commit(), DMResult::Success);
-    // The writer is spent: more writes and a second commit fail and change nothing.
-    EXPECT_FALSE(writer.Write(old.data(), old.size()));
-    EXPECT_EQ(writer.Commit(), DMResult::ShortWrite);
-    EXPECT_EQ(ReadFile(target), fresh);
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"target.bin"});
 }
 
 }  // namespace

@@ -1,0 +1,204 @@
+// A save cut short leaves no temporary file behind: a catchable signal
+// removes it on the way out (through both copies of the writer a process
+// holds), and after an uncatchable one a later save on the same machine
+// sweeps it away, leaving other machines' files alone. Both kinds of temporary
+// file are tried: the unnamed one and the named one of file systems without it.
+#include "support/TestFiles.h"
+
+#include "archive/AtomicFileWriter.h"
+#include "archive/DMResultCodes.h"
+#include "archive/SaveTempName.h"
+#include "archive/StaleSaveTemps.h"
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+extern "C" void SecondCopyArm(int folder, const char* name);
+extern "C" void SecondCopyDisarm();
+
+using namespace testsupport;
+using namespace tomelens::archive;
+
+namespace {
+
+// Whether the child ended as expected: killed by `signal`, or exited with 42 when it is 0.
+::testing::AssertionResult EndedBy(int status, int signal)
+{
+    if (signal ? WIFSIGNALED(status) && WTERMSIG(status) == signal : WIFEXITED(status) && WEXITSTATUS(status) == 42)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "wait status " << status;
+}
+
+template <class Body>
+int RunInChild(Body body, pid_t* childOut = nullptr)
+{
+    const pid_t child = ::fork();
+    if (child == 0) {
+        body();
+        ::_exit(0);  // only when the interruption failed to stop it
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (childOut)
+        *childOut = child;
+    return status;
+}
+
+void ExitOnSigint()
+{
+    std::signal(SIGINT, [](int) { ::_exit(42); });
+}
+
+class InterruptedSave : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override
+    {
+        g_useUnnamedTemps = GetParam();
+        WriteFile(target, original);
+    }
+    void TearDown() override { g_useUnnamedTemps = true; }
+
+    TempDir dir;
+    std::string target = dir.File("game.dat");
+    Bytes original = ToBytes("the original content");
+};
+
+TEST_P(InterruptedSave, LeavesNoTemporaryFileBehindOnceTheNextSaveOnThisMachineHasRun)
+{
+    static void (*s_interrupt)() = nullptr;
+    const struct {
+        const char* what;
+        void (*prepare)();
+        void (*interrupt)();
+        int signal;  // that killed the child; 0: it exited with 42
+    } cases[] = {
+        {"default SIGTERM", [] {}, [] { ::raise(SIGTERM); }, SIGTERM},
+        {"program's own SIGINT handler", ExitOnSigint, [] { ::raise(SIGINT); }, 0},
+        {"SIGKILL, which no handler sees", [] {}, [] { ::raise(SIGKILL); }, SIGKILL},
+    };
+    pid_t child = 0;
+    for (const auto& c : cases) {
+        s_interrupt = c.interrupt;
+        const int status = RunInChild(
+            [&] {
+                c.prepare();
+                g_beforeReplaceHook = [] { s_interrupt(); };
+                AtomicFileWriter writer;
+                writer.Open(target.c_str(), KeepTimes::No);
+                writer.Write("new", 3);
+                writer.Commit();
+            },
+            &child);
+        EXPECT_TRUE(EndedBy(status, c.signal)) << c.what;
+        EXPECT_EQ(ReadFile(target), original) << c.what;
+        // A catchable signal removes the file on the way out.
+        EXPECT_EQ(dir.List().size(), c.signal == SIGKILL ? 2u : 1u) << c.what;
+    }
+
+    // The next save sweeps the killed save's file away. A live writer's file,
+    // a dead one's of another target, and one of another machine (or boot),
+    // whose process this machine cannot see, are not ours to remove.
+    const auto dead = static_cast<std::uint64_t>(child);
+    const std::uint32_t ours = TargetNameHash("game.dat");
+    const std::vector<std::string> kept = {
+        SaveTempName({ours, MachineTag(), static_cast<std::uint64_t>(::getpid())}, 1000000),
+        SaveTempName({TargetNameHash("other.dat"), MachineTag(), dead}, 1),
+        SaveTempName({ours, MachineTag() ^ 1u, dead}, 2),
+    };
+    const std::string deadLocal = SaveTempName({ours, MachineTag(), dead}, 3);
+    for (const std::string& name : kept)
+        WriteFile(dir.File(name), "leftover");
+    WriteFile(dir.File(deadLocal), "leftover");
+    AtomicFileWriter writer;
+    ASSERT_EQ(writer.Open(target.c_str(), KeepTimes::No), DMResult::Success);
+    ASSERT_TRUE(writer.Write("new", 3));
+    ASSERT_EQ(writer.Commit(), DMResult::Success);
+    std::vector<std::string> expected = kept;
+    expected.push_back("game.dat");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(dir.List(), expected);
+    EXPECT_EQ(ReadFile(target), ToBytes("new"));
+}
+
+TEST_P(InterruptedSave, SavesOnSeveralThreadsAtOnceEachFinishAndPutTheSignalsBack)
+{
+    struct sigaction before {};
+    ::sigaction(SIGINT, nullptr, &before);
+    std::vector<std::thread> savers;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t) {
+        savers.emplace_back([this, t, &failures] {
+            const std::string copy = dir.File("copy" + std::to_string(t) + ".dat");
+            for (int round = 0; round < 20; ++round) {
+                AtomicFileWriter writer;
+                failures += writer.Open(copy.c_str(), KeepTimes::No) != DMResult::Success ||
+                            !writer.Write(original.data(), original.size()) || writer.Commit() != DMResult::Success;
+            }
+        });
+    }
+    for (std::thread& saver : savers)
+        saver.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"copy0.dat", "copy1.dat", "copy2.dat", "copy3.dat", "game.dat"}));
+    struct sigaction after {};
+    ::sigaction(SIGINT, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
+}
+
+INSTANTIATE_TEST_SUITE_P(TemporaryFile, InterruptedSave, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "Unnamed" : "Named"; });
+
+// The program's copy of the writer (this test's) and the library's (the
+// second copy) each install their handler and chain to the one before, in
+// whatever order they arm and let go.
+TEST(TwoWriterCopies, ASignalRemovesTheFilesOfBothWhateverTheOrder)
+{
+    enum Op { ArmOurs, ArmSecond, DisarmOurs, DisarmSecond };
+    const struct {
+        const char* what;
+        std::vector<Op> ops;
+        bool oursGone, secondGone;
+        int signal;  // 0: the program's own handler ran and exited with 42
+    } cases[] = {
+        {"ours first", {ArmOurs, ArmSecond}, true, true, SIGTERM},
+        {"second first", {ArmSecond, ArmOurs}, true, true, SIGTERM},
+        {"ours let go under the second", {ArmOurs, ArmSecond, DisarmOurs}, false, true, SIGTERM},
+        {"ours armed again after both let go",
+         {ArmOurs, ArmSecond, DisarmOurs, DisarmSecond, ArmOurs}, true, false, SIGTERM},
+        {"program's handler at the bottom", {ArmOurs, ArmSecond}, true, true, 0},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        WriteFile(dir.File("ours"), "x");
+        WriteFile(dir.File("second"), "x");
+        const int status = RunInChild([&] {
+            if (c.signal == 0)
+                std::signal(SIGTERM, [](int) { ::_exit(42); });
+            const int folder = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
+            InterruptCleanup ours;
+            for (const Op op : c.ops) {
+                if (op == ArmOurs)
+                    ours.Arm(folder, "ours");
+                if (op == ArmSecond)
+                    SecondCopyArm(folder, "second");
+                if (op == DisarmOurs)
+                    ours.Disarm();
+                if (op == DisarmSecond)
+                    SecondCopyDisarm();
+            }
+            ::raise(SIGTERM);
+        });
+        EXPECT_TRUE(EndedBy(status, c.signal)) << c.what;
+        EXPECT_EQ(FileExists(dir.File("ours")), !c.oursGone) << c.what;
+        EXPECT_EQ(FileExists(dir.File("second")), !c.secondGone) << c.what;
+    }
+}
+
+}  // namespace
