@@ -41,6 +41,9 @@ std::string WriteFailureText(const AtomicFileWriter& writer, const std::string& 
     case AtomicFileWriter::Step::Create:
         if (error == kIsAFolder)
             return "is a folder";
+        // A file that is there but refused (write-protected) is not a folder's fault.
+        if (writer.TargetExisted())
+            break;
         return "cannot create a file in " + Quoted(archive::FolderOf(path, kPathStyle)) + ": " +
                SystemErrorText(error);
     case AtomicFileWriter::Step::Replace:

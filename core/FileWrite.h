@@ -17,8 +17,8 @@ using archive::AtomicFileWriter;
 std::string SystemErrorText(int error);
 
 // What went wrong with `writer`, whose target was `path`: "is a folder",
-// "cannot create a file in 'folder': ...", "cannot be written: ...",
-// "cannot replace it: ...".
+// "cannot create a file in 'folder': ..." (a new file), "cannot be written:
+// ..." (including an existing file that is protected), "cannot replace it: ...".
 std::string WriteFailureText(const AtomicFileWriter& writer, const std::string& path);
 
 // Replaces the file at `path` with `bytes`: an empty text on success,

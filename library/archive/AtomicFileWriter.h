@@ -105,6 +105,8 @@ public:
     Step FailedStep() const { return m_failedStep; }
     // The system's error number behind the failure; 0 when none was involved.
     int SystemError() const { return m_systemError; }
+    // Whether the target was there when the writer opened.
+    bool TargetExisted() const { return m_targetExisted; }
 
 private:
     bool Fail(Step step, int error);

@@ -86,6 +86,7 @@ std::string AtomicFileWriter::NextTempName() const
 int AtomicFileWriter::Open(const char* target, const WriteOptions& options)
 {
     Discard();
+    m_targetExisted = false;
     const std::string path = options.followTarget ? ResolveTarget(target) : std::string(target);
     const std::size_t nameStart = NameStart(path, PathStyle::Posix);
     if (path.empty() || nameStart == path.size()) {

@@ -121,6 +121,7 @@ std::string AtomicFileWriter::NextTempName() const
 int AtomicFileWriter::Open(const char* target, const WriteOptions& options)
 {
     Discard();
+    m_targetExisted = false;
     std::wstring path = Widen(target);
     const std::size_t nameStart = WideNameStart(path);
     if (path.empty() || nameStart == path.size()) {
@@ -183,6 +184,7 @@ int AtomicFileWriter::Begin(const WriteOptions& options)
         m_temp = Temp::None;
         return DMResult::Success;
     } else {
+        m_targetExisted = true;
         BY_HANDLE_FILE_INFORMATION info {};
         if (!::GetFileInformationByHandle(existing.Get(), &info)) {
             Fail(Step::Create);
@@ -197,7 +199,6 @@ int AtomicFileWriter::Begin(const WriteOptions& options)
             Fail(Step::Create, ERROR_ACCESS_DENIED);
             return DMResult::CannotOpen;
         }
-        m_targetExisted = true;
         m_targetInfo.accessTime = FromFileTime(info.ftLastAccessTime);
         m_targetInfo.writeTime = FromFileTime(info.ftLastWriteTime);
     }
