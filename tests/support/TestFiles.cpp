@@ -1,6 +1,7 @@
 #include "TestFiles.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
@@ -87,6 +88,22 @@ bool FileExists(const std::string& path)
 {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    ::getrlimit(RLIMIT_FSIZE, &m_old);
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = m_old;
+    limit.rlim_cur = bytes;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("cannot limit the file size");
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    ::setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_oldHandler);
 }
 
 }  // namespace testsupport

@@ -1,15 +1,14 @@
-// Replacing a file with the one writer: it commits once, an abandoned write
-// leaves no trace, every failure names its step and cause, and writing inside
-// an open folder never follows a link and replaces only when asked.
+// Replacing a file with the one writer: it commits once and an abandoned
+// write leaves no trace; a failure names its step and cause and keeps the old
+// file; a replaced file keeps its permissions, times and link; and writing
+// inside an open folder never follows a link and replaces only when asked.
 #include "support/TestFiles.h"
 
 #include "archive/AtomicFileWriter.h"
 #include "archive/DMResultCodes.h"
 
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +20,14 @@ using namespace tomelens::archive;
 namespace {
 
 using Step = AtomicFileWriter::Step;
+
+// Opens, writes and commits; false at the first step that fails.
+bool WriteWhole(AtomicFileWriter& writer, const std::string& target, const Bytes& bytes,
+                KeepTimes keepTimes = KeepTimes::No)
+{
+    return writer.Open(target.c_str(), keepTimes) == DMResult::Success && writer.Write(bytes.data(), bytes.size()) &&
+           writer.Commit() == DMResult::Success;
+}
 
 TEST(AtomicFileWriter, CommitsOnceAndAnAbandonedWriteLeavesNoTrace)
 {
@@ -49,7 +56,6 @@ TEST(AtomicFileWriter, CommitsOnceAndAnAbandonedWriteLeavesNoTrace)
     EXPECT_TRUE(writer.Write(fresh.data(), 1000));
     EXPECT_TRUE(writer.Write(fresh.data() + 1000, fresh.size() - 1000));
     ASSERT_EQ(writer.Commit(), DMResult::Success);
-    EXPECT_EQ(writer.FailedStep(), Step::None);
     // The writer is spent: more writes and a second commit fail and change nothing.
     EXPECT_FALSE(writer.Write(old.data(), old.size()));
     EXPECT_EQ(writer.Commit(), DMResult::ShortWrite);
@@ -57,40 +63,65 @@ TEST(AtomicFileWriter, CommitsOnceAndAnAbandonedWriteLeavesNoTrace)
     EXPECT_EQ(dir.List(), std::vector<std::string>{"target.bin"});
 }
 
-TEST(AtomicFileWriter, AFailureNamesItsStepAndTheSystemsCause)
+TEST(AtomicFileWriter, AFailureNamesItsStepAndCauseAndKeepsTheOldFile)
 {
     TempDir dir;
-    const std::string kept = dir.File("kept.bin");
+    const std::string kept = dir.File("kept.bin"), locked = dir.File("locked.bin");
     WriteFile(kept, "kept");
+    WriteFile(locked, "locked");
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
     const struct {
         std::string target;
-        std::uint64_t size;  // bytes written; more than the 1000-byte limit fails
         Step step;
         int error;
     } cases[] = {
-        {dir.Path() + "/", 1, Step::Create, EISDIR},
-        {dir.File("missing/x.bin"), 1, Step::Create, ENOENT},
-        {kept, 5000, Step::Write, EFBIG},
+        {dir.Path() + "/", Step::Create, EISDIR},
+        {dir.Path(), Step::Create, EISDIR},
+        {dir.File("missing/x.bin"), Step::Create, ENOENT},
+        {locked, Step::Create, EACCES},  // protected on purpose, even from the superuser
+        {kept, Step::Write, EFBIG},      // past the size limit, as on a full disk
     };
-    struct rlimit old {};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = old;
-    limit.rlim_cur = 1000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    FileSizeLimit limit(1000);
     for (const auto& c : cases) {
-        const Bytes bytes(c.size, 7);
         AtomicFileWriter writer;
-        const bool done = writer.Open(c.target.c_str(), KeepTimes::No) == DMResult::Success &&
-                          writer.Write(bytes.data(), bytes.size()) && writer.Commit() == DMResult::Success;
-        EXPECT_FALSE(done) << c.target;
+        EXPECT_FALSE(WriteWhole(writer, c.target, Bytes(5000, 7))) << c.target;
         EXPECT_EQ(writer.FailedStep(), c.step) << c.target;
         EXPECT_EQ(writer.SystemError(), c.error) << c.target;
     }
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadFile(kept), ToBytes("kept"));
-    EXPECT_EQ(dir.List(), std::vector<std::string>{"kept.bin"});
+    EXPECT_EQ(ReadFile(locked), ToBytes("locked"));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"kept.bin", "locked.bin"}));
+    // Not a regular file: written in place instead of renamed over.
+    AtomicFileWriter device;
+    EXPECT_TRUE(WriteWhole(device, "/dev/null", Bytes(10, 1)));
+}
+
+TEST(AtomicFileWriter, AReplacedFileKeepsItsPermissionsTimesAndLinkAndAnyNameFits)
+{
+    TempDir dir;
+    const std::string path = dir.File("game.dat"), link = dir.File("link.dat");
+    WriteFile(path, "old");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    const struct timespec times[2] = {{1000000000, 123}, {1100000000, 456}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    AtomicFileWriter writer;
+    ASSERT_TRUE(WriteWhole(writer, link, ToBytes("new"), KeepTimes::Yes));
+
+    struct stat info {};
+    ASSERT_EQ(::lstat(link.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(info.st_atim.tv_sec, 1000000000);
+    EXPECT_EQ(info.st_mtim.tv_nsec, 456);
+    EXPECT_EQ(ReadFile(path), ToBytes("new"));
+
+    // The temporary name does not grow with the target's.
+    const std::string longName = std::string(251, 'n') + ".dat";
+    for (int round = 0; round < 2; ++round)  // new, then over the existing file
+        EXPECT_TRUE(WriteWhole(writer, dir.File(longName), ToBytes("long")));
+    EXPECT_EQ(dir.List(), (std::vector<std::string>{"game.dat", "link.dat", longName}));
 }
 
 // Inside an open folder, as extraction writes: whatever holds the name is
@@ -120,9 +151,8 @@ TEST(AtomicFileWriter, WritingInsideAFolderNeverFollowsAndReplacesOnlyWhenAsked)
             const std::string what = "holder " + std::to_string(static_cast<int>(c.holder)) + " replace " +
                                      std::to_string(c.replace) + " unnamed " + std::to_string(unnamed);
             TempDir outside, dir;
-            const std::string outsideFile = outside.File("victim");
+            const std::string outsideFile = outside.File("victim"), target = dir.File("name");
             WriteFile(outsideFile, "outside");
-            const std::string target = dir.File("name");
             if (c.holder == Holder::File)
                 WriteFile(target, "old");
             const int made = c.holder == Holder::LinkOut  ? ::symlink(outsideFile.c_str(), target.c_str())
@@ -130,27 +160,26 @@ TEST(AtomicFileWriter, WritingInsideAFolderNeverFollowsAndReplacesOnlyWhenAsked)
                                                           : 0;
             ASSERT_EQ(made, 0);
             const int folder = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-            ASSERT_GE(folder, 0);
-
             WriteOptions options;
             options.followTarget = false;
             options.replaceExisting = c.replace;
             options.lastLook = [&] { return c.lastLookAllows; };
-            AtomicFileWriter writer;
-            const bool done = writer.OpenIn(folder, "name", options) == DMResult::Success &&
-                              writer.Write("new", 3) && writer.Commit() == DMResult::Success;
+            {
+                AtomicFileWriter writer;
+                const bool done = writer.OpenIn(folder, "name", options) == DMResult::Success &&
+                                  writer.Write("new", 3) && writer.Commit() == DMResult::Success;
+                EXPECT_EQ(done, c.step == Step::None) << what;
+                EXPECT_EQ(writer.FailedStep(), c.step) << what;
+                EXPECT_EQ(writer.SystemError(), c.error) << what;
+            }
             ::close(folder);
-            EXPECT_EQ(done, c.step == Step::None) << what;
-            EXPECT_EQ(writer.FailedStep(), c.step) << what;
-            EXPECT_EQ(writer.SystemError(), c.error) << what;
             EXPECT_EQ(ReadFile(outsideFile), ToBytes("outside")) << what;
-            const char* left = done ? "new" : c.holder == Holder::File ? "old" : nullptr;
+            const char* left = c.step == Step::None ? "new" : c.holder == Holder::File ? "old" : nullptr;
             if (left) {
                 EXPECT_EQ(ReadFile(target), ToBytes(left)) << what;
             }
             EXPECT_EQ(dir.List(), std::vector<std::string>{"name"}) << what << ": no temporary file left";
-            if (c.holder == Holder::Folder)
-                ::rmdir(target.c_str());
+            ::rmdir(target.c_str());
         }
     }
     g_useUnnamedTemps = true;
