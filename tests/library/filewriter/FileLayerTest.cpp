@@ -1,14 +1,9 @@
-// The file layer under the writer: paths beside a target for both path
-// styles, temporary names, owning handles and whole reads.
+// Where the writer puts its temporary files: paths beside a target for both
+// path styles, and the temporary names.
 #include "support/TestFiles.h"
 
-#include "archive/FileIo.h"
 #include "archive/SaveTempName.h"
 #include "archive/SiblingPath.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -57,56 +52,13 @@ TEST(SaveTempName, IsShortAndRecognisedAndTellsWhoseItIs)
     EXPECT_EQ(read.pid, owner.pid);
 
     for (const char* other : {"game.dat", ".tl~0123abcD-00000000-1-2.tmp", ".tl~0123abcd-0000000-1-2.tmp",
-                              ".tl~0123abcd-00000000--2.tmp", ".tl~0123abcd-00000000-1-2.tm",
-                              "x.tl~0123abcd-00000000-1-2.tmp", ".tl~0123abcd-1-2.tmp",
-                              ".tl~0123abcd-00000000-99999999999999999999-2.tmp"})
+                              ".tl~0123abcd-00000000--2.tmp", ".tl~0123abcd-00000000-1-2.tm", ".tl~0123abcd-1-2.tmp",
+                              "x.tl~0123abcd-00000000-1-2.tmp", ".tl~0123abcd-00000000-99999999999999999999-2.tmp"})
         EXPECT_FALSE(ParseSaveTempName(other, read)) << other;
     EXPECT_TRUE(ParseSaveTempName(".tl~0123abcd-00000000-1-2.tmp", read));
     // Host name and boot id both count, and cannot be traded between each other.
     EXPECT_NE(MachineTagOf("host", "boot1"), MachineTagOf("host", "boot2"));
     EXPECT_NE(MachineTagOf("hostb", "oot"), MachineTagOf("host", "boot"));
-}
-
-TEST(FileHandle, OwnsOneDescriptorAndClosesItOnce)
-{
-    const int fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    {
-        FileHandle first(fd);
-        FileHandle second;
-        second = std::move(first);
-        EXPECT_FALSE(first.Valid());
-        FileHandle third(std::move(second));
-        EXPECT_NE(::fcntl(fd, F_GETFD), -1) << "moving must not close";
-    }
-    EXPECT_EQ(::fcntl(fd, F_GETFD), -1) << "the last owner closes";
-    EXPECT_FALSE(FileHandle(-2).Valid()) << "any failed open's result is no handle";
-}
-
-TEST(FileIo, ReadsRegularFilesWholeAndRefusesEverythingElseAtOnce)
-{
-    TempDir dir;
-    const std::string path = dir.File("data.bin");
-    const Bytes content = PatternBytes(70001, 5);
-    WriteFile(path, content);
-    std::uint64_t size = 0;
-    FileHandle file = OpenRegularFileForReading(path.c_str(), size);
-    ASSERT_TRUE(file.Valid());
-    EXPECT_EQ(size, content.size());
-    Bytes read(content.size() + 10, 0);
-    // Asking for more than there is stops at the end of the file.
-    EXPECT_EQ(ReadFully(file.Get(), read.data(), read.size()), content.size());
-    read.resize(content.size());
-    EXPECT_EQ(read, content);
-
-    // A pipe without a writer would block a plain open; every reader must refuse it at once.
-    const std::string fifo = dir.File("fifo");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    for (const std::string& other : {dir.Path(), fifo, std::string("/dev/null")}) {
-        std::uint64_t untouched = 77;
-        EXPECT_FALSE(OpenRegularFileForReading(other.c_str(), untouched).Valid()) << other;
-        EXPECT_EQ(untouched, 77u) << other;
-    }
 }
 
 }  // namespace

@@ -114,10 +114,10 @@ TEST_P(InterruptedSave, LeavesNoTemporaryFileBehindOnceTheNextSaveOnThisMachineH
 
 TEST_P(InterruptedSave, SavesOnSeveralThreadsAtOnceEachFinishAndPutTheSignalsBack)
 {
-    struct sigaction before {};
+    struct sigaction before {}, after {};
     ::sigaction(SIGINT, nullptr, &before);
-    std::vector<std::thread> savers;
     std::atomic<int> failures{0};
+    std::vector<std::thread> savers;
     for (int t = 0; t < 4; ++t) {
         savers.emplace_back([this, t, &failures] {
             const std::string copy = dir.File("copy" + std::to_string(t) + ".dat");
@@ -132,7 +132,6 @@ TEST_P(InterruptedSave, SavesOnSeveralThreadsAtOnceEachFinishAndPutTheSignalsBac
         saver.join();
     EXPECT_EQ(failures.load(), 0);
     EXPECT_EQ(dir.List(), (std::vector<std::string>{"copy0.dat", "copy1.dat", "copy2.dat", "copy3.dat", "game.dat"}));
-    struct sigaction after {};
     ::sigaction(SIGINT, nullptr, &after);
     EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
@@ -142,22 +141,18 @@ INSTANTIATE_TEST_SUITE_P(TemporaryFile, InterruptedSave, ::testing::Values(true,
 
 // The program's copy of the writer (this test's) and the library's (the
 // second copy) each install their handler and chain to the one before, in
-// whatever order they arm and let go.
+// whatever order they arm and let go. Steps: o/s arm ours/the second's file,
+// O/S let it go; "exit" puts the program's own handler (exit 42) at the bottom.
 TEST(TwoWriterCopies, ASignalRemovesTheFilesOfBothWhateverTheOrder)
 {
-    enum Op { ArmOurs, ArmSecond, DisarmOurs, DisarmSecond };
     const struct {
-        const char* what;
-        std::vector<Op> ops;
+        std::string steps;
         bool oursGone, secondGone;
         int signal;  // 0: the program's own handler ran and exited with 42
     } cases[] = {
-        {"ours first", {ArmOurs, ArmSecond}, true, true, SIGTERM},
-        {"second first", {ArmSecond, ArmOurs}, true, true, SIGTERM},
-        {"ours let go under the second", {ArmOurs, ArmSecond, DisarmOurs}, false, true, SIGTERM},
-        {"ours armed again after both let go",
-         {ArmOurs, ArmSecond, DisarmOurs, DisarmSecond, ArmOurs}, true, false, SIGTERM},
-        {"program's handler at the bottom", {ArmOurs, ArmSecond}, true, true, 0},
+        {"os", true, true, SIGTERM},     {"so", true, true, SIGTERM},     {"osO", false, true, SIGTERM},
+        {"osOSo", true, false, SIGTERM},  // ours again after both let go: once ours lay under the second's
+        {"exit os", true, true, 0},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -168,21 +163,21 @@ TEST(TwoWriterCopies, ASignalRemovesTheFilesOfBothWhateverTheOrder)
                 std::signal(SIGTERM, [](int) { ::_exit(42); });
             const int folder = ::open(dir.Path().c_str(), O_RDONLY | O_DIRECTORY);
             InterruptCleanup ours;
-            for (const Op op : c.ops) {
-                if (op == ArmOurs)
+            for (const char step : c.steps) {
+                if (step == 'o')
                     ours.Arm(folder, "ours");
-                if (op == ArmSecond)
+                if (step == 's')
                     SecondCopyArm(folder, "second");
-                if (op == DisarmOurs)
+                if (step == 'O')
                     ours.Disarm();
-                if (op == DisarmSecond)
+                if (step == 'S')
                     SecondCopyDisarm();
             }
             ::raise(SIGTERM);
         });
-        EXPECT_TRUE(EndedBy(status, c.signal)) << c.what;
-        EXPECT_EQ(FileExists(dir.File("ours")), !c.oursGone) << c.what;
-        EXPECT_EQ(FileExists(dir.File("second")), !c.secondGone) << c.what;
+        EXPECT_TRUE(EndedBy(status, c.signal)) << c.steps;
+        EXPECT_EQ(FileExists(dir.File("ours")), !c.oursGone) << c.steps;
+        EXPECT_EQ(FileExists(dir.File("second")), !c.secondGone) << c.steps;
     }
 }
 
