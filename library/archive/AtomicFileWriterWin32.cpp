@@ -3,6 +3,7 @@
 #include "archive/DMResultCodes.h"
 #include "archive/LastError.h"
 #include "archive/SaveTempName.h"
+#include "archive/SiblingPath.h"
 #include "archive/StaleSaveTemps.h"
 
 #include "archive/WindowsHeaders.h"
@@ -49,15 +50,6 @@ std::wstring Widen(const char* text)
 std::wstring WidenAscii(const std::string& text)
 {
     return std::wstring(text.begin(), text.end());
-}
-
-// Where the last name of a wide path begins (past '/', '\\' or a drive's ':').
-std::size_t WideNameStart(const std::wstring& path)
-{
-    const auto last = path.find_last_of(L"/\\");
-    if (last != std::wstring::npos)
-        return last + 1;
-    return path.size() >= 2 && path[1] == L':' ? 2 : 0;
 }
 
 // The hash of a name's UTF-16 units, for the temporary names.
@@ -123,7 +115,7 @@ int AtomicFileWriter::Open(const char* target, const WriteOptions& options)
     Discard();
     m_targetExisted = false;
     std::wstring path = Widen(target);
-    const std::size_t nameStart = WideNameStart(path);
+    const std::size_t nameStart = NameStart(std::wstring_view(path), PathStyle::Windows);
     if (path.empty() || nameStart == path.size()) {
         Fail(Step::Create, path.empty() ? ERROR_FILE_NOT_FOUND : ERROR_DIRECTORY);
         return DMResult::CannotOpen;
@@ -139,7 +131,7 @@ int AtomicFileWriter::Open(const char* target, const WriteOptions& options)
                 path = std::move(resolved);
         }
     }
-    const std::size_t start = WideNameStart(path);
+    const std::size_t start = NameStart(std::wstring_view(path), PathStyle::Windows);
     return OpenIn(path.substr(0, start), path.substr(start), options);
 }
 

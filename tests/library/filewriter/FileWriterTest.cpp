@@ -23,29 +23,26 @@ namespace {
 
 using Step = AtomicFileWriter::Step;
 
-TEST(SiblingPath, TheTemporaryNameStaysInTheTargetsFolder)
+TEST(SiblingPath, TheTemporaryFileGoesInTheTargetsFolder)
 {
     const struct {
         PathStyle style;
         std::string target;
-        std::string expected;  // empty: the target names no file
+        std::string folder;  // empty: the target names no file
     } cases[] = {
-        {PathStyle::Posix, "/games/x/game.dat", "/games/x/t~"},
-        {PathStyle::Posix, "game.dat", "t~"},
-        {PathStyle::Posix, "dir\\C:game.dat", "t~"},  // on POSIX a backslash or colon is part of a name
-        {PathStyle::Windows, "C:/games\\sub/game.dat", "C:/games\\sub/t~"},
-        {PathStyle::Windows, "d:game.dat", "d:t~"},
-        {PathStyle::Windows, "1:game", "t~"},  // not a drive letter
-        {PathStyle::Posix, "dir/", ""},
-        {PathStyle::Windows, "dir\\", ""},
-        {PathStyle::Windows, "C:", ""},
+        {PathStyle::Posix, "/games/x/game.dat", "/games/x/"}, {PathStyle::Posix, "game.dat", "."},
+        {PathStyle::Posix, "dir\\C:game.dat", "."},  // on POSIX a backslash or colon is part of a name
+        {PathStyle::Windows, "C:/games\\sub/game.dat", "C:/games\\sub/"}, {PathStyle::Windows, "d:game.dat", "d:"},
+        {PathStyle::Windows, "1:game", "."},  // not a drive letter
+        {PathStyle::Posix, "dir/", ""},        {PathStyle::Windows, "dir\\", ""}, {PathStyle::Windows, "C:", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(SiblingPath(c.target, "t~", c.style), c.expected) << c.target;
-        // The folder to open is the same folder part, or the current one.
-        if (!c.expected.empty()) {
-            const std::string folder = c.expected.substr(0, c.expected.size() - 2);
-            EXPECT_EQ(FolderOf(c.target, c.style), folder.empty() ? "." : folder) << c.target;
+        const std::wstring wide(c.target.begin(), c.target.end());
+        EXPECT_EQ(NameStart(wide, c.style), NameStart(c.target, c.style)) << c.target;
+        if (c.folder.empty()) {
+            EXPECT_EQ(NameStart(c.target, c.style), c.target.size()) << c.target;
+        } else {
+            EXPECT_EQ(FolderOf(c.target, c.style), c.folder) << c.target;
         }
     }
 }
