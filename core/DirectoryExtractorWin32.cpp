@@ -8,6 +8,7 @@
 #include "archive/AtomicFileWriter.h"
 #include "archive/StaleSaveTemps.h"
 
+#include <functional>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -80,8 +81,8 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
     }
     const fs::path target = folder / FromUtf8(relativePath.substr(start));
     const std::wstring folderPrefix = folder.wstring() + L"\\";
-    const auto folderIdentity = FileIdentity::Of(folder);
-    if (folderIdentity && FirstVisit(folderIdentity->device, folderIdentity->file))
+    // Folders are known by their path here (a folder handle needs backup semantics).
+    if (FirstVisit(std::hash<std::wstring>{}(folderPrefix), 0))
         archive::RemoveStaleSaveTemps(folderPrefix, std::nullopt);
     bool replacing = false;
     if (fs::exists(fs::symlink_status(target, error))) {
