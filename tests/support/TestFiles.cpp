@@ -90,6 +90,7 @@ bool FileExists(const std::string& path)
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+#if !defined(_WIN32)
 FileSizeLimit::FileSizeLimit(rlim_t bytes)
 {
     ::getrlimit(RLIMIT_FSIZE, &m_old);
@@ -105,5 +106,6 @@ FileSizeLimit::~FileSizeLimit()
     ::setrlimit(RLIMIT_FSIZE, &m_old);
     std::signal(SIGXFSZ, m_oldHandler);
 }
+#endif
 
 }  // namespace testsupport
