@@ -11,6 +11,9 @@ using namespace std::chrono_literals;
 
 TEST(ArchiveLock, SecondWriterWaitsThenGivesUpAndLocksTheReplacementFile)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows lets no other program replace a file the lock holds open";
+#endif
     testsupport::TempDir dir;
     const auto path = dir.File("a.pfs");
     std::ofstream(path) << "old";
