@@ -106,16 +106,13 @@ TEST(SpellExportText, AllSpellsFollowTheGivenOrderEachWithAnEmptyLineAfter)
 }
 
 // What a saved export holds: the text with the platform's line ends.
-std::string OnDisk(const std::string& text)
+std::string OnDisk(std::string text)
 {
 #ifdef _WIN32
-    std::string converted;
-    for (const char c : text)
-        converted += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    return converted;
-#else
-    return text;
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+        text.insert(at, 1, '\r');
 #endif
+    return text;
 }
 
 TEST(SpellExportFile, ReplacesOldContentWholeThroughALinkKeepingPermissionsOrFailsLeavingNoTemporaryFile)
