@@ -45,12 +45,26 @@ std::string FinalPathOf(HANDLE file)
     return path;
 }
 
+// The full form of a path, or the path itself when it has none.
+std::string FullPath(const std::string& path)
+{
+    const DWORD needed = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    std::string full(needed, '\0');
+    const DWORD length = needed ? ::GetFullPathNameA(path.c_str(), needed, full.data(), nullptr) : 0;
+    if (length == 0 || length >= needed)
+        return path;
+    full.resize(length);
+    return full;
+}
+
 // Moves the finished temporary file over the target. ReplaceFile keeps an
-// existing target's attributes and access rights; where it cannot work (some
-// file systems), a plain rename still puts the new content in place.
+// existing target's attributes and access rights, and replaces a target that
+// others hold open for reading, which a rename cannot; it is given full paths,
+// as it refuses relative ones on some systems. Where it cannot work (some file
+// systems), a plain rename still puts the new content in place.
 bool PutInPlace(const std::string& temporary, const std::string& target, bool targetExisted)
 {
-    if (targetExisted && ::ReplaceFileA(target.c_str(), temporary.c_str(), nullptr,
+    if (targetExisted && ::ReplaceFileA(FullPath(target).c_str(), FullPath(temporary).c_str(), nullptr,
                                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return true;
     return ::MoveFileExA(temporary.c_str(), target.c_str(),
