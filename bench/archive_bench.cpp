@@ -306,18 +306,25 @@ std::uint32_t WordAt(const unsigned char* p)
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
 }
 
+// A whole positional read; a short one means the benchmark's own file is broken.
+void ReadAt(int fd, void* into, std::size_t length, off_t at)
+{
+    if (::pread(fd, into, length, at) != static_cast<ssize_t>(length))
+        std::abort();
+}
+
 // Reads the header, the directory and the name list's extent, and inflates the list.
 Timing ReadHeaderDirectoryAndNames()
 {
     return Measure([&] {
         const int fd = ::open(g.largePath.c_str(), O_RDONLY | O_CLOEXEC);
         unsigned char header[16];
-        ::pread(fd, header, 12, 0);
+        ReadAt(fd, header, 12, 0);
         const std::uint32_t directoryOffset = WordAt(header);
-        ::pread(fd, header, 4, directoryOffset);
+        ReadAt(fd, header, 4, directoryOffset);
         const std::uint32_t count = WordAt(header);
         Bytes directory(std::size_t(count) * 12);
-        ::pread(fd, directory.data(), directory.size(), directoryOffset + 4);
+        ReadAt(fd, directory.data(), directory.size(), directoryOffset + 4);
         std::uint32_t listOffset = 0, listLength = 0;
         for (std::uint32_t i = 0; i < count; ++i) {
             if (WordAt(&directory[i * 12 + 4]) >= listOffset) {
@@ -326,7 +333,7 @@ Timing ReadHeaderDirectoryAndNames()
             }
         }
         Bytes packed(directoryOffset - listOffset);
-        ::pread(fd, packed.data(), packed.size(), listOffset);
+        ReadAt(fd, packed.data(), packed.size(), listOffset);
         ::close(fd);
         Bytes names(listLength);
         std::uint64_t at = 0, out = 0;

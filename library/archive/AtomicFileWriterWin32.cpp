@@ -77,6 +77,19 @@ std::wstring FinalPathOf(HANDLE file)
     return path;
 }
 
+// The full form of a path, or the path itself when it has none: ReplaceFile
+// refuses relative paths on some systems.
+std::wstring FullPath(const std::wstring& path)
+{
+    const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(needed, L'\0');
+    const DWORD length = needed ? ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr) : 0;
+    if (length == 0 || length >= needed)
+        return path;
+    full.resize(length);
+    return full;
+}
+
 // Moves the finished temporary file over the target. ReplaceFile keeps an
 // existing target's attributes and access rights; where it cannot work (some
 // file systems), a plain rename still puts the new content in place.
@@ -86,7 +99,7 @@ bool PutInPlace(const std::wstring& temporary, const std::wstring& target, bool 
     if (!options.replaceExisting)
         return ::MoveFileExW(temporary.c_str(), target.c_str(), options.flushToDisk ? MOVEFILE_WRITE_THROUGH : 0) != 0;
     if (targetExisted && options.followTarget &&
-        ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        ::ReplaceFileW(FullPath(target).c_str(), FullPath(temporary).c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
         return true;
     return ::MoveFileExW(temporary.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | (options.flushToDisk ? MOVEFILE_WRITE_THROUGH : 0)) != 0;

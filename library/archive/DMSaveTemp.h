@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Export.h"
+#include "../TomelensExport.h"
 
 // Saving writes the new content to a short hidden temporary file beside the
 // target first (".tl~" + 8 hex digits + "-" + 8 hex digits + "-" + process id

@@ -102,6 +102,16 @@ TEST(SpellExportText, AllSpellsFollowTheGivenOrderEachWithAnEmptyLineAfter)
     EXPECT_EQ(All({2, -1, 0, 3}), One(2) + "\n" + One(0) + "\n");
 }
 
+// What a saved export holds: the text with the platform's line ends.
+std::string OnDisk(std::string text)
+{
+#ifdef _WIN32
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+        text.insert(at, 1, '\r');
+#endif
+    return text;
+}
+
 // Only the text and the failure's kind are the export's own; how the file is
 // replaced is the file writer's, tested with it.
 TEST(SpellExportFile, WritesTheTextAndTellsWhichStepFailed)
@@ -109,7 +119,7 @@ TEST(SpellExportFile, WritesTheTextAndTellsWhichStepFailed)
     ScratchFolder folder;
     const std::vector<int> order = {2, 0};
     ASSERT_EQ(SaveSpellExportFile(folder.File("spells.txt"), Book(), order, true), SpellExportStatus::Ok);
-    EXPECT_EQ(folder.Text("spells.txt"), All(order));
+    EXPECT_EQ(folder.Text("spells.txt"), OnDisk(All(order)));
     EXPECT_EQ(SaveSpellExportFile(folder.File("nowhere/spell.txt"), Book(), kFirst, false),
               SpellExportStatus::CannotCreate);
 }

@@ -6,8 +6,10 @@
 #include "archive/DMLastError.h"
 
 #include <cerrno>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
+#endif
 
 using namespace archivetest;
 
@@ -17,6 +19,9 @@ class AtomicSave : public ::testing::Test, protected LoadedSample {};
 
 TEST_F(AtomicSave, AFailedSaveLeavesTheOldFileAndNamesTheCause)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no per-process file size limit to make a write fail as on a full disk";
+#else
     const Bytes bigger = PatternBytes(200000, 43);
     archive.GetEntry(0)->SetData(bigger.data(), static_cast<unsigned>(bigger.size()));
     {
@@ -41,6 +46,7 @@ TEST_F(AtomicSave, AFailedSaveLeavesTheOldFileAndNamesTheCause)
     DMDataFile pathless(nullptr);
     EXPECT_EQ(pathless.Save(nullptr), DMResult::NoPath);
     EXPECT_EQ(DMLastSystemError(), 0);
+#endif
 }
 
 }  // namespace

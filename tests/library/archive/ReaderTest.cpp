@@ -2,8 +2,11 @@
 // ordered and named.
 #include "ArchiveSuite.h"
 
+#include <filesystem>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace archivetest;
 
@@ -56,7 +59,7 @@ TEST_F(Reader, CheckFileReportsPathAndHeaderFaultsAndLoadKeepsTheLastPath)
     }
     // A sound header at the front of a sparse file just past the 32-bit range.
     RawArchive().WriteTo(path);
-    ASSERT_EQ(::truncate(path.c_str(), 0x100000010LL), 0);
+    std::filesystem::resize_file(path, 0x100000010ULL);
     EXPECT_EQ(archive.CheckFile(path.c_str()), DMResult::NotArchive);
     EXPECT_EQ(archive.Load(path.c_str()), DMResult::NotArchive);
     RawArchive().WriteTo(path);  // a sound header, but no records and so no name list
