@@ -36,16 +36,13 @@ TEST(ArchiveLock, SecondWriterWaitsThenGivesUpAndLocksTheReplacementFile)
 
     // The first writer saves over the archive it holds locked and open for
     // reading (which Windows refuses to a plain rename), then lets go: the
-    // second gets the new file, and the open copy still reads the old bytes.
+    // second gets the new file.
     const auto before = FileIdentity::Of(path);
     DMDataFile edited;
     ASSERT_EQ(edited.LoadIndex(path.c_str()), 0);
     edited.GetEntry(edited.AddEntry())->SetData("newer", 5);
     ASSERT_EQ(edited.Save(path.c_str()), 0);
     EXPECT_NE(FileIdentity::Of(path), before);
-    char kept[3] = {};
-    ASSERT_EQ(edited.GetEntry(0)->GetData(kept), 0);
-    EXPECT_EQ(std::string(kept, 3), "old");
     first.Release();
     ASSERT_TRUE(second.Acquire(path, 0ms, error)) << error;
     EXPECT_FALSE(first.Acquire(path, 0ms, error));
