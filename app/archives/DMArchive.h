@@ -2,7 +2,7 @@
 
 #include "archives/TempViewFiles.h"
 #include "ArchiveLock.h"
-#include "shell/DMTabView.h"
+#include "common/DMTabView.h"
 
 #include <QObject>
 #include <QString>

@@ -3,8 +3,8 @@
 
 #include "archive/DMDataFile.h"
 #include "ArchiveLock.h"
-#include "shell/Prompts.h"
-#include "shell/WaitCapture.h"
+#include "common/Prompts.h"
+#include "common/WaitCapture.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,12 +3,12 @@
 // Cancel leaves the folder as it was.
 #include "archives/DMArchive.h"
 
-#include "archives/BackgroundWork.h"
+#include "common/BackgroundWork.h"
 #include "archives/EntryListPanel.h"
 #include "archives/EntryNames.h"
 #include "archive/DMDataFile.h"
-#include "shell/Prompts.h"
-#include "shell/WaitCapture.h"
+#include "common/Prompts.h"
+#include "common/WaitCapture.h"
 
 #include <QDir>
 #include <QFile>

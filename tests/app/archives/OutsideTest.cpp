@@ -2,7 +2,7 @@
 // worker thread.
 #include "ArchiveTabFixture.h"
 
-#include "archives/BackgroundWork.h"
+#include "common/BackgroundWork.h"
 #include "shell/CTomelensView.h"
 #include "shell/CommandLine.h"
 

@@ -1,4 +1,4 @@
-#include "archives/BackgroundWork.h"
+#include "common/BackgroundWork.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
