@@ -1,20 +1,66 @@
 #include "common/BackgroundWork.h"
 
+#include "common/WorkProgressDialog.h"
+
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 
-int RunInBackground(QWidget* window, const QString& title, int total,
-                    const std::function<int(std::atomic<int>& done)>& work)
+using tomelens::core::Outcome;
+using tomelens::core::Progress;
+
+namespace {
+
+// What the job last reported, written by the worker and read by the window.
+struct Counts {
+    std::atomic<std::uint64_t> bytesDone{0};
+    std::atomic<std::uint64_t> bytesTotal{0};
+    std::atomic<std::uint64_t> entriesDone{0};
+    std::atomic<std::uint64_t> entriesTotal{0};
+    std::atomic<bool> cancel{false};
+};
+
+int Permille(std::uint64_t done, std::uint64_t total)
 {
-    std::atomic<int> done{0};
-    int result = 0;
-    std::unique_ptr<QThread> thread(QThread::create([&] { result = work(done); }));
+    return static_cast<int>(std::min<std::uint64_t>(done, total) * 1000 / total);
+}
+
+void ShowCounts(WorkProgressDialog& dialog, const Counts& counts, const QString& title)
+{
+    const std::uint64_t bytesTotal = counts.bytesTotal;
+    const std::uint64_t entriesTotal = counts.entriesTotal;
+    const std::uint64_t entriesDone = counts.entriesDone;
+    int permille = -1;
+    if (bytesTotal > 0)
+        permille = Permille(counts.bytesDone, bytesTotal);
+    else if (entriesTotal > 0)
+        permille = Permille(entriesDone, entriesTotal);
+    dialog.SetProgress(permille, entriesTotal > 0 ? QStringLiteral("%1: %2 of %3").arg(title).arg(entriesDone).arg(entriesTotal)
+                                                  : title);
+}
+
+}  // namespace
+
+Outcome RunInBackground(QWidget* window, const QString& title, const BackgroundJob& job)
+{
+    Counts counts;
+    const tomelens::core::ProgressCallback report = [&counts](const Progress& progress) {
+        counts.bytesDone = progress.bytesDone;
+        counts.bytesTotal = progress.bytesTotal;
+        counts.entriesDone = progress.entriesDone;
+        counts.entriesTotal = progress.entriesTotal;
+        return !counts.cancel.load();
+    };
+    Outcome outcome;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        outcome = tomelens::core::Guarded([&] { return job(report); });
+    }));
     QElapsedTimer clock;
     clock.start();
     thread->start();
@@ -22,7 +68,7 @@ int RunInBackground(QWidget* window, const QString& title, int total,
     QEventLoop loop;
     QTimer poll;
     poll.setInterval(50);
-    std::unique_ptr<QProgressDialog> progress;
+    std::unique_ptr<WorkProgressDialog> progress;
     QWidget* grabber = nullptr;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
         if (thread->isFinished()) {
@@ -34,20 +80,14 @@ int RunInBackground(QWidget* window, const QString& title, int total,
             grabber = QWidget::mouseGrabber();
             if (grabber)
                 grabber->releaseMouse();
-            progress = std::make_unique<QProgressDialog>(window ? window->window() : nullptr);
-            progress->setWindowTitle(title);
-            progress->setCancelButton(nullptr);
+            progress = std::make_unique<WorkProgressDialog>(title, window ? window->window() : nullptr);
             progress->setWindowModality(window ? Qt::WindowModal : Qt::ApplicationModal);
-            progress->setMinimumDuration(0);
-            progress->setAutoClose(false);
-            progress->setAutoReset(false);
-            progress->setRange(0, total);
             loop.quit();  // from now on the dialog keeps input away, so take it again
         }
         if (progress) {
-            progress->setValue(total > 0 ? done.load() : 0);
-            progress->setLabelText(total > 0 ? QStringLiteral("%1 of %2").arg(done.load()).arg(total)
-                                             : title);
+            ShowCounts(*progress, counts, title);
+            if (progress->CancelRequested())
+                counts.cancel = true;
         }
     });
     poll.start();
@@ -61,5 +101,15 @@ int RunInBackground(QWidget* window, const QString& title, int total,
     progress.reset();
     if (grabber)
         grabber->grabMouse();
-    return result;
+    return outcome;
+}
+
+void RunOnWindowThread(const std::function<void()>& call)
+{
+    QCoreApplication* application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() == application->thread()) {
+        call();
+        return;
+    }
+    QMetaObject::invokeMethod(application, call, Qt::BlockingQueuedConnection);
 }
