@@ -2,6 +2,7 @@
 
 #include "RegularFile.h"
 #include "archive/DMArchiveWriter.h"
+#include "archive/DMLastError.h"
 #include "archive/DMResultCodes.h"
 #include "engine/ArchiveFile.h"
 #include "engine/LibraryMessages.h"
@@ -27,7 +28,8 @@ std::string OpenProblem(int error)
 
 Outcome WriteFailure(const std::string& path, int code)
 {
-    return Outcome::Failure(Step::Write, path, ArchiveSaveMessage(code));
+    const bool outOfMemory = DMLastSystemError() == ENOMEM;
+    return Outcome::Failure(outOfMemory ? Step::Memory : Step::Write, path, ArchiveSaveMessage(code));
 }
 
 }  // namespace
