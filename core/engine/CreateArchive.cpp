@@ -18,14 +18,6 @@ namespace {
 
 constexpr std::size_t kPiece = 1u << 20;
 
-std::string OpenProblem(int error)
-{
-    return error == ENOENT   ? std::string("no such file")
-           : error == EISDIR ? std::string("is a folder, not a file")
-           : error == EINVAL ? std::string("is not a regular file")
-                             : std::string("cannot be opened: ") + std::strerror(error);
-}
-
 Outcome WriteFailure(const std::string& path, int code)
 {
     const bool outOfMemory = DMLastSystemError() == ENOMEM;
@@ -55,7 +47,7 @@ Outcome CreateArchive(const std::string& path, const std::vector<AddSource>& sou
             unsigned long long size = 0;
             UniqueFile in = OpenRegularFile(source.path, &size, &error);
             if (!in)
-                return Outcome::Failure(Step::Read, source.path, OpenProblem(error));
+                return Outcome::Failure(Step::Read, source.path, OpenProblemText(error));
             if (const int code = writer.BeginEntry(source.name.c_str(), 0); code != DMResult::Success)
                 return WriteFailure(path, code);
             for (;;) {
