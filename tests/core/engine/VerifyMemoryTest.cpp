@@ -3,6 +3,7 @@
 #include "core/engine/EngineTest.h"
 #include "engine/AddFiles.h"
 #include "engine/CreateArchive.h"
+#include "engine/EntryData.h"
 #include "engine/SaveArchive.h"
 #include "engine/VerifyArchive.h"
 
@@ -14,6 +15,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <tuple>
 
 // Allocations above the limit fail while it is set: the allocator's seam.
 // (The standard library's operator delete frees what malloc gave.)
@@ -63,6 +65,22 @@ TEST(Verify, NamesEveryBadEntryWarnsOfChecksumsAndSaysWhyAFileDoesNotOpen)
     report = VerifyArchive(bad.string(), false, {});
     ArchiveWatch::s_afterRead = nullptr;
     EXPECT_EQ(report.outcome.step, Step::Changed);
+
+    // One entry read for the window: nothing of it is kept across a change.
+    DataFilePtr file = Open(bad);
+    const ArchiveWatch watch(*file, bad.string());
+    const fs::path saved = tree / "saved";
+    WriteText(saved, "before");
+    std::vector<unsigned char> data{1};
+    ArchiveWatch::s_afterRead = [] { fs::last_write_time(s_path, fs::file_time_type::clock::now()); };
+    const Outcome kept = SaveEntryData(*file->GetEntry(0), saved.string(), &watch);
+    const Outcome read = ReadEntryData(*file->GetEntry(0), data, &watch);
+    ArchiveWatch::s_afterRead = nullptr;
+    EXPECT_EQ(std::tuple(kept.step, read.step, data.size(), ReadText(saved)),
+              std::tuple(Step::Changed, Step::Changed, 0u, "before"));
+    EXPECT_THAT(FilesBelow(tree.Path()), ElementsAre("bad.pfs", "fifo", "junk", "saved"));
+    ASSERT_TRUE(SaveEntryData(*file->GetEntry(0), saved.string()).Ok());
+    EXPECT_EQ(ReadText(saved), "fine data");
 }
 
 TEST(OutOfMemory, BecomesAResultAndChangesNothing)
