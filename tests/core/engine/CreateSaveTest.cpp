@@ -85,7 +85,7 @@ TEST_F(Writing, ACancelAtAnyStepOrAFailureLeavesTheTargetAsItWas)
     ASSERT_GT(steps, 4);
     for (int stop : {1, 2, steps / 2, steps - 1, steps}) {
         EXPECT_TRUE(CreateArchive(target.string(), sources, StopAtCall(stop, calls)).WasCancelled()) << stop;
-        EXPECT_EQ(ReadText(target), before) << stop;
+        EXPECT_TRUE(ReadText(target) == before) << stop;
     }
 
     // The same for a save: open, change every entry, save over the file.
@@ -93,9 +93,15 @@ TEST_F(Writing, ACancelAtAnyStepOrAFailureLeavesTheTargetAsItWas)
     const unsigned added = file->AddEntry();
     file->GetEntry(added)->SetName("new");
     ASSERT_EQ(file->GetEntry(added)->LoadData(sources[0].path.c_str()), DMResult::Success);
-    for (int stop = 1; stop <= 2; ++stop) {
+    // Packing comes first and is stopped as readily as the writing; the last
+    // call comes after the file is in place, too late to stop anything.
+    ASSERT_TRUE(SaveArchive(*file, (tree / "out/full.pfs").string(), StopAtCall(0, calls)).Ok());
+    const int saveSteps = calls;
+    fs::remove(tree / "out/full.pfs");
+    ASSERT_GT(saveSteps, 6);
+    for (int stop : {1, saveSteps / 2, saveSteps - 1}) {
         EXPECT_TRUE(SaveArchive(*file, target.string(), StopAtCall(stop, calls)).WasCancelled()) << stop;
-        EXPECT_EQ(ReadText(target), before) << stop;
+        EXPECT_TRUE(ReadText(target) == before) << stop;
     }
 
     sources.push_back({(tree / "missing").string(), "missing"});
