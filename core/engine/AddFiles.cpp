@@ -1,20 +1,16 @@
 #include "engine/AddFiles.h"
 
 #include "ParallelFor.h"
-#include "RegularFile.h"
 #include "archive/DMArchiveWriter.h"
-#include "archive/DMLastError.h"
 #include "archive/DMResultCodes.h"
 #include "archive/DMSaveTemp.h"
 #include "engine/ArchiveFile.h"
 #include "engine/EntryIndex.h"
 #include "engine/EntryNames.h"
 #include "engine/LibraryMessages.h"
+#include "engine/StreamedEntry.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -189,36 +185,6 @@ Outcome AddBody(DMDataFile& file, const std::vector<AddSource>& sources, const A
     return Outcome::Success(done);
 }
 
-Outcome WriterFailure(const std::string& path, int code)
-{
-    return Outcome::Failure(DMLastSystemError() == ENOMEM ? Step::Memory : Step::Write, path,
-                            ArchiveSaveMessage(code));
-}
-
-// Streams one file into the entry begun last.
-Outcome StreamFile(DMArchiveWriter& writer, const std::string& archive, const AddSource& source,
-                   ProgressReporter& progress, std::vector<unsigned char>& piece)
-{
-    int error = 0;
-    UniqueFile in = OpenRegularFile(source.path, nullptr, &error);
-    if (!in)
-        return Outcome::Failure(Step::Read, source.path, OpenProblemText(error));
-    for (;;) {
-        const std::size_t got = std::fread(piece.data(), 1, piece.size(), in.get());
-        if (got > 0) {
-            if (const int code = writer.Write(piece.data(), static_cast<unsigned>(got)); code != DMResult::Success)
-                return WriterFailure(archive, code);
-        }
-        if (!progress.Advance(got, 0, source.path))
-            return Outcome::Cancelled();
-        if (got < piece.size())
-            break;
-    }
-    if (std::ferror(in.get()))
-        return Outcome::Failure(Step::Read, source.path, std::string("cannot be read in full: ") + std::strerror(errno));
-    return progress.Advance(0, 1, source.path) ? Outcome::Success() : Outcome::Cancelled();
-}
-
 Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::vector<AddSource>& sources,
                         const AddOptions& options, const ArchiveWatch* watch, std::vector<Outcome>& problems)
 {
@@ -254,7 +220,6 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
     DMArchiveWriter writer;
     if (const int code = writer.Open(path.c_str()); code != DMResult::Success)
         return WriterFailure(path, code);
-    std::vector<unsigned char> piece(1u << 20);
     std::size_t done = 0;
     for (unsigned position : live) {
         DMDataFileEntry& entry = *file.GetEntry(position);
@@ -267,9 +232,9 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
             if (!progress.Advance(0, 1, entry.GetName()))
                 return Outcome::Cancelled();
         } else {
-            if (const int code = writer.BeginEntry(entry.GetName(), entry.GetCheckSum()); code != DMResult::Success)
-                return WriterFailure(path, code);
-            if (Outcome streamed = StreamFile(writer, path, sources[source], progress, piece); !streamed.Ok())
+            const AddSource replacement{sources[source].path, entry.GetName()};
+            if (Outcome streamed = StreamFileEntry(writer, path, replacement, entry.GetCheckSum(), progress);
+                !streamed.Ok())
                 return streamed;
             ++done;
         }
@@ -279,9 +244,7 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
     for (std::size_t i = 0; i < sources.size(); ++i) {
         if (targets[i] != kNewEntry)
             continue;
-        if (const int code = writer.BeginEntry(sources[i].name.c_str(), 0); code != DMResult::Success)
-            return WriterFailure(path, code);
-        if (Outcome streamed = StreamFile(writer, path, sources[i], progress, piece); !streamed.Ok())
+        if (Outcome streamed = StreamFileEntry(writer, path, sources[i], 0, progress); !streamed.Ok())
             return streamed;
         writer.SetSlot(nextSlot++);
         ++done;
