@@ -4,6 +4,7 @@
 #include "ArchiveTabFixture.h"
 
 #include "archive/DMDataFile.h"
+#include "engine/ArchiveFile.h"
 #include "archives/ViewWatcher.h"
 
 #include <QBuffer>
@@ -110,9 +111,8 @@ TEST_F(Commands, NewArchiveWritesAnEmptyArchiveAndOpensIt)
     EXPECT_EQ(archiveLabel.text(), path);
     EXPECT_TRUE(EntryLines().isEmpty());
     EXPECT_TRUE(FileLines().contains(Line(QStringLiteral("fresh.pak"), 1)));
-    DMDataFile* check = CreateDMDataFile(nullptr);
-    EXPECT_EQ(check->Load(QFile::encodeName(path).constData()), 0);
-    DestroyDMDataFile(check);
+    tomelens::core::DataFilePtr check;
+    EXPECT_TRUE(tomelens::core::OpenArchive(QFile::encodeName(path).toStdString(), tomelens::core::LoadMode::Whole, check).Ok());
 
     tab->NewEntry();
     prompts.questionAnswers.enqueue(true);
