@@ -221,6 +221,7 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
     if (const int code = writer.Open(path.c_str()); code != DMResult::Success)
         return WriterFailure(path, code);
     std::size_t done = 0;
+    std::vector<unsigned char> piece;
     for (unsigned position : live) {
         DMDataFileEntry& entry = *file.GetEntry(position);
         const std::size_t source = replacedBy[position];
@@ -233,7 +234,7 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
                 return Outcome::Cancelled();
         } else {
             const AddSource replacement{sources[source].path, entry.GetName()};
-            if (Outcome streamed = StreamFileEntry(writer, path, replacement, entry.GetCheckSum(), progress);
+            if (Outcome streamed = StreamFileEntry(writer, path, replacement, entry.GetCheckSum(), progress, piece);
                 !streamed.Ok())
                 return streamed;
             ++done;
@@ -244,7 +245,7 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
     for (std::size_t i = 0; i < sources.size(); ++i) {
         if (targets[i] != kNewEntry)
             continue;
-        if (Outcome streamed = StreamFileEntry(writer, path, sources[i], 0, progress); !streamed.Ok())
+        if (Outcome streamed = StreamFileEntry(writer, path, sources[i], 0, progress, piece); !streamed.Ok())
             return streamed;
         writer.SetSlot(nextSlot++);
         ++done;
