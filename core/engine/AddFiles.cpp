@@ -214,7 +214,8 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
     std::vector<bool> slotTaken(live.size() + 1, false);
     for (unsigned position : live)
         slotTaken.at(file.GetEntry(position)->GetIndex()) = true;
-    const auto nameListSlot = static_cast<unsigned>(std::find(slotTaken.begin(), slotTaken.end(), false) - slotTaken.begin());
+    const auto nameListSlot =
+        static_cast<unsigned>(std::find(slotTaken.begin(), slotTaken.end(), false) - slotTaken.begin());
 
     ProgressReporter progress(options.progress, live.size() + sources.size(), totalBytes);
     DMArchiveWriter writer;

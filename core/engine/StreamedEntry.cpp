@@ -41,7 +41,8 @@ Outcome StreamFileEntry(DMArchiveWriter& writer, const std::string& archive, con
             break;
     }
     if (std::ferror(in.get()))
-        return Outcome::Failure(Step::Read, source.path, std::string("cannot be read in full: ") + std::strerror(errno));
+        return Outcome::Failure(Step::Read, source.path,
+                                std::string("cannot be read in full: ") + std::strerror(errno));
     return progress.Advance(0, 1, source.path) ? Outcome::Success() : Outcome::Cancelled();
 }
 
