@@ -12,6 +12,7 @@ include(CMakePackageConfigHelpers)
 set(TOMELENS_PUBLIC_HEADERS
   TomelensExport.h
   archive/CheckSum.h
+  archive/DMArchiveWriter.h
   archive/DMDataFile.h
   archive/DMDataFileEntry.h
   archive/DMLastError.h

@@ -1,6 +1,7 @@
 #include "archive/AtomicFileWriter.h"
 
 #include "archive/LastError.h"
+#include "archive/PositionalRead.h"
 
 // The platform-neutral part; Open, Commit and Discard live in the platform sources.
 namespace tomelens::archive {
@@ -32,6 +33,15 @@ bool AtomicFileWriter::Fail(Step step, int error)
     }
     RecordSystemError(m_systemError);
     return false;
+}
+
+bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::uint64_t count)
+{
+    if (m_failed || !m_file.Valid())
+        return false;
+    if (count > 0 && (m_temp == Temp::None || !tomelens::archive::WriteAt(m_file.Get(), data, count, offset)))
+        Fail(Step::Write, LastSystemError());
+    return !m_failed;
 }
 
 }  // namespace tomelens::archive

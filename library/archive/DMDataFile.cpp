@@ -246,6 +246,11 @@ void DMDataFile::DelEntries(const unsigned* positions, unsigned count)
 
 int DMDataFile::Save(const char* path)
 {
+    return SaveObserved(path, nullptr, nullptr);
+}
+
+int DMDataFile::SaveObserved(const char* path, DMSaveObserver observer, void* context)
+{
     tomelens::archive::ClearSystemError();
     if (path) {
         m_path = path;
@@ -253,5 +258,12 @@ int DMDataFile::Save(const char* path)
     }
     if (m_path.empty())
         return DMResult::NoPath;
-    return DMDataFileInternals::Save(*this);
+    return DMDataFileInternals::Save(*this, observer, context);
+}
+
+int DMDataFile::GetSourceStamp(DMFileStamp& stamp) const
+{
+    if (!m_pSource || !tomelens::archive::StampOf(m_pSource->file.Get(), stamp))
+        return DMResult::CannotOpen;
+    return DMResult::Success;
 }
