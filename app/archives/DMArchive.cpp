@@ -6,6 +6,7 @@
 #include "archives/EntryNames.h"
 #include "archives/EntryTableModel.h"
 #include "shell/SortedLists.h"
+#include "archives/HoverPreview.h"
 #include "archives/ViewWatcher.h"
 #include "archive/DMDataFile.h"
 #include "resources/ResourceIds.h"
@@ -37,7 +38,8 @@ DMArchive::DMArchive(QListWidget* fileList, EntryListPanel* entryList, QLabel* a
       m_pDataFile(CreateDMDataFile(nullptr)),
       m_pWatcher(std::make_unique<ViewWatcher>(
           [this](const QString& path, int position) { OfferViewedFileBack(path, position); },
-          [this] { return !m_bBusy && !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); }))
+          [this] { return !m_bBusy && !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); })),
+      m_pHoverPreview(std::make_unique<HoverPreview>())
 {
     m_pFileList->setSortingEnabled(true);
 }

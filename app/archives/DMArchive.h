@@ -21,6 +21,7 @@ class QPoint;
 class QWidget;
 class EntryListPanel;
 class ViewWatcher;
+class HoverPreview;
 class Prompts;
 class DesktopOpener;
 class DMDataFile;
@@ -108,6 +109,7 @@ public:
     const QStringList& TempFiles() const { return m_tempFiles.Files(); }
     EntryListPanel* EntryList() const { return m_pEntryList; }
     ViewWatcher& Watcher() const { return *m_pWatcher; }
+    HoverPreview& Preview() const { return *m_pHoverPreview; }
     DMDataFile* DataFile() const { return m_pDataFile; }
 
     // Test seams: view entries into this existing directory instead of a
@@ -178,6 +180,7 @@ private:
     std::function<void(const CDlgProgress&)> m_progressObserver;
     std::function<void(const QString&)> m_setTip;
     std::unique_ptr<ViewWatcher> m_pWatcher;
+    std::unique_ptr<HoverPreview> m_pHoverPreview;
     // Receiver of the controls' connections: they end with this controller.
     std::unique_ptr<QObject> m_pConnections;
     bool m_bBusy = false;
