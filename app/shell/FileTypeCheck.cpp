@@ -1,9 +1,0 @@
-#include "shell/FileTypeCheck.h"
-
-#include <QFileInfo>
-
-bool IsRegularFileOrAbsent(const QString& path)
-{
-    const QFileInfo info(path);
-    return !info.exists() || info.isFile();
-}

@@ -1,9 +1,0 @@
-#pragma once
-
-#include "shell/DesktopOpener.h"
-
-// Opens files with the desktop's default program for them.
-class QtDesktopOpener : public DesktopOpener {
-public:
-    bool Open(const QString& path) override;
-};
