@@ -2,6 +2,7 @@
 #include "common/CDlgCRC.h"
 #include "common/CDlgProgress.h"
 #include "common/CDlgRename.h"
+#include "common/QtPrompts.h"
 #include "archives/EntryNames.h"
 #include "resources/ResourceIds.h"
 
@@ -14,6 +15,7 @@
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -57,6 +59,18 @@ TEST(CheckSumText, ReadsUnsignedDecimalsAndHexThatFitIn32Bits)
     for (const char* bad : {"", "   ", "4294967296", "99999999999999999999", "-1", "+5", "12a", "1 2", "1.0",
                             "0x", "0x1g", "0x100000000", "ff"})
         EXPECT_FALSE(CDlgCRC::ParseCheckSum(QString::fromLatin1(bad)).has_value()) << bad;
+}
+
+TEST(CarefulQuestion, EnterAndEscapeBothPickTheButtonThatChangesNothing)
+{
+    QtPrompts prompts;
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        WhenModal("QMessageBox", [key](QWidget* box) { QTest::keyClick(box, key); });
+        EXPECT_EQ(prompts.ChooseCarefully(QStringLiteral("Replace it?"), QString(),
+                                          {QStringLiteral("Yes"), QStringLiteral("Reload"), QStringLiteral("No")}),
+                  2)
+            << key;
+    }
 }
 
 TEST(DataCrcDialog, RefusesTextThatIsNoNumberComputesAndKeepsTheValueOnCancel)
