@@ -116,7 +116,7 @@ QMenu* DMArchive::MakeFileMenu(QWidget* parent)
     });
     menu->addAction(QStringLiteral("New Archive..."), menu, [this] { NewArchive(); });
     menu->addAction(QStringLiteral("Refresh"), menu, [this] {
-        const QString tip = FindDataFiles();
+        const QString tip = RefreshDataFiles();
         if (m_setTip)
             m_setTip(tip);
     });

@@ -64,6 +64,18 @@ QString DMArchive::Activate()
 
 QString DMArchive::FindDataFiles()
 {
+    return SearchDataFiles(true);
+}
+
+QString DMArchive::RefreshDataFiles()
+{
+    const QString tip = SearchDataFiles(false);
+    HighlightOpenArchive();
+    return tip;
+}
+
+QString DMArchive::SearchDataFiles(bool emptyEntryList)
+{
     // An empty game directory searches the root, as a bare "*.*" pattern would.
     QString directory = GetDMPath();
     if (directory.isEmpty())
@@ -109,7 +121,8 @@ QString DMArchive::FindDataFiles()
             tip = QStringLiteral("DblClick on any file in the left list to see its content.");
         }
 
-        m_pEntryList->Model().Clear();
+        if (emptyEntryList)
+            m_pEntryList->Model().Clear();
         m_pFileList->setUpdatesEnabled(true);
     }
     return tip;
@@ -129,11 +142,15 @@ QString DMArchive::OpenArchiveFile(const QString& path)
         return {};
     if (m_bModified &&
         !m_prompts.Question(QStringLiteral("Current archive was modified.\nDo you want to skip changes?"),
-                            QStringLiteral("Skip Changes?")))
+                            QStringLiteral("Skip Changes?"))) {
+        // The click moved the highlight; the archive still open keeps it.
+        HighlightOpenArchive();
         return {};
+    }
 
     ClearChanges();
     CloseArchive();
+    ShowTarget(false);
     CWaitCapture wait(m_pFileList);
 
     if (m_pDataFile->LoadIndex(QFile::encodeName(path).constData()) != 0) {
@@ -144,14 +161,37 @@ QString DMArchive::OpenArchiveFile(const QString& path)
     }
 
     m_pEntryList->Model().Fill(*m_pDataFile);
-    m_pArchiveLabel->setText(path);
     m_bArchiveOpen = true;
     m_archiveFile = path;
+    ShowTarget(false);
     RememberIdentity(path);
     m_sourcePath = path;
     m_sourceIdentity = m_identity;
     return QStringLiteral("Now you can DblClick on any file in rigth list to view. "
                           "Also use \"Archive\" menu commands to modify it.");
+}
+
+void DMArchive::HighlightOpenArchive()
+{
+    m_pFileList->setCurrentItem(nullptr);
+    if (!m_bArchiveOpen)
+        return;
+    const QFileInfo open(m_archiveFile);
+    for (int row = 0; row < m_pFileList->count(); ++row) {
+        const int datum = m_pFileList->item(row)->data(Qt::UserRole).toInt();
+        if (datum >= 0 && datum < m_files.size() && QFileInfo(m_files[datum].path) == open) {
+            m_pFileList->setCurrentRow(row);
+            return;
+        }
+    }
+}
+
+void DMArchive::ShowTarget(bool savedAs)
+{
+    if (m_bArchiveOpen)
+        m_pArchiveLabel->setText(m_archiveFile);
+    if (m_targetObserver)
+        m_targetObserver(savedAs ? m_archiveFile : QString());
 }
 
 void DMArchive::CloseArchive()

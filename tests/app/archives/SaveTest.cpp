@@ -28,17 +28,35 @@ TEST_F(Save, AsksBeforeOverwritingAndBeforeReplacingAFileChangedElsewhere)
     EXPECT_EQ(NamesIn(path), kFourNames);
     EXPECT_EQ(prompts.Messages(), QStringList());
 
-    // Another program changed the file since it was saved here: No writes nothing, Yes puts the open archive back.
+    // Another program changed the file since it was saved here: the question
+    // keeps its file unless Yes is chosen; Reload opens it as it is now.
     ASSERT_TRUE(WriteBytes(path, ArchiveOf({{"intruder", QByteArray("i")}})));
     prompts.Clear();
-    prompts.questionAnswers << true << false;
+    prompts.questionAnswers << true;  // then the box is closed
     tab->SaveArchive();
-    EXPECT_EQ(prompts.Questions().value(1), QStringLiteral("one.pak was changed by another program since it was "
-                                                           "opened. Replace it with your version?"));
+    ASSERT_EQ(prompts.shown.size(), 2);
+    EXPECT_EQ(prompts.shown[1].kind, QStringLiteral("ChooseCarefully"));
+    EXPECT_EQ(prompts.shown[1].text, QStringLiteral("one.pak was changed by another program since it was "
+                                                    "opened. Replace it with your version?"));
+    EXPECT_EQ(prompts.shown[1].caption, QStringLiteral(": Yes/Reload/No"));
     EXPECT_EQ(NamesIn(path), QStringList({"intruder"}));
-    prompts.questionAnswers << true << true;
+    prompts.questionAnswers << true;
+    prompts.chooseAnswers << std::pair(0, false);
     tab->SaveArchive();
     EXPECT_EQ(NamesIn(path), kFourNames);
+
+    tab->NewEntry();
+    ASSERT_TRUE(WriteBytes(path, ArchiveOf({{"intruder", QByteArray("i")}})));
+    prompts.questionAnswers << true;
+    prompts.chooseAnswers << std::pair(1, false) << std::pair(1, false);  // Reload, then No to dropping the changes
+    tab->SaveArchive();
+    EXPECT_TRUE(tab->HasUnsavedChanges());
+    prompts.questionAnswers << true;
+    prompts.chooseAnswers << std::pair(1, false) << std::pair(0, false);
+    tab->SaveArchive();
+    EXPECT_EQ(Names(EntryLines()), QStringList({"intruder"}));
+    EXPECT_FALSE(tab->HasUnsavedChanges());
+    EXPECT_EQ(NamesIn(path), QStringList({"intruder"}));
 }
 
 TEST_F(Save, RefusesWhenTheOpenedFileWasRewrittenInPlace)
@@ -90,6 +108,7 @@ TEST_F(Save, SaveAsChoosesTheTargetOfLaterSavesEvenWhenItFails)
     tab->SaveArchiveAs();
     EXPECT_FALSE(tab->IsModified());
     EXPECT_EQ(NamesIn(copy), kFourNames);
+    EXPECT_EQ(archiveLabel.text(), copy);  // the file Save writes now
 
     // A target in a directory that is not there yet: the save fails but the target stays.
     const QString laterDir = outsideDir.filePath(QStringLiteral("later"));
@@ -100,6 +119,7 @@ TEST_F(Save, SaveAsChoosesTheTargetOfLaterSavesEvenWhenItFails)
     EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Errors while saving this file.")}));
     EXPECT_TRUE(tab->IsModified());
     EXPECT_EQ(tab->ArchiveFile(), target);
+    EXPECT_EQ(archiveLabel.text(), target);
 
     ASSERT_TRUE(QDir().mkpath(laterDir));
     prompts.questionAnswers.enqueue(true);

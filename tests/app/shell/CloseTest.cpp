@@ -1,5 +1,5 @@
 // The user's work in the main window: closing with unsaved archive changes,
-// the caption's marker of unsaved work, where file dialogs start.
+// the caption's marker of unsaved work and file saved as, where file dialogs start.
 #include "resources/ResourceIds.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTomelensView.h"
@@ -47,6 +47,13 @@ TEST(Caption, MarksUnsavedWorkFromTheFirstChangeUntilASave)
 
     p.prompts.questionAnswers.enqueue(true);
     p.Command(ids::FileSave);
+    EXPECT_EQ(t.Caption(), QStringLiteral("Untitled - Tomelens"));
+
+    // After Save As the caption names the file that Save writes, until another archive is opened.
+    p.prompts.saveFileAnswers.enqueue(t.game.File(QStringLiteral("beta.pak")));
+    p.Command(ids::FileSaveAs);
+    EXPECT_EQ(t.Caption(), QStringLiteral("beta.pak - Tomelens"));
+    ASSERT_TRUE(p.OpenArchive(QStringLiteral("alpha.pak")));
     EXPECT_EQ(t.Caption(), QStringLiteral("Untitled - Tomelens"));
 }
 
