@@ -151,7 +151,16 @@ bool CMainFrame::MayClose()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (MayClose())
+    // A second close while the question is up (a signal, the window's own
+    // button) waits for the answer to the first.
+    if (m_bAskingToClose) {
+        event->ignore();
+        return;
+    }
+    m_bAskingToClose = true;
+    const bool mayClose = MayClose();
+    m_bAskingToClose = false;
+    if (mayClose)
         event->accept();
     else
         event->ignore();
