@@ -66,10 +66,7 @@ TEST(CarefulQuestion, EnterAndEscapeBothPickTheButtonThatChangesNothing)
     QtPrompts prompts;
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
         WhenModal("QMessageBox", [key](QWidget* box) { QTest::keyClick(box, key); });
-        EXPECT_EQ(prompts.ChooseCarefully(QStringLiteral("Replace it?"), QString(),
-                                          {QStringLiteral("Yes"), QStringLiteral("Reload"), QStringLiteral("No")}),
-                  2)
-            << key;
+        EXPECT_EQ(prompts.ChooseCarefully(QStringLiteral("Replace it?"), QString(), {"Yes", "Reload", "No"}), 2) << key;
     }
 }
 
