@@ -46,6 +46,7 @@ void DMArchive::SaveArchiveAs()
     // window names it, so the user is never misled about what Save writes.
     m_archiveFile = target;
     ShowTarget(true);
+    HighlightOpenArchive();
     WriteArchive(target);
 }
 

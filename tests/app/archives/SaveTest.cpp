@@ -100,7 +100,8 @@ TEST_F(Save, SaveAsChoosesTheTargetOfLaterSavesEvenWhenItFails)
     tab->SaveArchiveAs();
     EXPECT_FALSE(tab->IsModified());
     EXPECT_EQ(NamesIn(copy), kFourNames);
-    EXPECT_EQ(archiveLabel.text(), copy);  // the file Save writes now
+    EXPECT_EQ(archiveLabel.text(), copy);  // the file Save writes now, which the game's list does not hold
+    EXPECT_EQ(fileList.currentItem(), nullptr);
 
     // A target in a directory that is not there yet: the save fails but the target stays.
     const QString laterDir = outsideDir.filePath(QStringLiteral("later"));

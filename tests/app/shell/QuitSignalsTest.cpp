@@ -54,8 +54,7 @@ TEST(QuitSignals, EndTheProgramInOrderAndAStartRemovesWhatAKilledRunLeft)
         while (!output.contains("ready\n") && child.waitForReadyRead(20000))
             output += child.readAllStandardOutput();
         const auto viewFolders = [&] { return QDir(tempRoot.path()).entryList({"tomelens-view-*"}, QDir::Dirs); };
-        ASSERT_EQ(viewFolders().size(), 1) << signal;
-        EXPECT_TRUE(QFileInfo::exists(tempRoot.filePath(viewFolders()[0] + QStringLiteral("/a.txt"))));
+        ASSERT_TRUE(QFileInfo::exists(tempRoot.filePath(viewFolders().value(0) + QStringLiteral("/a.txt")))) << signal;
 
         const qint64 pid = child.processId();
         ::kill(static_cast<pid_t>(pid), signal);
