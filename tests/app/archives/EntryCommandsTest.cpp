@@ -212,10 +212,7 @@ TEST_F(Commands, HoverShowsSizeChecksumAndAGlimpseDecodedOffTheWindowThread)
     Open(QStringLiteral("mixed.pak"));
     QList<int> ready;
     QObject::connect(&tab->Preview(), &HoverPreview::ready, [&](int position) { ready.append(position); });
-    const auto settle = [&] {
-        tab->Preview().WaitForIdle();
-        QCoreApplication::processEvents();
-    };
+    const auto settle = [&] { tab->Preview().WaitForIdle(); QCoreApplication::processEvents(); };
     const QString text = tab->EntryToolTip(0);
     EXPECT_TRUE(text.contains(QStringLiteral("25 bytes, checksum 00000007")));
     EXPECT_TRUE(text.contains(QStringLiteral("<pre>first line\nsecond &lt;line&gt;\n</pre>")));

@@ -30,10 +30,9 @@ TEST_F(Save, AsksBeforeOverwritingAndBeforeReplacingAFileChangedElsewhere)
 
     // Another program changed the file since it was saved here: only Yes replaces
     // it; Reload, once dropping the changes is confirmed, opens it as it is now.
-    const struct {
-        QList<int> answers;  // none: the box is closed
-        bool replaced, reloaded;
-    } cases[] = {{{}, false, false}, {{1, 1}, false, false}, {{0}, true, false}, {{1, 0}, false, true}};
+    // The answers (none: the box is closed), whether the file was replaced, whether it was reloaded.
+    const struct { QList<int> answers; bool replaced, reloaded; } cases[] = {
+        {{}, false, false}, {{1, 1}, false, false}, {{0}, true, false}, {{1, 0}, false, true}};
     for (const auto& c : cases) {
         tab->NewEntry();
         ASSERT_TRUE(WriteBytes(path, ArchiveOf({{"intruder", QByteArray("i")}})));
