@@ -128,7 +128,8 @@ QString DMArchive::EntryToolTip(int position)
                       .arg(name.toHtmlEscaped())
                       .arg(entry->GetLength())
                       .arg(EntryTableModel::CheckSumText(entry->GetCheckSum()));
-    if (entry->GetLength() == 0 || entry->GetLength() > kPreviewLimit) {
+    // No glimpse when the archive's file was rewritten under the open archive.
+    if (entry->GetLength() == 0 || entry->GetLength() > kPreviewLimit || !m_source.Check().Ok()) {
         m_pHoverPreview->Cancel();
         return tip;
     }
