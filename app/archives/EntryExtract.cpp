@@ -99,5 +99,10 @@ void DMArchive::ExtractEntries()
 Outcome DMArchive::RunInBackground(const QString& title, const BackgroundJob& job)
 {
     const QScopedValueRollback busy(m_bBusy, true);
-    return ::RunInBackground(m_pFileList, title, job);
+    bool cancelAsked = false;
+    Outcome outcome = ::RunInBackground(m_pFileList, title, job, &cancelAsked);
+    // Otherwise the user would take the work for undone.
+    if (cancelAsked && !outcome.WasCancelled())
+        m_prompts.Message(QStringLiteral("The work was already complete and could not be cancelled."));
+    return outcome;
 }

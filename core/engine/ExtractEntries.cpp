@@ -64,6 +64,8 @@ public:
         const DMDataFileEntry& entry = *m_file.GetEntry(position);
         note.position = position;
         std::optional<Decision> decision;
+        if (IsProtected(target))
+            return Note(note, ExtractNote::Kind::Protected, target, "is the archive being read");
         if (m_options.existing != ExistingFile::Overwrite && Exists(target)) {
             decision = Decide(target);
             if (*decision == Decision::Cancel)
@@ -110,6 +112,11 @@ public:
     }
 
     std::size_t Written() const { return m_written; }
+    void Protect(const FileIdentity& identity)
+    {
+        m_protected = identity;
+        extractor.Protect(identity);
+    }
 
 private:
     static bool Note(ExtractNote& note, ExtractNote::Kind kind, const std::string& path, std::string cause)
@@ -118,6 +125,16 @@ private:
         note.path = path;
         note.cause = std::move(cause);
         return true;
+    }
+
+    // A first look, so no question is put about the archive itself; the
+    // extractor looks again at the moment it writes.
+    bool IsProtected(const std::string& target) const
+    {
+        if (!m_protected)
+            return false;
+        const auto identity = FileIdentity::Of(m_options.folder / target);
+        return identity && identity->device == m_protected->device && identity->file == m_protected->file;
     }
 
     bool Exists(const std::string& target) const
@@ -179,6 +196,7 @@ private:
     std::atomic<std::size_t> m_written{0};
     std::mutex m_claimMutex;
     std::unordered_set<std::string> m_claimed;
+    std::optional<FileIdentity> m_protected;
 };
 
 Outcome FirstFailure(const std::vector<ExtractNote>& notes, DMDataFile& file, std::size_t written)
@@ -208,7 +226,7 @@ ExtractReport ExtractEntries(DMDataFile& file, const std::vector<unsigned>& posi
             return Outcome::Failure(Step::Write, options.folder.string(), problem);
         if (!options.archivePath.empty()) {
             if (const auto archive = FileIdentity::Of(options.archivePath))
-                work.extractor.Protect(*archive);
+                work.Protect(*archive);
         }
 
         // Paths are handed out in data order before any work starts, so the
