@@ -55,7 +55,8 @@ std::string JsonString(std::string_view utf8)
 
 std::string JsonEntryObject(const EntryInfo& entry)
 {
-    return "{\"name\": " + JsonString(tomelens::core::NameAsUtf8(entry.name)) + ", \"length\": " + std::to_string(entry.length)
+    return "{\"name\": " + JsonString(tomelens::core::NameAsUtf8(entry.name))
+         + ", \"length\": " + std::to_string(entry.length)
          + ", \"packedLength\": " + std::to_string(entry.packedLength) + ", \"checksum\": \""
          + Hex8(entry.checkSum) + "\"}";
 }

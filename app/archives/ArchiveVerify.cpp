@@ -3,6 +3,7 @@
 #include "archives/DMArchive.h"
 
 #include "archives/EntryNames.h"
+#include "archives/ProblemList.h"
 #include "common/Prompts.h"
 #include "common/SortedLists.h"
 #include "common/WaitCapture.h"
@@ -12,22 +13,6 @@
 #include <QListWidget>
 
 using namespace tomelens::core;
-
-namespace {
-
-// One line per finding, the first few of many.
-QString FindingLines(const std::vector<Outcome>& findings)
-{
-    constexpr std::size_t kShown = 10;
-    QStringList lines;
-    for (std::size_t i = 0; i < findings.size() && i < kShown; ++i)
-        lines.append(QString::fromStdString(findings[i].Message()));
-    if (findings.size() > kShown)
-        lines.append(QStringLiteral("and %1 more").arg(findings.size() - kShown));
-    return lines.join(QLatin1Char('\n'));
-}
-
-}  // namespace
 
 void DMArchive::TestArchive()
 {
@@ -56,10 +41,10 @@ void DMArchive::TestArchive()
         text = QStringLiteral("%1: no errors in %2 entries.").arg(file.name).arg(report.entries);
     } else {
         text = QStringLiteral("%1 is damaged.\n").arg(file.name) +
-               (report.failures.empty() ? QString::fromStdString(outcome.Message()) : FindingLines(report.failures));
+               (report.failures.empty() ? QString::fromStdString(outcome.Message()) : ProblemList(report.failures));
     }
     if (!report.warnings.empty())
         text += QStringLiteral("\n\nStored checksums that differ from the data (the game may not mind):\n") +
-                FindingLines(report.warnings);
+                ProblemList(report.warnings);
     m_prompts.Message(text, QStringLiteral("Test Archive"));
 }

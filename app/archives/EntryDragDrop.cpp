@@ -6,6 +6,7 @@
 #include "archives/EntryListPanel.h"
 #include "archives/EntryNames.h"
 #include "archives/EntryTableModel.h"
+#include "archives/ProblemList.h"
 #include "archive/DMDataFile.h"
 #include "common/Prompts.h"
 #include "common/WaitCapture.h"
@@ -16,22 +17,6 @@
 #include <unordered_set>
 
 using namespace tomelens::core;
-
-namespace {
-
-// The problems of a failed add, one per line, the first few of many.
-QString ProblemLines(const std::vector<Outcome>& problems)
-{
-    constexpr std::size_t kShown = 10;
-    QStringList lines;
-    for (std::size_t i = 0; i < problems.size() && i < kShown; ++i)
-        lines.append(QString::fromStdString(problems[i].Message()));
-    if (problems.size() > kShown)
-        lines.append(QStringLiteral("and %1 more").arg(problems.size() - kShown));
-    return lines.join(QLatin1Char('\n'));
-}
-
-}  // namespace
 
 void DMArchive::AddFiles(const QStringList& paths)
 {
@@ -108,7 +93,7 @@ void DMArchive::AddSources(const CollectSources& collect, ExistingName existing,
     if (outcome.WasCancelled())
         return;
     if (!outcome.Ok()) {
-        const QString problems = report.problems.size() > 1 ? ProblemLines(report.problems)
+        const QString problems = report.problems.size() > 1 ? ProblemList(report.problems)
                                                             : QString::fromStdString(outcome.Message());
         m_prompts.Message(problems.isEmpty() ? failureText : failureText + QLatin1Char('\n') + problems);
         return;

@@ -5,6 +5,7 @@
 
 #include "archives/EntryListPanel.h"
 #include "archives/EntryNames.h"
+#include "archives/ProblemList.h"
 #include "archive/DMDataFile.h"
 #include "common/Prompts.h"
 #include "common/WaitCapture.h"
@@ -85,12 +86,8 @@ void DMArchive::ExtractEntries()
                               .arg(outcome.done)
                               .arg(positions.size()));
     } else if (!problems.isEmpty()) {
-        constexpr qsizetype kShown = 10;
-        const qsizetype count = problems.size();
-        if (count > kShown)
-            problems = problems.mid(0, kShown) << QStringLiteral("and %1 more").arg(count - kShown);
-        m_prompts.Message(QStringLiteral("%1 of %2 entries could not be written.\n").arg(count).arg(positions.size()) +
-                          problems.join(QLatin1Char('\n')));
+        m_prompts.Message(QStringLiteral("%1 of %2 entries could not be written.\n").arg(problems.size()).arg(positions.size()) +
+                          ProblemList(problems));
     } else if (!outcome.Ok()) {
         ShowFailure(failed, outcome);
     }

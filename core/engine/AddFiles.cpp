@@ -214,13 +214,15 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
     std::vector<bool> slotTaken(live.size() + 1, false);
     for (unsigned position : live)
         slotTaken.at(file.GetEntry(position)->GetIndex()) = true;
-    const auto nameListSlot = static_cast<unsigned>(std::find(slotTaken.begin(), slotTaken.end(), false) - slotTaken.begin());
+    const auto nameListSlot =
+        static_cast<unsigned>(std::find(slotTaken.begin(), slotTaken.end(), false) - slotTaken.begin());
 
     ProgressReporter progress(options.progress, live.size() + sources.size(), totalBytes);
     DMArchiveWriter writer;
     if (const int code = writer.Open(path.c_str()); code != DMResult::Success)
         return WriterFailure(path, code);
     std::size_t done = 0;
+    std::vector<unsigned char> piece;
     for (unsigned position : live) {
         DMDataFileEntry& entry = *file.GetEntry(position);
         const std::size_t source = replacedBy[position];
@@ -233,7 +235,7 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
                 return Outcome::Cancelled();
         } else {
             const AddSource replacement{sources[source].path, entry.GetName()};
-            if (Outcome streamed = StreamFileEntry(writer, path, replacement, entry.GetCheckSum(), progress);
+            if (Outcome streamed = StreamFileEntry(writer, path, replacement, entry.GetCheckSum(), progress, piece);
                 !streamed.Ok())
                 return streamed;
             ++done;
@@ -244,7 +246,7 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
     for (std::size_t i = 0; i < sources.size(); ++i) {
         if (targets[i] != kNewEntry)
             continue;
-        if (Outcome streamed = StreamFileEntry(writer, path, sources[i], 0, progress); !streamed.Ok())
+        if (Outcome streamed = StreamFileEntry(writer, path, sources[i], 0, progress, piece); !streamed.Ok())
             return streamed;
         writer.SetSlot(nextSlot++);
         ++done;

@@ -19,7 +19,7 @@ Outcome WriterFailure(const std::string& archive, int code)
 }
 
 Outcome StreamFileEntry(DMArchiveWriter& writer, const std::string& archive, const AddSource& source,
-                        unsigned checkSum, ProgressReporter& progress)
+                        unsigned checkSum, ProgressReporter& progress, std::vector<unsigned char>& piece)
 {
     int error = 0;
     UniqueFile in = OpenRegularFile(source.path, nullptr, &error);
@@ -27,7 +27,8 @@ Outcome StreamFileEntry(DMArchiveWriter& writer, const std::string& archive, con
         return Outcome::Failure(Step::Read, source.path, OpenProblemText(error));
     if (const int code = writer.BeginEntry(source.name.c_str(), checkSum); code != DMResult::Success)
         return WriterFailure(archive, code);
-    std::vector<unsigned char> piece(1u << 20);
+    if (piece.empty())
+        piece.resize(1u << 20);
     for (;;) {
         const std::size_t got = std::fread(piece.data(), 1, piece.size(), in.get());
         if (got > 0) {
@@ -40,7 +41,8 @@ Outcome StreamFileEntry(DMArchiveWriter& writer, const std::string& archive, con
             break;
     }
     if (std::ferror(in.get()))
-        return Outcome::Failure(Step::Read, source.path, std::string("cannot be read in full: ") + std::strerror(errno));
+        return Outcome::Failure(Step::Read, source.path,
+                                std::string("cannot be read in full: ") + std::strerror(errno));
     return progress.Advance(0, 1, source.path) ? Outcome::Success() : Outcome::Cancelled();
 }
 

@@ -28,6 +28,8 @@ namespace {
 constexpr std::size_t kBatchBytes = 8u << 20;
 
 constexpr std::uint32_t kNextSlot = ~0u;
+constexpr std::size_t kStagedBytes = 1u << 20;
+constexpr std::uint64_t kReadPiece = 1u << 20;
 
 struct Record {
     std::uint32_t checkSum = 0;
@@ -62,6 +64,54 @@ struct DMArchiveWriter::State {
     std::uint64_t plain = 0;
     std::uint32_t nameListSlot = 0;
     std::vector<unsigned char> signature;
+    // Small writes gathered into one, so copying many small entries is not a
+    // system call each.
+    std::vector<unsigned char> staged;
+    // The last piece read from a copied entry's file, which usually holds the
+    // next entries too: their extents lie back to back.
+    const ArchiveSource* cachedSource = nullptr;
+    std::uint64_t cachedAt = 0;
+    std::vector<unsigned char> cached;
+
+    bool Put(const unsigned char* bytes, std::uint64_t length)
+    {
+        if (staged.size() + length > kStagedBytes && !Drain())
+            return false;
+        if (length >= kStagedBytes)
+            return out.Write(bytes, length);
+        staged.insert(staged.end(), bytes, bytes + length);
+        return true;
+    }
+
+    bool Drain()
+    {
+        const bool written = staged.empty() || out.Write(staged.data(), staged.size());
+        staged.clear();
+        return written;
+    }
+
+    // Copies `length` packed bytes from `at` in the source file.
+    int CopyFrom(const ArchiveSource& source, std::uint64_t at, std::uint64_t length)
+    {
+        while (length > 0) {
+            if (&source != cachedSource || at < cachedAt || at >= cachedAt + cached.size()) {
+                cached.resize(kReadPiece);
+                const std::uint64_t got = ReadAt(source.file.Get(), cached.data(), kReadPiece, at);
+                cached.resize(got);
+                cachedSource = &source;
+                cachedAt = at;
+                if (got == 0)
+                    return Fail(DMResult::ShortRead);
+            }
+            const std::uint64_t from = at - cachedAt;
+            const std::uint64_t piece = std::min<std::uint64_t>(length, cached.size() - from);
+            if (const int result = WritePacked(cached.data() + from, piece); result != DMResult::Success)
+                return result;
+            at += piece;
+            length -= piece;
+        }
+        return DMResult::Success;
+    }
 
     int Fail(int code = DMResult::ShortWrite)
     {
@@ -117,7 +167,7 @@ struct DMArchiveWriter::State {
                 RecordSystemError(EFBIG);
                 return Fail();
             }
-            if (!out.Write(packed[i].bytes.get(), packed[i].size))
+            if (!Put(packed[i].bytes.get(), packed[i].size))
                 return Fail();
             area += packed[i].size;
         }
@@ -156,7 +206,7 @@ struct DMArchiveWriter::State {
             return Fail();
         }
         Place(records.size() - 1);
-        if (!out.Write(bytes, length))
+        if (!Put(bytes, length))
             return Fail();
         area += length;
         return DMResult::Success;
@@ -280,15 +330,9 @@ int DMArchiveWriter::CopyEntry(DMDataFile& from, unsigned position)
         if (const unsigned char* view = DMDataFileInternals::View(*entry))
             return state->WritePacked(view, length);
         const ArchiveSource* source = DMDataFileInternals::Source(*entry);
-        std::vector<unsigned char> piece(std::min<std::uint64_t>(length, 1u << 20));
-        for (std::uint64_t done = 0; done < length;) {
-            const std::uint64_t size = std::min<std::uint64_t>(piece.size(), length - done);
-            if (ReadAt(source->file.Get(), piece.data(), size, DMDataFileInternals::SourceOffset(*entry) + done) != size)
-                return state->Fail(DMResult::ShortRead);
-            if (const int result = state->WritePacked(piece.data(), size); result != DMResult::Success)
-                return result;
-            done += size;
-        }
+        if (const int result = state->CopyFrom(*source, DMDataFileInternals::SourceOffset(*entry), length);
+            result != DMResult::Success)
+            return result;
         if (length == 0)
             state->Place(state->records.size() - 1);
         return DMResult::Success;
@@ -339,7 +383,7 @@ int DMArchiveWriter::Finish()
             return static_cast<int>(DMResult::ShortWrite);
         }
         state->records.push_back({0, static_cast<std::uint32_t>(state->area), listLength, state->nameListSlot});
-        if (!state->out.Write(list.data(), listPacked))
+        if (!state->Put(list.data(), listPacked) || !state->Drain())
             return static_cast<int>(DMResult::ShortWrite);
         const std::uint64_t areaLength = state->area + listPacked;
 

@@ -43,7 +43,8 @@ TEST_F(Extract, NamesListsAndTheProgressBarReachTheEngine)
     run = RunCli({"extract", archive, "a.txt", "nope", "-C", "out"}, folder.Path());
     EXPECT_EQ(std::tuple(run.exitCode, run.err), std::tuple(1, "tomelens-cli: " + archive + ": no entry \"nope\"\n"));
     run = RunCli({"extract", archive, "a.txt", "-C", "out"}, folder.Path());
-    EXPECT_THAT(std::tuple(run.exitCode, run.err), ::testing::FieldsAre(1, HasSubstr("out/a.txt: already exists; skipped")));
+    EXPECT_THAT(std::tuple(run.exitCode, run.err),
+                ::testing::FieldsAre(1, HasSubstr("out/a.txt: already exists; skipped")));
     EXPECT_EQ(RunCli({"extract", archive, "--overwrite", "--keep-both"}).exitCode, 2);
 
     // script(1) runs the program on a pseudo-terminal and copies what it shows there.
@@ -77,8 +78,8 @@ TEST_F(Extract, AHugeEntryIsStreamedAndCtrlCStopsCleanly)
 
     const CliRun run = RunCli({"extract", archive, "-C", (folder / "cut").string()}, {}, 200);
     EXPECT_EQ(std::tuple(run.signal, run.err),
-              std::tuple(SIGINT, "tomelens-cli: " + archive
-                                     + ": interrupted; 0 of 1 files were written in full; none is left half-written\n"));
+              std::tuple(SIGINT, "tomelens-cli: " + archive + ": interrupted; 0 of 1 files were written in full;"
+                                                             " none is left half-written\n"));
     EXPECT_THAT(FilesBelow(folder / "cut"), ElementsAre());
 }
 

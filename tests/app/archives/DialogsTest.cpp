@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QTest>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -134,6 +135,10 @@ TEST(ProgressWindow, IsShownCentredSteppedOnePerCallAndKeepsLargeRanges)
     progress.Step();
     progress.Step();  // past the end it stays full
     EXPECT_EQ(progress.Position(), 70000);
+    // Escape and the close button would hide it while the work goes on.
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    progress.close();
+    EXPECT_TRUE(progress.isVisible());
 
     // A 0..0 bar would be a busy indicator, not an empty bar.
     CDlgProgress none(0, QStringLiteral("None"));

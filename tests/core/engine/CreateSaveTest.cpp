@@ -113,6 +113,9 @@ TEST_F(Writing, ACancelAtAnyStepOrAFailureLeavesTheTargetAsItWas)
 
 TEST_F(Writing, CreateMemoryStaysFlatWhateverTheInputSize)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer keeps freed memory, so resident size says nothing here";
+#endif
     // 96 MiB of zeros (a sparse file): held whole, it would need more than the bound.
     const fs::path zeros = tree / "zeros";
     { std::FILE* f = std::fopen(zeros.c_str(), "wb"); std::fclose(f); }
@@ -146,6 +149,18 @@ TEST_F(Writing, ASaveOfAnArchiveRewrittenSinceItWasOpenedIsRefused)
     EXPECT_EQ(SaveArchive(*file, {}, {}, &watch).step, Step::Changed);
     EXPECT_EQ(ReadText(target)[0], 'x');
     EXPECT_EQ(ReadText(target).substr(1), ours.substr(1));
+
+    // Rewritten while the save copies from it: the new file never takes its place.
+    WriteArchive(target, {{"a", "1"}, {"b", "2"}});
+    file = Open(target);
+    watch.Start(*file, target.string());
+    const std::string rewritten = ReadText(target);
+    const auto touch = [&](const Progress&) {
+        fs::last_write_time(target, fs::file_time_type::clock::now());
+        return true;
+    };
+    EXPECT_EQ(SaveArchive(*file, {}, touch, &watch).step, Step::Changed);
+    EXPECT_TRUE(ReadText(target) == rewritten);
 }
 
 }  // namespace

@@ -20,13 +20,13 @@ struct Extraction : ::testing::Test {
     fs::path archive = tree / "game.pfs";
     fs::path out = tree / "out";
 
-    ExtractReport Extract(ExtractOptions options, const std::vector<Entry>& entries, const ArchiveWatch* watch = nullptr)
+    ExtractReport Extract(ExtractOptions options, const std::vector<Entry>& entries)
     {
         WriteArchive(archive, entries);
         file = Open(archive);
         options.folder = out;
         options.archivePath = archive.string();
-        return ExtractEntries(*file, LiveEntries(*file), options, watch);
+        return ExtractEntries(*file, LiveEntries(*file), options);
     }
     std::vector<std::pair<Kind, std::string>> Notes(const ExtractReport& report) const
     {
@@ -49,10 +49,11 @@ TEST_F(Extraction, KeepsFoldersMakesNamesSafeAndGoesOnPastAFailingEntry)
                                               {"game.pfs", "6"}, {"last", "7"}});
     // The five bytes the code page leaves unassigned are control characters
     // to a terminal: they become '_' like any other.
-    EXPECT_THAT(Notes(report), ElementsAre(std::pair(Kind::Renamed, "sub/b.bin"), std::pair(Kind::Renamed, "__/up"),
-                                           std::pair(Kind::Renamed, "c__.txt"), std::pair(Kind::ReadFailed, "broken"),
-                                           std::pair(Kind::WriteFailed, "link/planted"),
-                                           std::pair(Kind::Renamed, "unnamed"), std::pair(Kind::Protected, "game.pfs")));
+    EXPECT_THAT(Notes(report),
+                ElementsAre(std::pair(Kind::Renamed, "sub/b.bin"), std::pair(Kind::Renamed, "__/up"),
+                            std::pair(Kind::Renamed, "c__.txt"), std::pair(Kind::ReadFailed, "broken"),
+                            std::pair(Kind::WriteFailed, "link/planted"), std::pair(Kind::Renamed, "unnamed"),
+                            std::pair(Kind::Protected, "game.pfs")));
     EXPECT_THAT(FilesBelow(out), ElementsAre("__/up", "c__.txt", "game.pfs", "last", "link", "sub/b.bin", "unnamed"));
     EXPECT_EQ(ReadText(out / "sub/b.bin"), big);
     EXPECT_EQ(report.outcome.subject, "entry \"broken\"");

@@ -18,18 +18,52 @@
 #include <tuple>
 
 // Allocations above the limit fail while it is set: the allocator's seam.
-// (The standard library's operator delete frees what malloc gave.)
+// Every form of new and delete is replaced, all on malloc and free, so the
+// pairs match whichever runtime (a sanitizer's included) provides the rest.
 static std::atomic<std::size_t> g_allocationLimit{0};
 
-void* operator new(std::size_t size)
+static void* Allocate(std::size_t size) noexcept
 {
     const std::size_t limit = g_allocationLimit.load(std::memory_order_relaxed);
-    if (limit != 0 && size > limit)
-        throw std::bad_alloc();
-    if (void* memory = std::malloc(size ? size : 1))
+    return limit != 0 && size > limit ? nullptr : std::malloc(size ? size : 1);
+}
+void* operator new(std::size_t size)
+{
+    if (void* memory = Allocate(size))
         return memory;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void operator delete(void* memory) noexcept
+{
+    std::free(memory);
+}
+void operator delete[](void* memory) noexcept
+{
+    std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept
+{
+    std::free(memory);
+}
+#pragma GCC diagnostic pop
 
 using namespace enginetest;
 using namespace tomelens::core;
