@@ -278,7 +278,7 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
         if (options.updateCrc)
             target.SetCheckSum(entryCrc[i]);
         else if (entry.checkSum == entry.crc32 && entryCrc[i] != entry.checkSum)
-            report.disagreeing.push_back(entry.name);
+            report.disagreeing.push_back({entry.name, entry.checkSum, entryCrc[i]});
     }
     archive->DelEntries(removed.data(), static_cast<unsigned>(removed.size()));
     report.removed = removed.size();

@@ -4,6 +4,7 @@
 #include "engine/Progress.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,15 +19,21 @@ struct PackOptions {
     bool updateCrc = false;
 };
 
+// A changed entry that kept its stored checksum although that no longer
+// matches its data (it matched the data it had when unpacked).
+struct StaleCheckSum {
+    std::string name;  // the stored bytes
+    std::uint32_t stored = 0;
+    std::uint32_t ofData = 0;
+};
+
 struct PackReport {
     bool usedManifest = false;
     std::size_t kept = 0;     // copied as packed bytes from the original
     std::size_t changed = 0;  // packed anew from their files
     std::size_t added = 0;
     std::size_t removed = 0;
-    // Changed entries whose stored checksum was the CRC-32 of their old data
-    // and is not that of their new data (names as bytes, in archive order).
-    std::vector<std::string> disagreeing;
+    std::vector<StaleCheckSum> disagreeing;  // in archive order
 };
 
 // Builds an archive from a folder. With the manifest unpack left in it, the
