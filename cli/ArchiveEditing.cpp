@@ -1,67 +1,95 @@
 #include "ArchiveEditing.h"
 
 #include "Diagnostics.h"
-#include "EntryNames.h"
-#include "LibraryMessages.h"
-#include "archive/DMResultCodes.h"
+#include "Interrupt.h"
+#include "ProgressBar.h"
+#include "engine/EntryNames.h"
+#include "engine/SaveArchive.h"
 
-#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+using namespace tomelens::core;
 
 bool BeginEdit(const std::string& path, ArchiveEdit& edit, bool load)
 {
     std::string problem;
-    if (!edit.lock.Acquire(path, tomelens::core::kArchiveLockWait, problem)) {
+    if (!edit.lock.Acquire(path, kArchiveLockWait, problem)) {
         ReportError(path, problem);
         return false;
     }
     if (!load)
         return true;
-    edit.file = OpenArchive(path, problem);
-    if (!edit.file)
-        ReportError(path, problem);
-    return edit.file != nullptr;
+    if (const Outcome opened = OpenArchive(path, LoadMode::Index, edit.file); !opened.Ok()) {
+        ReportOutcome(opened);
+        return false;
+    }
+    edit.watch.Start(*edit.file, path);
+    return true;
 }
 
-bool CheckInputFiles(const std::vector<std::string>& paths)
+int SaveEdited(ArchiveEdit& edit, const std::string& path)
 {
-    bool allReadable = true;
-    for (const std::string& path : paths) {
-        const std::string problem = InputFileProblem(path);
-        if (!problem.empty()) {
-            ReportError(path, problem);
-            allReadable = false;
+    ProgressBar bar = ProgressBar::ForStderr(0);
+    const Outcome saved = SaveArchive(*edit.file, path, CommandProgress(bar), &edit.watch);
+    if (saved.Ok())
+        return kExitOk;
+    ReportOutcome(saved.WasCancelled() ? Interruption(path, "nothing was changed")
+                                       : saved);
+    return kExitFailed;
+}
+
+std::optional<std::string> NameFromArgument(const std::string& text, std::string_view what)
+{
+    std::string problem;
+    auto name = NameFromText(text, problem);
+    if (!name)
+        ReportError(text, std::string(what) + " " + problem);
+    return name;
+}
+
+bool NamesFromArguments(const std::vector<std::string>& texts, std::vector<std::string>& names)
+{
+    for (const std::string& text : texts) {
+        const auto name = NameFromArgument(text, "the entry name");
+        if (!name)
+            return false;
+        names.push_back(*name);
+    }
+    return true;
+}
+
+bool ReadListFile(const std::string& listPath, std::vector<std::string>& lines)
+{
+    std::ifstream listFile;
+    if (listPath != "-") {
+        if (const std::string problem = InputFileProblem(listPath); !problem.empty()) {
+            ReportError(listPath, problem);
+            return false;
+        }
+        listFile.open(listPath, std::ios::binary);
+        if (!listFile) {
+            ReportError(listPath, "cannot be opened");
+            return false;
         }
     }
-    return allReadable;
+    std::istream& list = listPath == "-" ? std::cin : listFile;
+    for (std::string line; std::getline(list, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            lines.push_back(line);
+    }
+    if (list.bad()) {
+        ReportError(listPath == "-" ? "standard input" : listPath, "cannot be read in full");
+        return false;
+    }
+    return true;
 }
 
-std::optional<std::string> EntryNameForFile(const std::string& path)
+bool ReportAll(const std::vector<Outcome>& outcomes)
 {
-    return NameFromArgument(std::filesystem::path(path).filename().string(), "the file name");
-}
-
-std::optional<unsigned> FindSingleEntry(const EntryIndex& index, const std::string& archivePath,
-                                        const std::string& name)
-{
-    const auto found = index.Find(name);
-    if (found.empty()) {
-        ReportError(archivePath, "no " + EntryLabel(name));
-        return std::nullopt;
-    }
-    if (found.size() > 1) {
-        ReportError(archivePath, std::to_string(found.size()) + " entries are named \"" + ShownName(name)
-                                     + "\"; refusing to guess which one is meant");
-        return std::nullopt;
-    }
-    return found.front();
-}
-
-int SaveArchive(DMDataFile& file, const std::string& path)
-{
-    const int code = file.Save(path.c_str());
-    if (code != DMResult::Success) {
-        ReportError(path, ArchiveSaveMessage(code));
-        return kExitFailed;
-    }
-    return kExitOk;
+    for (const Outcome& outcome : outcomes)
+        ReportOutcome(outcome);
+    return outcomes.empty();
 }

@@ -1,41 +1,46 @@
 #pragma once
 
-#include "ArchiveAccess.h"
 #include "ArchiveLock.h"
-#include "EntryIndex.h"
+#include "engine/ArchiveFile.h"
+#include "engine/ArchiveWatch.h"
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// Helpers shared by the commands that change an archive. Every command checks
-// all its input first and saves only when everything succeeded, so a bad
-// argument leaves the archive file untouched.
+// The command-line side of the engine's operations: arguments turned into
+// names and lists, archives opened for changing, results reported. Every
+// command checks all its input first and saves only when everything
+// succeeded, so a bad argument leaves the archive file untouched.
 
 // An archive opened for changing: the writers' lock is held from before the
 // archive is read until the changed one has replaced it, so a second writer
-// waits instead of overwriting this one's update (or this one's its).
+// waits instead of overwriting this one's update (or this one its).
 struct ArchiveEdit {
     tomelens::core::ArchiveLock lock;
-    DataFilePtr file;
+    tomelens::core::DataFilePtr file;
+    tomelens::core::ArchiveWatch watch;
 };
 
 // Takes the lock on path (waiting a little for another writer) and, when
 // load is set, opens the archive. Reports a failure and returns false.
 bool BeginEdit(const std::string& path, ArchiveEdit& edit, bool load = true);
 
-// Reports every input file that cannot be read; true when all can.
-bool CheckInputFiles(const std::vector<std::string>& paths);
+// Saves the edited archive over its file with a progress bar. Returns the
+// exit code and reports a failure.
+int SaveEdited(ArchiveEdit& edit, const std::string& path);
 
-// The entry name a file gets when added: its name without folders, in the
-// archive's encoding; nothing (after a report) when a character cannot be held.
-std::optional<std::string> EntryNameForFile(const std::string& path);
+// The name bytes for a name typed on the command line. A character the
+// archive cannot hold is reported against `what` (the argument's role) and
+// gives nothing.
+std::optional<std::string> NameFromArgument(const std::string& text, std::string_view what);
+// The same for several names; false after the first that fails.
+bool NamesFromArguments(const std::vector<std::string>& texts, std::vector<std::string>& names);
 
-// The one live entry named name (bytes). Reports an unknown or ambiguous name
-// against archivePath and returns nothing.
-std::optional<unsigned> FindSingleEntry(const EntryIndex& index, const std::string& archivePath,
-                                        const std::string& name);
+// Appends the lines of listPath ("-": standard input), one path or name a
+// line, empty lines skipped. Reports a failure and returns false.
+bool ReadListFile(const std::string& listPath, std::vector<std::string>& lines);
 
-// Saves the container to path (atomically, by the library). Returns the exit
-// code and reports a failure.
-int SaveArchive(DMDataFile& file, const std::string& path);
+// Reports every failure in the list, in order; true when there was none.
+bool ReportAll(const std::vector<tomelens::core::Outcome>& outcomes);

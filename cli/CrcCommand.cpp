@@ -1,4 +1,3 @@
-#include "ArchiveAccess.h"
 #include "Commands.h"
 #include "Diagnostics.h"
 #include "EntryListing.h"

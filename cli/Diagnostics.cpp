@@ -1,6 +1,5 @@
 #include "Diagnostics.h"
 
-#include "EntryNames.h"
 #include "ProgressBar.h"
 
 #include <cstdio>
@@ -32,9 +31,18 @@ std::string DisplayName(std::string_view name)
     return shown;
 }
 
-std::string EntryLabel(std::string_view name)
+void ReportOutcome(const tomelens::core::Outcome& outcome)
 {
-    return "entry \"" + ShownName(name) + "\"";
+    std::string what = outcome.cause;
+    if (outcome.WasCancelled() && what == tomelens::core::Outcome::Cancelled().cause)
+        what = "interrupted";
+    // A change by another program reads as one sentence, without a colon.
+    const char* joint = outcome.step == tomelens::core::Step::Changed ? " " : ": ";
+    const std::string line = outcome.subject.empty() ? what : DisplayName(outcome.subject) + joint + what;
+    ProgressBar::ClearActive();
+    std::cout.flush();
+    std::cerr << kProgramName << ": " << line << '\n';
+    std::cerr.flush();
 }
 
 int FinishOutput(int result)

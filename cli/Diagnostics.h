@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Outcome.h"
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -26,9 +28,15 @@ void ReportError(std::string_view subject, std::string_view what);
 // 0x20 and 0x7F) become \xNN, every other byte is kept as it is.
 std::string DisplayName(std::string_view name);
 
-// `entry "<name>"`, the way messages refer to an archive entry (name bytes
-// shown as UTF-8).
-std::string EntryLabel(std::string_view name);
+// Prints an engine operation's failure as one line: "tomelens-cli: <message>".
+// A plain cancel reads "interrupted"; a command says more with a cause of its own.
+void ReportOutcome(const tomelens::core::Outcome& outcome);
+
+// The cancel the user caused, as a command reports it: "interrupted; <what became of the work>".
+inline tomelens::core::Outcome Interruption(const std::string& subject, const std::string& result)
+{
+    return tomelens::core::Outcome::Failure(tomelens::core::Step::Cancelled, subject, "interrupted; " + result);
+}
 
 // Flushes stdout; when the output could not be written (a full disk, a closed
 // pipe) reports it and returns kExitFailed, otherwise returns result.

@@ -2,57 +2,54 @@
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Diagnostics.h"
-#include "EntryNames.h"
 #include "Help.h"
-#include "LibraryMessages.h"
-#include "archive/DMResultCodes.h"
+#include "engine/EditEntries.h"
+#include "engine/EntryNames.h"
 
 #include <cstdint>
-#include <unordered_set>
+
+using namespace tomelens::core;
 
 int RunDelete(CommandArgs args)
 {
-    const ParsedArgs parsed = ParseArgs(args, {});
+    static const OptionRule options[] = {{"all", 0, false}, {"files-from", 'T', true}};
+    const ParsedArgs parsed = ParseArgs(args, options);
     if (parsed.help)
         return PrintHelp("delete");
-    RequirePositionals(parsed, 2, SIZE_MAX, "delete");
+    const auto list = parsed.Value("files-from");
+    RequirePositionals(parsed, list ? 1 : 2, SIZE_MAX, "delete");
 
     const std::string& archivePath = parsed.positionals[0];
+    std::vector<std::string> arguments(parsed.positionals.begin() + 1, parsed.positionals.end());
+    if (list && !ReadListFile(*list, arguments))
+        return kExitFailed;
     std::vector<std::string> names;
-    for (auto name = parsed.positionals.begin() + 1; name != parsed.positionals.end(); ++name) {
-        const auto bytes = NameFromArgument(*name, "the entry name");
-        if (!bytes)
-            return kExitFailed;
-        names.push_back(*bytes);
-    }
+    if (!NamesFromArguments(arguments, names))
+        return kExitFailed;
 
     ArchiveEdit edit;
     if (!BeginEdit(archivePath, edit))
         return kExitFailed;
-    // Every entry of each name goes; all names are looked up before any is deleted.
-    const EntryIndex index(*edit.file);
+    // All names are looked up before any entry is deleted.
     std::vector<unsigned> doomed;
-    std::unordered_set<std::string> seen;
-    bool allFound = true;
-    for (const std::string& name : names) {
-        if (!seen.insert(name).second)
-            continue;
-        const auto found = index.Find(name);
-        if (found.empty()) {
-            ReportError(archivePath, "no " + EntryLabel(name));
-            allFound = false;
+    std::vector<Outcome> problems;
+    const bool all = parsed.Flag("all");
+    if (!FindEntries(*edit.file, archivePath, names, all ? Matches::All : Matches::One, doomed, &problems).Ok()) {
+        for (Outcome& problem : problems) {
+            if (problem.cause.find(" entries are named ") != std::string::npos)
+                problem.cause += "; give --all to delete every one";
         }
-        doomed.insert(doomed.end(), found.begin(), found.end());
-    }
-    if (!allFound)
+        ReportAll(problems);
         return kExitFailed;
-    edit.file->DelEntries(doomed.data(), static_cast<unsigned>(doomed.size()));
-    return SaveArchive(*edit.file, archivePath);
+    }
+    DeleteEntries(*edit.file, doomed);
+    return SaveEdited(edit, archivePath);
 }
 
+namespace {
+
 // Opens the archive for changing, finds the one entry named name and saves
-// the archive when change, given that entry, succeeds; change reports its own
-// failures.
+// the archive when change, given its position, succeeds.
 template <typename Change>
 int ChangeOneEntry(const std::string& archivePath, const std::string& name, Change change)
 {
@@ -62,24 +59,37 @@ int ChangeOneEntry(const std::string& archivePath, const std::string& name, Chan
     ArchiveEdit edit;
     if (!BeginEdit(archivePath, edit))
         return kExitFailed;
-    const auto position = FindSingleEntry(EntryIndex(*edit.file), archivePath, *bytes);
-    if (!position || !change(*edit.file->GetEntry(*position)))
+    std::vector<unsigned> found;
+    if (const Outcome one = FindEntries(*edit.file, archivePath, {*bytes}, Matches::One, found); !one.Ok()) {
+        ReportError(archivePath, one.cause.starts_with("no ") ? one.cause
+                                                             : one.cause + "; refusing to guess which one is meant");
         return kExitFailed;
-    return SaveArchive(*edit.file, archivePath);
+    }
+    if (const Outcome changed = change(*edit.file, found.front()); !changed.Ok()) {
+        ReportOutcome(changed);
+        return kExitFailed;
+    }
+    return SaveEdited(edit, archivePath);
 }
+
+}  // namespace
 
 int RunRename(CommandArgs args)
 {
-    const ParsedArgs parsed = ParseArgs(args, {});
+    static const OptionRule options[] = {{"force", 'f', false}};
+    const ParsedArgs parsed = ParseArgs(args, options);
     if (parsed.help)
         return PrintHelp("rename");
     RequirePositionals(parsed, 3, 3, "rename");
     const auto newName = NameFromArgument(parsed.positionals[2], "the new name");
     if (!newName)
         return kExitFailed;
-    return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFileEntry& entry) {
-        entry.SetName(newName->c_str());
-        return true;
+    const ExistingName existing = parsed.Flag("force") ? ExistingName::KeepBoth : ExistingName::Refuse;
+    return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFile& file, unsigned position) {
+        Outcome renamed = RenameEntry(file, position, *newName, existing);
+        if (renamed.step == Step::Name)
+            renamed.cause += " (--force renames it all the same)";
+        return renamed;
     });
 }
 
@@ -90,13 +100,12 @@ int RunReplace(CommandArgs args)
         return PrintHelp("replace");
     RequirePositionals(parsed, 3, 3, "replace");
     const std::string& dataPath = parsed.positionals[2];
-    if (!CheckInputFiles({dataPath}))
+    if (const std::string problem = InputFileProblem(dataPath); !problem.empty()) {
+        ReportError(dataPath, problem);
         return kExitFailed;
-    return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFileEntry& entry) {
-        const int code = entry.LoadData(dataPath.c_str());
-        if (code != DMResult::Success)
-            ReportError(dataPath, EntryLoadMessage(code));
-        return code == DMResult::Success;
+    }
+    return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFile& file, unsigned position) {
+        return ReplaceData(file, position, dataPath);
     });
 }
 
@@ -110,8 +119,7 @@ int RunSetCrc(CommandArgs args)
     if (!value)
         throw UsageError("set-crc: '" + parsed.positionals[2]
                          + "' is not a 32-bit value (give it in decimal or as 0x followed by hex digits)");
-    return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFileEntry& entry) {
-        entry.SetCheckSum(*value);
-        return true;
+    return ChangeOneEntry(parsed.positionals[0], parsed.positionals[1], [&](DMDataFile& file, unsigned position) {
+        return SetEntryCheckSum(file, position, *value);
     });
 }

@@ -1,6 +1,6 @@
 #include "EntryListing.h"
 
-#include "EntryNames.h"
+#include "engine/EntryNames.h"
 
 #include <cstdio>
 
@@ -16,7 +16,7 @@ std::string FormatEntryLine(const EntryInfo& entry)
     char numbers[40];
     std::snprintf(numbers, sizeof numbers, "%10u %10u %s ", entry.length, entry.packedLength,
                   Hex8(entry.checkSum).c_str());
-    return numbers + ShownName(entry.name);
+    return numbers + tomelens::core::ShownName(entry.name);
 }
 
 std::string JsonString(std::string_view utf8)
@@ -55,7 +55,7 @@ std::string JsonString(std::string_view utf8)
 
 std::string JsonEntryObject(const EntryInfo& entry)
 {
-    return "{\"name\": " + JsonString(NameAsUtf8(entry.name)) + ", \"length\": " + std::to_string(entry.length)
+    return "{\"name\": " + JsonString(tomelens::core::NameAsUtf8(entry.name)) + ", \"length\": " + std::to_string(entry.length)
          + ", \"packedLength\": " + std::to_string(entry.packedLength) + ", \"checksum\": \""
          + Hex8(entry.checkSum) + "\"}";
 }

@@ -2,7 +2,7 @@
 #include "Commands.h"
 #include "Diagnostics.h"
 #include "EntryListing.h"
-#include "EntryNames.h"
+#include "engine/EntryNames.h"
 #include "Help.h"
 #include "ProgressBar.h"
 #include "modding/Diff.h"

@@ -61,7 +61,14 @@ ProgressBar ProgressBar::ForStderr(std::size_t total)
 
 void ProgressBar::Step(std::string_view label)
 {
-    ++m_done;
+    Show(m_done + 1, 0, label);
+}
+
+void ProgressBar::Show(std::size_t done, std::size_t total, std::string_view label)
+{
+    m_done = done;
+    if (total != 0)
+        m_total = total;
     if (!m_enabled)
         return;
     const auto now = std::chrono::steady_clock::now();

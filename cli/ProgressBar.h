@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-// A one-line progress bar for long work (extract, verify, create). It draws
+// A one-line progress bar for long work (extract, verify, create, add, save). It draws
 // only when enabled, which ForStderr decides by whether stderr is a terminal,
 // so pipes and log files never receive control characters.
 class ProgressBar {
@@ -21,6 +21,8 @@ public:
 
     // Counts one unit of work done; label names what is being worked on.
     void Step(std::string_view label);
+    // Shows `done` of `total` units (0: the total given at the start).
+    void Show(std::size_t done, std::size_t total, std::string_view label);
     // Removes the bar from the line; the next Step draws it again.
     void Clear();
     bool Enabled() const { return m_enabled; }

@@ -1,71 +1,42 @@
-#include "ArchiveAccess.h"
 #include "CommandLine.h"
 #include "Commands.h"
 #include "Diagnostics.h"
-#include "EntryNames.h"
 #include "Help.h"
-#include "LibraryMessages.h"
-#include "ParallelFor.h"
+#include "Interrupt.h"
 #include "ProgressBar.h"
-#include "archive/DMResultCodes.h"
+#include "engine/VerifyArchive.h"
 
 #include <cstdint>
 #include <iostream>
-#include <mutex>
+
+using namespace tomelens::core;
 
 namespace {
 
-// The bytes are only inflated to prove they can be; the library checks the
-// lengths, and nothing is kept.
-int Discard(void*, const void*, unsigned)
+// Prints "PATH: OK (n entries)" on stdout, or one error line naming each
+// failing entry and why; a checksum that differs is a warning line only.
+bool VerifyOne(const std::string& path, bool checkSums)
 {
-    return 0;
-}
-
-// Checks one archive: it must load and every entry must inflate to its
-// length. Prints "PATH: OK (n entries)" on stdout, or one error line naming
-// each failing entry and why. Returns whether the archive passed.
-bool VerifyArchive(const std::string& path)
-{
-    std::string problem;
-    DataFilePtr file = OpenArchive(path, problem);
-    if (!file) {
-        ReportError(path, problem);
-        return false;
-    }
-
-    const std::vector<unsigned> positions = AllEntries(*file);
-    std::vector<std::string> problems(positions.size());
+    VerifyReport report;
     {
-        ProgressBar progress = ProgressBar::ForStderr(positions.size());
-        std::mutex progressMutex;
-        tomelens::core::ParallelFor(positions.size(), [&](std::size_t i) {
-            const DMDataFileEntry& entry = *file->GetEntry(positions[i]);
-            const int code = entry.ReadData(Discard, nullptr);
-            if (code != DMResult::Success)
-                problems[i] = EntryDataMessage(code);
-            if (progress.Enabled()) {
-                const std::lock_guard lock(progressMutex);
-                progress.Step(ShownName(entry.GetName()));
-            }
-        });
+        ProgressBar bar = ProgressBar::ForStderr(0);
+        report = VerifyArchive(path, checkSums, CommandProgress(bar));
     }
-    std::string failures;
-    std::size_t failureCount = 0;
-    for (std::size_t i = 0; i < positions.size(); ++i) {
-        if (problems[i].empty())
-            continue;
-        failures += (failureCount == 0 ? "" : "; ") + EntryLabel(file->GetEntry(positions[i])->GetName()) + ": "
-                  + problems[i];
-        ++failureCount;
-    }
-    if (failureCount != 0) {
-        ReportError(path, std::to_string(failureCount) + " of " + std::to_string(positions.size())
-                              + " entries fail: " + failures);
+    for (const Outcome& warning : report.warnings)
+        ReportError(path, "warning: " + warning.Message());
+    if (!report.failures.empty()) {
+        std::string failures;
+        for (const Outcome& failure : report.failures)
+            failures += (failures.empty() ? "" : "; ") + failure.Message();
+        ReportError(path, report.outcome.cause + ": " + failures);
         return false;
     }
-    std::cout << DisplayName(path) << ": OK (" << positions.size()
-              << (positions.size() == 1 ? " entry)" : " entries)") << '\n';
+    if (!report.outcome.Ok()) {
+        ReportOutcome(report.outcome);
+        return false;
+    }
+    std::cout << DisplayName(path) << ": OK (" << report.entries << (report.entries == 1 ? " entry)" : " entries)")
+              << '\n';
     return true;
 }
 
@@ -86,5 +57,17 @@ int RunOnEachFile(CommandArgs args, const char* command, const std::function<boo
 
 int RunVerify(CommandArgs args)
 {
-    return RunOnEachFile(args, "verify", VerifyArchive);
+    static const OptionRule options[] = {{"checksums", 0, false}};
+    const ParsedArgs parsed = ParseArgs(args, options);
+    if (parsed.help)
+        return PrintHelp("verify");
+    RequirePositionals(parsed, 1, SIZE_MAX, "verify");
+    const bool checkSums = parsed.Flag("checksums");
+    bool allPassed = true;
+    for (const std::string& path : parsed.positionals) {
+        if (Interrupted())
+            break;
+        allPassed = VerifyOne(path, checkSums) && allPassed;
+    }
+    return FinishOutput(allPassed && !Interrupted() ? kExitOk : kExitFailed);
 }

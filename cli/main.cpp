@@ -1,7 +1,10 @@
 #include "Commands.h"
 #include "Diagnostics.h"
 #include "Help.h"
+#include "Interrupt.h"
+#include "ProgramFacts.h"
 
+#include <csignal>
 #include <exception>
 #include <iostream>
 #include <new>
@@ -29,6 +32,22 @@ void ReportUsage(const std::string& what, const std::string& command)
               << "--help')\n";
 }
 
+int RunCommand(const Command& command, const std::vector<std::string>& args)
+{
+    try {
+        return command.run(CommandArgs(args).subspan(1));
+    } catch (const UsageError& error) {
+        ReportUsage(error.what(), command.name);
+        return kExitUsage;
+    } catch (const std::bad_alloc&) {
+        ReportError(command.name, "out of memory");
+        return kExitFailed;
+    } catch (const std::exception& error) {
+        ReportError(command.name, error.what());
+        return kExitFailed;
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -41,6 +60,10 @@ int main(int argc, char** argv)
     const std::string& name = args[0];
     if (name == "--help" || name == "-h")
         return PrintHelp("");
+    if (name == "--version") {
+        std::cout << kProgramName << " " << tomelens::core::kProgramVersion << '\n';
+        return FinishOutput(kExitOk);
+    }
     if (name == "help") {
         // "help COMMAND" is another way to ask for COMMAND --help.
         const std::string topic = args.size() > 1 ? args[1] : "";
@@ -54,18 +77,15 @@ int main(int argc, char** argv)
     for (const Command& command : kCommands) {
         if (name != command.name)
             continue;
-        try {
-            return command.run(CommandArgs(args).subspan(1));
-        } catch (const UsageError& error) {
-            ReportUsage(error.what(), name);
-            return kExitUsage;
-        } catch (const std::bad_alloc&) {
-            ReportError(name, "out of memory");
-            return kExitFailed;
-        } catch (const std::exception& error) {
-            ReportError(name, error.what());
-            return kExitFailed;
+        InstallInterruptHandlers();
+        const int result = RunCommand(command, args);
+        // The command stopped cleanly; now end as the signal asked, so a
+        // calling script sees the interruption.
+        if (Interrupted()) {
+            std::signal(InterruptSignal(), SIG_DFL);
+            std::raise(InterruptSignal());
         }
+        return result;
     }
     ReportUsage("unknown command '" + name + "'", "");
     return kExitUsage;

@@ -37,12 +37,13 @@ struct Outcome {
     bool Ok() const { return step == Step::None; }
     bool WasCancelled() const { return step == Step::Cancelled; }
 
-    // "subject: cause", or the cause alone without a subject.
+    // "subject: cause", or the cause alone without a subject. A change by
+    // another program reads as one sentence: "subject was changed by ...".
     std::string Message() const
     {
         if (subject.empty())
             return cause;
-        return subject + ": " + cause;
+        return subject + (step == Step::Changed ? " " : ": ") + cause;
     }
 
     static Outcome Success(std::size_t done = 0)

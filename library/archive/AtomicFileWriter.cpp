@@ -1,5 +1,7 @@
 #include "archive/AtomicFileWriter.h"
 
+#include "archive/PositionalRead.h"
+
 // The platform-neutral part; Open, Commit and Discard live in the platform sources.
 namespace tomelens::archive {
 
@@ -16,6 +18,15 @@ bool AtomicFileWriter::Write(const void* data, std::uint64_t count)
     if (m_failed || !m_file.Valid())
         return false;
     if (count > 0 && !WriteFully(m_file.Get(), data, count))
+        m_failed = true;
+    return !m_failed;
+}
+
+bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::uint64_t count)
+{
+    if (m_failed || !m_file.Valid())
+        return false;
+    if (count > 0 && (m_temp == Temp::None || !tomelens::archive::WriteAt(m_file.Get(), data, count, offset)))
         m_failed = true;
     return !m_failed;
 }

@@ -53,6 +53,10 @@ public:
     int Open(const char* target, KeepTimes keepTimes);
     // False once any write has failed; later writes are skipped.
     bool Write(const void* data, std::uint64_t count);
+    // Overwrites bytes already written, `offset` bytes from the start (a
+    // header whose numbers are known only at the end). False, and the writer
+    // failed, when the target cannot be written at an offset (a pipe).
+    bool WriteAt(std::uint64_t offset, const void* data, std::uint64_t count);
     // Puts the new content in place: 0, or 3 when anything failed.
     int Commit();
 

@@ -239,5 +239,24 @@ int DMDataFile::Save(const char* path)
     }
     if (m_path.empty())
         return DMResult::NoPath;
-    return DMDataFileInternals::Save(*this);
+    return DMDataFileInternals::Save(*this, nullptr, nullptr);
+}
+
+int DMDataFile::SaveObserved(const char* path, DMSaveObserver observer, void* context)
+{
+    tomelens::archive::ClearSystemError();
+    if (path) {
+        m_path = path;
+        m_bChecked = false;
+    }
+    if (m_path.empty())
+        return DMResult::NoPath;
+    return DMDataFileInternals::Save(*this, observer, context);
+}
+
+int DMDataFile::GetSourceStamp(DMFileStamp& stamp) const
+{
+    if (!m_pSource || !tomelens::archive::StampOf(m_pSource->file.Get(), stamp))
+        return DMResult::CannotOpen;
+    return DMResult::Success;
 }

@@ -8,6 +8,22 @@
 #include <string>
 #include <vector>
 
+// Told how far a save got: bytes of the new file written so far and in all;
+// a non-zero return stops the save, which then returns that value and leaves
+// the target untouched.
+using DMSaveObserver = int (*)(void* context, unsigned long long done, unsigned long long total);
+
+// What an open file is: which file, how long, when last written and changed.
+// Two stamps differ when another program replaced, rewrote or touched it.
+struct DMFileStamp {
+    std::uint64_t device = 0;
+    std::uint64_t file = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    bool operator==(const DMFileStamp&) const = default;
+};
+
 // One archive held in memory: its path, a copy of its data area, its entries in
 // data order with the name list as a hidden last element, and the signature
 // bytes after the directory. Integer results are the codes of DMResultCodes.h.
@@ -47,6 +63,13 @@ public:
     // Writes the container to a file (null: the stored path), replacing it
     // atomically: 0, 1, 2, 3 or -1.
     int Save(const char* path);
+    // Save, telling `observer` how far it got; the observer may stop it.
+    int SaveObserved(const char* path, DMSaveObserver observer, void* context);
+
+    // The stamp of the file LoadIndex keeps open, taken from the open file
+    // itself: 0, or 2 when no file is kept open (Load, or a new container) or
+    // it cannot be examined.
+    int GetSourceStamp(DMFileStamp& stamp) const;
 
 private:
     // The loading and saving steps live in the library's hidden internals.

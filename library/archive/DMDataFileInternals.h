@@ -18,8 +18,9 @@ struct DMDataFileInternals {
                            std::uint32_t directoryOffset, bool readDataArea);
     // Inflates and checks the name list and names the entries.
     static int NameEntries(DMDataFile& file);
-    // Packs every changed element and writes the file, copying the rest.
-    static int Save(DMDataFile& file);
+    // Packs every changed element and writes the file, copying the rest; the
+    // observer, when given, hears of the bytes written and may stop the save.
+    static int Save(DMDataFile& file, DMSaveObserver observer, void* context);
     // True when the entry's data is its loaded packed bytes, copied as they are.
     static bool HoldsPackedOnly(const DMDataFileEntry& entry)
     {

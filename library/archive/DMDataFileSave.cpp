@@ -119,7 +119,13 @@ bool BuildDirectory(const std::vector<DMDataFileEntry*>& live, const PackedLayou
 // copied in bounded chunks, so an unchanged archive is streamed, not gathered.
 class AreaWriter {
 public:
-    explicit AreaWriter(AtomicFileWriter& writer) : m_writer(writer) {}
+    AreaWriter(AtomicFileWriter& writer, DMSaveObserver observer, void* context, std::uint64_t total)
+        : m_writer(writer), m_observer(observer), m_context(context), m_total(total)
+    {
+    }
+
+    // Tells the observer how far the file got: 0, or its own code to stop.
+    int Tell(std::uint64_t done) const { return m_observer ? m_observer(m_context, done, m_total) : 0; }
 
     int Add(const DMDataFileEntry& entry)
     {
@@ -152,7 +158,8 @@ public:
         m_length = 0;
         if (m_view) {
             Put(m_view, length);
-            return DMResult::Success;
+            m_written += length;
+            return Tell(kHeaderSize + m_written);
         }
         WriteStaged();
         for (std::uint64_t done = 0; done < length;) {
@@ -162,6 +169,9 @@ public:
                 return DMResult::ShortRead;
             m_writer.Write(m_chunk.data(), piece);
             done += piece;
+            m_written += piece;
+            if (const int stop = Tell(kHeaderSize + m_written); stop != 0)
+                return stop;
         }
         return DMResult::Success;
     }
@@ -199,6 +209,10 @@ private:
     }
 
     AtomicFileWriter& m_writer;
+    DMSaveObserver m_observer;
+    void* m_context;
+    std::uint64_t m_total;
+    std::uint64_t m_written = 0;  // area bytes handed to the writer
     std::vector<unsigned char> m_staged;
     const unsigned char* m_view = nullptr;
     const ArchiveSource* m_source = nullptr;
@@ -209,7 +223,7 @@ private:
 
 }  // namespace
 
-int DMDataFileInternals::Save(DMDataFile& file)
+int DMDataFileInternals::Save(DMDataFile& file, DMSaveObserver observer, void* context)
 {
     // A container never loaded gets its name list the way AddEntry makes one.
     if (file.m_entries.empty())
@@ -275,7 +289,10 @@ int DMDataFileInternals::Save(DMDataFile& file)
     if (const int result = writer.Open(file.m_path.c_str(), KeepTimes::Yes); result != DMResult::Success)
         return result;
     writer.Write(header, kHeaderSize);
-    AreaWriter area(writer);
+    const std::uint64_t total = kHeaderSize + std::uint64_t(areaLength) + directory.size() + file.m_signatureLength;
+    AreaWriter area(writer, observer, context, total);
+    if (const int stop = area.Tell(0); stop != 0)
+        return stop;
     for (const DMDataFileEntry* entry : live) {
         if (const int result = area.Add(*entry); result != DMResult::Success)
             return result;
@@ -284,5 +301,8 @@ int DMDataFileInternals::Save(DMDataFile& file)
         return result;
     writer.Write(directory.data(), directory.size());
     writer.Write(file.m_pSignature.get(), file.m_signatureLength);
+    // The last word before the file takes its place: a stop here still leaves the target as it was.
+    if (const int stop = area.Tell(total); stop != 0)
+        return stop;
     return writer.Commit();
 }

@@ -6,6 +6,8 @@
 // the library's byte strings. A failing system call is recorded for
 // DMLastSystemError (LastError.h). FileIoPosix.cpp and FileIoWin32.cpp
 // implement them; the build picks one by platform.
+struct DMFileStamp;
+
 namespace tomelens::archive {
 
 #if defined(_WIN32)
@@ -47,6 +49,9 @@ private:
 // regular file (directory, device, pipe) gives an invalid handle, as does a
 // failed open; a pipe is never waited on. Starts a fresh error record.
 FileHandle OpenRegularFileForReading(const char* path, std::uint64_t& size);
+
+// The stamp of an open file (fstat on POSIX); false when it cannot be taken.
+bool StampOf(NativeFile file, DMFileStamp& stamp);
 
 // Reads until `count` bytes arrived, the file ended or an error occurred;
 // returns the number of bytes read.

@@ -1,5 +1,7 @@
 #include "archive/FileIo.h"
 
+#include "archive/DMDataFile.h"
+
 #include "archive/LastError.h"
 
 #include <algorithm>
@@ -45,6 +47,20 @@ FileHandle OpenRegularFileForReading(const char* path, std::uint64_t& size)
     }
     size = static_cast<std::uint64_t>(info.st_size);
     return file;
+}
+
+bool StampOf(NativeFile file, DMFileStamp& stamp)
+{
+    struct stat info {};
+    if (::fstat(file, &info) != 0)
+        return false;
+    constexpr std::int64_t kBillion = 1000000000;
+    stamp.device = static_cast<std::uint64_t>(info.st_dev);
+    stamp.file = static_cast<std::uint64_t>(info.st_ino);
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.modifiedNs = std::int64_t(info.st_mtim.tv_sec) * kBillion + info.st_mtim.tv_nsec;
+    stamp.changedNs = std::int64_t(info.st_ctim.tv_sec) * kBillion + info.st_ctim.tv_nsec;
+    return true;
 }
 
 namespace {

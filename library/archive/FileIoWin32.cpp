@@ -1,5 +1,7 @@
 #include "archive/FileIo.h"
 
+#include "archive/DMDataFile.h"
+
 #include "archive/LastError.h"
 
 #include "archive/WindowsHeaders.h"
@@ -21,6 +23,22 @@ NativeFile FileHandle::Adopt(NativeFile file)
 bool FileHandle::CloseNative(NativeFile file)
 {
     return ::CloseHandle(file) != 0;
+}
+
+bool StampOf(NativeFile file, DMFileStamp& stamp)
+{
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (!::GetFileInformationByHandle(file, &info))
+        return false;
+    stamp.device = info.dwVolumeSerialNumber;
+    stamp.file = (std::uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    stamp.size = (std::uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    stamp.modifiedNs =
+        static_cast<std::int64_t>((std::uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32)
+                                  | info.ftLastWriteTime.dwLowDateTime) * 100;
+    // Windows keeps no change time that this call reports; the write time serves.
+    stamp.changedNs = stamp.modifiedNs;
+    return true;
 }
 
 FileHandle OpenRegularFileForReading(const char* path, std::uint64_t& size)

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-// Reads at a file offset without moving a shared file position, so several
+// Reads and writes at a file offset without moving a shared file position, so several
 // threads may read distinct parts of one open file at once.
 // PositionalReadPosix.cpp and PositionalReadWin32.cpp hold the platform parts.
 namespace tomelens::archive {
@@ -12,5 +12,8 @@ namespace tomelens::archive {
 // Reads until `count` bytes arrived from `offset` on, the file ended or an
 // error occurred; returns the number of bytes read.
 std::uint64_t ReadAt(NativeFile file, void* dest, std::uint64_t count, std::uint64_t offset);
+
+// Writes all `count` bytes at `offset`; false on any error or short write.
+bool WriteAt(NativeFile file, const void* source, std::uint64_t count, std::uint64_t offset);
 
 }  // namespace tomelens::archive

@@ -28,4 +28,23 @@ std::uint64_t ReadAt(NativeFile file, void* dest, std::uint64_t count, std::uint
     return done;
 }
 
+bool WriteAt(NativeFile file, const void* source, std::uint64_t count, std::uint64_t offset)
+{
+    constexpr std::uint64_t kMaxChunk = 1u << 30;
+    const auto* bytes = static_cast<const unsigned char*>(source);
+    std::uint64_t done = 0;
+    while (done < count) {
+        const ssize_t put = ::pwrite(file, bytes + done, std::min(count - done, kMaxChunk),
+                                     static_cast<off_t>(offset + done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put <= 0) {
+            RecordSystemError();
+            return false;
+        }
+        done += static_cast<std::uint64_t>(put);
+    }
+    return true;
+}
+
 }  // namespace tomelens::archive

@@ -34,4 +34,25 @@ std::uint64_t ReadAt(NativeFile file, void* dest, std::uint64_t count, std::uint
     return done;
 }
 
+bool WriteAt(NativeFile file, const void* source, std::uint64_t count, std::uint64_t offset)
+{
+    constexpr std::uint64_t kMaxChunk = 1u << 30;
+    const auto* bytes = static_cast<const unsigned char*>(source);
+    std::uint64_t done = 0;
+    while (done < count) {
+        OVERLAPPED at {};
+        const std::uint64_t position = offset + done;
+        at.Offset = static_cast<DWORD>(position);
+        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        DWORD put = 0;
+        if (!::WriteFile(file, bytes + done, static_cast<DWORD>(std::min(count - done, kMaxChunk)), &put, &at)
+            || put == 0) {
+            RecordSystemError();
+            return false;
+        }
+        done += put;
+    }
+    return true;
+}
+
 }  // namespace tomelens::archive

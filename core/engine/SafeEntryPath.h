@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace tomelens::core {
+
 // Turns an archive entry name (a byte string with no path rules of its own)
 // into a relative path that cannot leave the extraction folder:
 //  - '/' and '\' both separate folders; empty and "." parts are dropped;
@@ -17,3 +19,5 @@ std::string SafeEntryPath(std::string_view name);
 // The relative path for the n-th file (n >= 2) that would land on the same
 // path: "dir/name~n".
 std::string NumberedPath(const std::string& path, unsigned n);
+
+}  // namespace tomelens::core

@@ -1,6 +1,8 @@
-#include "SafeEntryPath.h"
+#include "engine/SafeEntryPath.h"
 
 #include "SafeFileName.h"
+
+namespace tomelens::core {
 
 std::string SafeEntryPath(std::string_view name)
 {
@@ -25,3 +27,5 @@ std::string NumberedPath(const std::string& path, unsigned n)
 {
     return path + "~" + std::to_string(n);
 }
+
+}  // namespace tomelens::core

@@ -1,9 +1,11 @@
-#include "EntryIndex.h"
+#include "engine/EntryIndex.h"
 
 #include "archive/DMDataFileEntry.h"
 
 #include <bit>
 #include <functional>
+
+namespace tomelens::core {
 
 namespace {
 
@@ -53,3 +55,5 @@ std::vector<unsigned> EntryIndex::Find(std::string_view name) const
         positions.push_back(at);
     return positions;
 }
+
+}  // namespace tomelens::core

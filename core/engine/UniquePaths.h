@@ -4,6 +4,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+namespace tomelens::core {
+
 // Hands out the relative paths of one extraction so that no two entries
 // share a file and no file sits where another entry needs a folder: a part
 // that clashes with an earlier file or folder gets "~2", "~3", ... appended
@@ -20,3 +22,5 @@ private:
     // one name cost a thousand claims, not half a million tries.
     std::unordered_map<std::string, unsigned> m_nextNumber;
 };
+
+}  // namespace tomelens::core

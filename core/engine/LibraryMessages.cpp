@@ -1,9 +1,11 @@
-#include "LibraryMessages.h"
+#include "engine/LibraryMessages.h"
 
 #include "archive/DMLastError.h"
 #include "archive/DMResultCodes.h"
 
 #include <cstring>
+
+namespace tomelens::core {
 
 namespace {
 
@@ -83,3 +85,5 @@ std::string EntryDataMessage(int code)
         return Unexpected(code);
     }
 }
+
+}  // namespace tomelens::core

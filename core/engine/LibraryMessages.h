@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace tomelens::core {
+
 // The library's result codes in words, for each kind of operation. The user
 // never sees a bare code.
 
@@ -13,3 +15,5 @@ std::string ArchiveSaveMessage(int code);
 std::string EntryLoadMessage(int code);
 // Unpacking an entry's data (GetData).
 std::string EntryDataMessage(int code);
+
+}  // namespace tomelens::core

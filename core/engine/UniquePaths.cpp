@@ -1,8 +1,10 @@
-#include "UniquePaths.h"
+#include "engine/UniquePaths.h"
 
-#include "SafeEntryPath.h"
+#include "engine/SafeEntryPath.h"
 
 #include <vector>
+
+namespace tomelens::core {
 
 std::string UniquePaths::Claim(const std::string& safePath)
 {
@@ -38,3 +40,5 @@ std::string UniquePaths::Claim(const std::string& safePath)
     }
     return claimed;
 }
+
+}  // namespace tomelens::core

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace tomelens::core {
+
 // Every live entry's position by name, built once per command so that looking
 // up many names costs one pass over the archive, not one per name. The index
 // refers to the entries' own names: renaming an entry makes it stale.
@@ -36,3 +38,5 @@ private:
     // so this needs no list per name.
     std::vector<unsigned> m_next;
 };
+
+}  // namespace tomelens::core
