@@ -26,6 +26,7 @@ Archive commands:
   crc FILE...                        print the checksum of files
 
 Modding commands (an archive to a folder, edit, and back):
+  unpack ARCHIVE DIR                 write every entry and a manifest to DIR
   pack DIR ARCHIVE [--from ORIGINAL] [--update-crc]
                                      rebuild an archive from an unpacked folder
   diff A B [--json]                  list the entries that differ
@@ -137,6 +138,18 @@ Prints the checksum of each file's bytes (CRC-32, as archive entries carry
 it) as 8 hex digits, then two blanks and the file name.
 )TXT";
 
+constexpr std::string_view kUnpack = R"TXT(Usage: tomelens-cli unpack ARCHIVE DIR
+
+Writes every entry of ARCHIVE as a file under DIR (made if missing; it must
+be empty), named as extract names them, and the manifest DIR/tomelens.json,
+which records for each entry, in archive order: its stored name as bytes (so
+a name no file system can hold survives), the file it went to, its length,
+stored checksum and CRC-32 of its data, where its packed bytes lie in
+ARCHIVE, and the file's size and time as written. Edit, add or delete files
+under DIR, then rebuild the archive with 'tomelens-cli pack DIR ARCHIVE'.
+An entry named tomelens.json is written as tomelens.json~2.
+)TXT";
+
 constexpr std::string_view kPack = R"TXT(Usage: tomelens-cli pack DIR ARCHIVE [--from ORIGINAL] [--update-crc]
 
 Writes ARCHIVE from the files under DIR. When DIR holds the manifest
@@ -218,7 +231,7 @@ constexpr std::pair<std::string_view, std::string_view> kTexts[] = {
     {"create", kCreate},      {"add", kAdd},         {"delete", kDelete},
     {"rename", kRename},      {"replace", kReplace}, {"set-crc", kSetCrc},
     {"verify", kVerify},      {"crc", kCrc},         {"spells", kSpells},
-    {"pack", kPack},          {"diff", kDiff},
+    {"unpack", kUnpack},      {"pack", kPack},       {"diff", kDiff},
     {"spells list", kSpells}, {"spells export", kSpells}, {"spells describe", kSpells},
 };
 

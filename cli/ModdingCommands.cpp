@@ -2,11 +2,13 @@
 #include "Commands.h"
 #include "Diagnostics.h"
 #include "EntryListing.h"
+#include "Interrupt.h"
 #include "engine/EntryNames.h"
 #include "Help.h"
 #include "ProgressBar.h"
 #include "modding/Diff.h"
 #include "modding/Pack.h"
+#include "modding/Unpack.h"
 
 #include <cstdio>
 #include <iostream>
@@ -18,16 +20,6 @@ namespace {
 // diff answers like cmp(1): 0 the same, 1 different, 2 it could not compare.
 constexpr int kExitDiffers = 1;
 constexpr int kExitDiffTrouble = 2;
-
-// Draws the engine's progress on the terminal's bar, one step per entry done.
-ProgressCallback BarCallback(ProgressBar& bar)
-{
-    return [&bar, shown = std::uint64_t(0)](const Progress& progress) mutable {
-        for (; shown < progress.entriesDone; ++shown)
-            bar.Step(ShownName(progress.current));
-        return true;
-    };
-}
 
 std::string DifferenceList(const EntryDifference& d)
 {
@@ -80,6 +72,27 @@ std::string DiffJson(const std::vector<EntryDifference>& differences)
 
 }  // namespace
 
+int RunUnpack(CommandArgs args)
+{
+    const ParsedArgs parsed = ParseArgs(args, {});
+    if (parsed.help)
+        return PrintHelp("unpack");
+    RequirePositionals(parsed, 2, 2, "unpack");
+    const std::string& archive = parsed.positionals[0];
+    const std::string& folder = parsed.positionals[1];
+    Outcome outcome;
+    {
+        ProgressBar bar = ProgressBar::ForStderr(0);
+        outcome = Unpack(archive, folder, CommandProgress(bar));
+    }
+    if (!outcome.Ok()) {
+        ReportError(outcome.subject.empty() ? archive : outcome.subject, outcome.cause);
+        return kExitFailed;
+    }
+    std::cout << folder << ": " << outcome.done << " entries from " << archive << '\n';
+    return FinishOutput(kExitOk);
+}
+
 int RunPack(CommandArgs args)
 {
     static const OptionRule options[] = {{"from", 0, true}, {"update-crc", 0, false}};
@@ -97,7 +110,7 @@ int RunPack(CommandArgs args)
     Outcome outcome;
     {
         ProgressBar bar = ProgressBar::ForStderr(0);
-        outcome = Pack(folder, archive, packOptions, report, bar.Enabled() ? BarCallback(bar) : ProgressCallback{});
+        outcome = Pack(folder, archive, packOptions, report, CommandProgress(bar));
     }
     if (!outcome.Ok()) {
         ReportError(outcome.subject.empty() ? archive : outcome.subject, outcome.cause + "; nothing written");
@@ -141,6 +154,7 @@ int RunDiff(CommandArgs args)
             }
         }
     }
-    const int result = FinishOutput(differences.empty() ? kExitOk : kExitDiffers);
-    return result == kExitFailed ? kExitDiffTrouble : result;
+    if (FinishOutput(kExitOk) != kExitOk)
+        return kExitDiffTrouble;
+    return differences.empty() ? kExitOk : kExitDiffers;
 }

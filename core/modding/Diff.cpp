@@ -2,7 +2,8 @@
 
 #include "EntryNameCodec.h"
 #include "RegularFile.h"
-#include "modding/OpenedArchive.h"
+#include "engine/ArchiveFile.h"
+#include "engine/LibraryMessages.h"
 
 #include "archive/DMResultCodes.h"
 
@@ -228,10 +229,10 @@ private:
         m_reporter.Advance(std::uint64_t(a.GetPackedLength()) + b.GetPackedLength());
         if (channel.Code() != DMResult::Success && channel.Code() != PlainChannel::kStopped)
             return Outcome::Failure(Step::Inflate, m_pathB + ": entry \"" + EntryNameToUtf8(b.GetName()) + "\"",
-                                    LibraryCodeText(channel.Code()));
+                                    EntryDataMessage(channel.Code()));
         if (codeA != DMResult::Success && !match.differs)
             return Outcome::Failure(Step::Inflate, m_pathA + ": entry \"" + EntryNameToUtf8(a.GetName()) + "\"",
-                                    LibraryCodeText(codeA));
+                                    EntryDataMessage(codeA));
         same = !match.differs;
         return m_reporter.Cancelled() ? Outcome::Cancelled() : Outcome::Success();
     }
@@ -248,13 +249,11 @@ Outcome DiffBody(const std::string& pathA, const std::string& pathB, std::vector
                  const ProgressCallback& progress)
 {
     differences.clear();
-    std::string problem;
-    DataFileHandle a = OpenArchiveIndex(pathA, problem);
-    if (!a)
-        return Outcome::Failure(Step::Open, pathA, problem);
-    DataFileHandle b = OpenArchiveIndex(pathB, problem);
-    if (!b)
-        return Outcome::Failure(Step::Open, pathB, problem);
+    DataFilePtr a, b;
+    if (Outcome opened = OpenArchive(pathA, LoadMode::Index, a); !opened.Ok())
+        return opened;
+    if (Outcome opened = OpenArchive(pathB, LoadMode::Index, b); !opened.Ok())
+        return opened;
 
     std::unordered_map<std::string, std::deque<unsigned>> inB;
     for (unsigned i = 0; i < b->GetNumEntries(); ++i)

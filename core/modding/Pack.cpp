@@ -4,11 +4,16 @@
 #include "EntryNameCodec.h"
 #include "ListOrder.h"
 #include "ParallelFor.h"
+#include "engine/AddFiles.h"
+#include "engine/ArchiveFile.h"
+#include "engine/ArchiveWatch.h"
+#include "engine/CreateArchive.h"
+#include "engine/LibraryMessages.h"
+#include "engine/SaveArchive.h"
 #include "RegularFile.h"
 #include "modding/FileCrc.h"
 #include "modding/Manifest.h"
 #include "modding/ModdingPaths.h"
-#include "modding/OpenedArchive.h"
 
 #include "archive/DMResultCodes.h"
 
@@ -118,6 +123,22 @@ std::string Mismatch(const Manifest& manifest, DMDataFile& archive)
     return {};
 }
 
+// Without a manifest there is nothing to keep: every file is new, and pack
+// is create.
+Outcome CreateFromFolder(const fs::path& folder, const fs::path& archivePath, PackReport& report,
+                         const ProgressCallback& progress)
+{
+    std::vector<AddSource> sources;
+    if (Outcome collected = CollectFiles({folder.string()}, FileIdentity::Of(archivePath), sources); !collected.Ok())
+        return collected;
+    ArchiveLock lock;
+    std::string problem;
+    if (!lock.Acquire(archivePath, kArchiveLockWait, problem))
+        return Outcome::Failure(Step::Lock, archivePath.string(), problem);
+    report.added = sources.size();
+    return CreateArchive(archivePath.string(), sources, progress);
+}
+
 struct AddedFile {
     std::string path;
     std::string name;
@@ -135,8 +156,10 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
     std::optional<Manifest> manifest;
     if (Outcome read = ReadManifest(folder / kManifestFileName, manifest); !read.Ok())
         return read;
-    report.usedManifest = manifest.has_value();
-    const Manifest& m = manifest ? *manifest : Manifest{};
+    if (!manifest)
+        return CreateFromFolder(folder, archivePath, report, progress);
+    report.usedManifest = true;
+    const Manifest& m = *manifest;
 
     FolderContent content;
     if (Outcome scanned = ScanFolder(folder, FileIdentity::Of(archivePath), content); !scanned.Ok())
@@ -195,20 +218,16 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
     if (!lock.Acquire(archivePath, kArchiveLockWait, problem))
         return Outcome::Failure(Step::Lock, archivePath.string(), problem);
 
-    DataFileHandle archive;
-    if (manifest) {
-        const fs::path original = options.original.empty() ? PathFromManifestText(m.archive) : options.original;
-        archive = OpenArchiveIndex(original.string(), problem);
-        if (!archive)
-            return Outcome::Failure(Step::Open, original.string(),
-                                    problem + "; pack copies unchanged entries from it (give it with --from)");
-        if (const std::string mismatch = Mismatch(m, *archive); !mismatch.empty())
-            return Outcome::Failure(Step::Refused, original.string(),
-                                    "is not the archive this folder was unpacked from: " + mismatch);
-    } else {
-        archive = NewArchive();
-        archive->AddEntry();  // the name list
+    const fs::path original = options.original.empty() ? PathFromManifestText(m.archive) : options.original;
+    DataFilePtr archive;
+    if (Outcome opened = OpenArchive(original.string(), LoadMode::Index, archive); !opened.Ok()) {
+        opened.cause += "; pack copies unchanged entries from it (give it with --from)";
+        return opened;
     }
+    if (const std::string mismatch = Mismatch(m, *archive); !mismatch.empty())
+        return Outcome::Failure(Step::Refused, original.string(),
+                                "is not the archive this folder was unpacked from: " + mismatch);
+    ArchiveWatch watch(*archive, original.string());
 
     // Checksums needed: to tell touched from changed files of the same length,
     // for --update-crc, and to say which stored checksums now disagree.
@@ -274,7 +293,7 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
         DMDataFileEntry& target = *archive->GetEntry(position);
         const fs::path path = folder / PathFromManifestText(entry.file);
         if (const int code = target.LoadData(path.string().c_str()); code != DMResult::Success)
-            return Outcome::Failure(Step::Read, path.string(), LibraryCodeText(code));
+            return Outcome::Failure(Step::Read, path.string(), EntryLoadMessage(code));
         if (options.updateCrc)
             target.SetCheckSum(entryCrc[i]);
         else if (entry.checkSum == entry.crc32 && entryCrc[i] != entry.checkSum)
@@ -293,15 +312,15 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
         entry.SetCheckSum(options.updateCrc ? file.crc : 0);
         const fs::path path = folder / PathFromManifestText(file.path);
         if (const int code = entry.LoadData(path.string().c_str()); code != DMResult::Success)
-            return Outcome::Failure(Step::Read, path.string(), LibraryCodeText(code));
+            return Outcome::Failure(Step::Read, path.string(), EntryLoadMessage(code));
     }
     report.added = added.size();
 
     if (!reporter.Flush())
         return Outcome::Cancelled();
-    if (const int code = archive->Save(archivePath.string().c_str()); code != DMResult::Success)
-        return Outcome::Failure(Step::Write, archivePath.string(), LibraryCodeText(code));
-    return Outcome::Success(report.kept + report.changed + report.added);
+    Outcome saved = SaveArchive(*archive, archivePath.string(), progress, &watch);
+    saved.done = report.kept + report.changed + report.added;
+    return saved;
 }
 
 }  // namespace
