@@ -22,6 +22,13 @@ bool AtomicFileWriter::Write(const void* data, std::uint64_t count)
     return !m_failed;
 }
 
+std::uint64_t AtomicFileWriter::CopyFrom(NativeFile source, std::uint64_t offset, std::uint64_t count)
+{
+    if (m_failed || !m_file.Valid())
+        return 0;
+    return CopyRange(source, offset, m_file.Get(), count);
+}
+
 bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::uint64_t count)
 {
     if (m_failed || !m_file.Valid())
