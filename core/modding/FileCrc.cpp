@@ -2,6 +2,9 @@
 
 #include "RegularFile.h"
 
+#ifdef TOMELENS_HAVE_LIBDEFLATE
+#include <libdeflate.h>
+#endif
 #include <zlib.h>
 
 #include <algorithm>
@@ -12,6 +15,9 @@ namespace tomelens::core {
 
 std::uint32_t ContinueCrc32(std::uint32_t crc, const void* bytes, std::size_t length)
 {
+#ifdef TOMELENS_HAVE_LIBDEFLATE
+    return libdeflate_crc32(crc, bytes, length);
+#else
     const auto* at = static_cast<const Bytef*>(bytes);
     while (length > 0) {
         const auto piece = static_cast<uInt>(std::min<std::size_t>(length, 1u << 30));
@@ -20,6 +26,7 @@ std::uint32_t ContinueCrc32(std::uint32_t crc, const void* bytes, std::size_t le
         length -= piece;
     }
     return crc;
+#endif
 }
 
 std::optional<std::uint32_t> FileCrc32(const std::string& path, int& error,

@@ -1,7 +1,6 @@
 #include "modding/Unpack.h"
 
 #include "ArchiveLock.h"
-#include "ParallelFor.h"
 #include "SafeFileWriter.h"
 #include "engine/ArchiveFile.h"
 #include "engine/ArchiveWatch.h"
@@ -12,6 +11,7 @@
 #include "modding/ModdingPaths.h"
 
 #include <cstring>
+#include <unordered_map>
 #include <fstream>
 #include <system_error>
 
@@ -40,20 +40,6 @@ Outcome PrepareFolder(const fs::path& folder)
     return Outcome::Success();
 }
 
-// Extracting and reading back are two passes over the entries: the caller
-// sees one count running to twice their number.
-ProgressCallback Phase(const ProgressCallback& progress, std::uint64_t entries, std::uint64_t before)
-{
-    if (!progress)
-        return {};
-    return [&progress, entries, before](const Progress& step) {
-        Progress whole = step;
-        whole.entriesDone += before;
-        whole.entriesTotal = 2 * entries;
-        return progress(whole);
-    };
-}
-
 Outcome UnpackBody(const std::string& archivePath, const fs::path& folder, const ProgressCallback& progress)
 {
     DataFilePtr file;
@@ -66,10 +52,18 @@ Outcome UnpackBody(const std::string& archivePath, const fs::path& folder, const
         return prepared;
 
     const std::vector<unsigned> positions = LiveEntries(*file);
+    // The data's CRC-32, taken as extract writes it.
+    std::unordered_map<const DMDataFileEntry*, std::uint32_t> crcs;
+    for (unsigned position : positions)
+        crcs[file->GetEntry(position)] = 0;
     ExtractOptions options;
+    options.onData = [&crcs](const DMDataFileEntry& entry, const void* bytes, unsigned length) {
+        std::uint32_t& crc = crcs.find(&entry)->second;
+        crc = bytes ? ContinueCrc32(crc, bytes, length) : 0;
+    };
     options.folder = folder;
     options.existing = ExistingFile::KeepBoth;  // only the manifest's placeholder can be in the way
-    options.progress = Phase(progress, positions.size(), 0);
+    options.progress = progress;
     options.archivePath = archivePath;
     const ArchiveWatch watch(*file, archivePath);
     const ExtractReport extracted = ExtractEntries(*file, positions, options, &watch);
@@ -87,8 +81,7 @@ Outcome UnpackBody(const std::string& archivePath, const fs::path& folder, const
             paths[note.position] = note.path;
     }
 
-    // The data's CRC-32 and each file's stamp, read back from the files just
-    // written (still in the system's cache) on every core.
+    // Each file's stamp, so pack knows an untouched file without reading it.
     Manifest manifest;
     manifest.archive = PathToManifestText(fs::absolute(archivePath));
     manifest.archiveSize = identity->size;
@@ -96,37 +89,24 @@ Outcome UnpackBody(const std::string& archivePath, const fs::path& folder, const
     unsigned signatureLength = 0;
     if (const void* signature = file->GetSignature(signatureLength))
         manifest.signature.assign(static_cast<const char*>(signature), signatureLength);
-    manifest.entries.resize(positions.size());
-    ProgressReporter reporter(Phase(progress, positions.size(), positions.size()), positions.size());
-    std::vector<Outcome> failures(positions.size());
-    ParallelFor(positions.size(), [&](std::size_t i) {
-        const DMDataFileEntry& entry = *file->GetEntry(positions[i]);
-        ManifestEntry& record = manifest.entries[i];
+    for (unsigned position : positions) {
+        const DMDataFileEntry& entry = *file->GetEntry(position);
+        ManifestEntry record;
         record.name = entry.GetName();
-        record.file = paths[positions[i]];
+        record.file = paths[position];
         record.length = entry.GetLength();
         record.checkSum = entry.GetCheckSum();
+        record.crc32 = crcs[&entry];
         record.offset = entry.GetOffset() + 12;
         record.packedLength = entry.GetPackedLength();
         record.index = entry.GetIndex();
         const fs::path written = folder / PathFromManifestText(record.file);
-        int error = 0;
-        const auto crc = FileCrc32(written.string(), error, [&](std::size_t bytes) { return reporter.Advance(bytes); });
         const auto stamp = FileIdentity::Of(written);
-        if (crc && stamp) {
-            record.crc32 = *crc;
-            record.size = stamp->size;
-            record.modifiedNs = stamp->modifiedNs;
-        } else if (!reporter.Cancelled()) {
-            failures[i] = Outcome::Failure(Step::Read, written.string(), error ? std::strerror(error) : "cannot be read");
-        }
-        reporter.Advance(0, 1, record.name);
-    });
-    if (!reporter.Flush())
-        return Outcome::Cancelled(positions.size());
-    for (Outcome& failure : failures) {
-        if (!failure.Ok())
-            return failure;
+        if (!stamp)
+            return Outcome::Failure(Step::Read, written.string(), "cannot be examined after it was written");
+        record.size = stamp->size;
+        record.modifiedNs = stamp->modifiedNs;
+        manifest.entries.push_back(std::move(record));
     }
     const std::string json = ManifestToJson(manifest);
     const fs::path manifestPath = folder / kManifestFileName;

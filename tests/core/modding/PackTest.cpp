@@ -140,6 +140,13 @@ TEST(Pack, UnpackThenPackGivesExactlyAnUnchangedSaveOfEveryLayout)
         SCOPED_TRACE(archive);
         const fs::path folder = scratch.root / (std::string(archive) + ".d");
         Unpacked(scratch / archive, folder);
+        std::string problem;
+        const auto manifest = ManifestFromJson(ToString(ReadFile((folder / kManifestFileName).string())), problem);
+        ASSERT_TRUE(manifest) << problem;
+        for (const ManifestEntry& entry : manifest->entries) {
+            const Bytes data = ReadFile((folder / entry.file).string());
+            EXPECT_EQ(entry.crc32, CheckSum(data.data(), static_cast<unsigned>(data.size()), 0)) << entry.file;
+        }
         const PackReport report = Packed(folder, scratch / "packed");
         EXPECT_EQ(ReadFile(scratch / "packed"), SavedUnchanged(scratch / archive, scratch / "saved"));
         EXPECT_EQ(report.kept, StoredEntries(scratch / archive).size());
