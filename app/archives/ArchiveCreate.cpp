@@ -1,10 +1,10 @@
 // New Archive: an empty archive file made where the user says, opened at once.
 #include "archives/DMArchive.h"
 
-#include "shell/SortedLists.h"
+#include "common/SortedLists.h"
 #include "archive/DMDataFile.h"
-#include "shell/GameDirectory.h"
-#include "shell/Prompts.h"
+#include "common/GameDirectory.h"
+#include "common/Prompts.h"
 
 #include <QDir>
 #include <QFile>

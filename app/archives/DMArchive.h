@@ -2,7 +2,8 @@
 
 #include "archives/TempViewFiles.h"
 #include "ArchiveLock.h"
-#include "shell/DMTabView.h"
+#include "common/BackgroundWork.h"
+#include "common/DMTabView.h"
 
 #include <QObject>
 #include <QString>
@@ -133,7 +134,7 @@ private:
     // The positions selected in list 1001, or every listed one when none is.
     std::vector<int> SelectedOrAll() const;
     // Runs work on a worker thread while the window repaints; see BackgroundWork.h.
-    int RunInBackground(const QString& title, int total, const std::function<int(std::atomic<int>&)>& work);
+    tomelens::core::Outcome RunInBackground(const QString& title, const BackgroundJob& job);
     // Adds an empty entry to the container; null (after telling the user) when none was made.
     DMDataFileEntry* CreateEntry(unsigned& position);
     // A change to the open archive; asksOnOpen: it also counts for the

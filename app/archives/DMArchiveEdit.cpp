@@ -7,7 +7,7 @@
 #include "archives/EntryProperties.h"
 #include "archives/EntryTableModel.h"
 #include "archive/DMDataFile.h"
-#include "shell/Prompts.h"
+#include "common/Prompts.h"
 
 #include <QFile>
 #include <QFileInfo>

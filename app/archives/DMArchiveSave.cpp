@@ -3,8 +3,8 @@
 
 #include "archive/DMDataFile.h"
 #include "ArchiveLock.h"
-#include "shell/Prompts.h"
-#include "shell/WaitCapture.h"
+#include "common/Prompts.h"
+#include "common/WaitCapture.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -78,14 +78,18 @@ bool DMArchive::WriteArchive(const QString& path)
     if (!MayReplace(path))
         return false;
 
-    int result = 0;
+    tomelens::core::Outcome outcome;
     {
         CWaitCapture wait(m_pFileList);
         const QByteArray target = QFile::encodeName(path);
-        result = RunInBackground(QStringLiteral("Writing %1 entries").arg(m_pDataFile->GetNumEntries()), 0,
-                                 [&](std::atomic<int>&) { return m_pDataFile->Save(target.constData()); });
+        outcome = RunInBackground(QStringLiteral("Writing %1 entries").arg(m_pDataFile->GetNumEntries()),
+                                  [&](const tomelens::core::ProgressCallback&) {
+                                      if (m_pDataFile->Save(target.constData()) != 0)
+                                          return tomelens::core::Outcome::Failure(tomelens::core::Step::Write, {}, {});
+                                      return tomelens::core::Outcome::Success();
+                                  });
     }
-    if (result != 0) {
+    if (!outcome.Ok()) {
         m_prompts.Message(QStringLiteral("Errors while saving this file."));
         return false;
     }

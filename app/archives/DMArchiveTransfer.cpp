@@ -8,9 +8,9 @@
 #include "archives/ViewWatcher.h"
 #include "archive/DMDataFile.h"
 #include "archive/DMResultCodes.h"
-#include "shell/DesktopOpener.h"
-#include "shell/Prompts.h"
-#include "shell/WaitCapture.h"
+#include "common/DesktopOpener.h"
+#include "common/Prompts.h"
+#include "common/WaitCapture.h"
 
 #include <QFile>
 #include <QListWidget>

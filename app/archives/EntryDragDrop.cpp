@@ -6,8 +6,8 @@
 #include "archives/EntryNames.h"
 #include "archives/EntryTableModel.h"
 #include "archive/DMDataFile.h"
-#include "shell/Prompts.h"
-#include "shell/WaitCapture.h"
+#include "common/Prompts.h"
+#include "common/WaitCapture.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,12 +3,12 @@
 // Cancel leaves the folder as it was.
 #include "archives/DMArchive.h"
 
-#include "archives/BackgroundWork.h"
+#include "common/BackgroundWork.h"
 #include "archives/EntryListPanel.h"
 #include "archives/EntryNames.h"
 #include "archive/DMDataFile.h"
-#include "shell/Prompts.h"
-#include "shell/WaitCapture.h"
+#include "common/Prompts.h"
+#include "common/WaitCapture.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,23 +77,25 @@ void DMArchive::ExtractEntries()
     int failed = 0;
     {
         CWaitCapture wait(m_pFileList);
-        failed = RunInBackground(QStringLiteral("Extracting entries"), static_cast<int>(jobs.size()),
-                                 [&jobs](std::atomic<int>& done) {
-                                     int failures = 0;
-                                     for (const ExtractJob& job : jobs) {
-                                         if (job.entry->SaveData(job.path.constData()) != 0)
-                                             ++failures;
-                                         ++done;
-                                     }
-                                     return failures;
-                                 });
+        RunInBackground(QStringLiteral("Extracting entries"), [&](const tomelens::core::ProgressCallback& report) {
+            tomelens::core::Progress progress;
+            progress.entriesTotal = jobs.size();
+            for (const ExtractJob& job : jobs) {
+                if (!report(progress))
+                    return tomelens::core::Outcome::Cancelled(progress.entriesDone);
+                if (job.entry->SaveData(job.path.constData()) != 0)
+                    ++failed;
+                ++progress.entriesDone;
+            }
+            return tomelens::core::Outcome::Success(progress.entriesDone);
+        });
     }
     if (failed != 0)
         m_prompts.Message(QStringLiteral("%1 of %2 entries could not be written.").arg(failed).arg(jobs.size()));
 }
 
-int DMArchive::RunInBackground(const QString& title, int total, const std::function<int(std::atomic<int>&)>& work)
+tomelens::core::Outcome DMArchive::RunInBackground(const QString& title, const BackgroundJob& job)
 {
     const QScopedValueRollback busy(m_bBusy, true);
-    return ::RunInBackground(m_pFileList, title, total, work);
+    return ::RunInBackground(m_pFileList, title, job);
 }

@@ -1,7 +1,7 @@
 #include "ArchiveTabFixture.h"
 
 #include "archive/DMDataFile.h"
-#include "shell/GameDirectory.h"
+#include "common/GameDirectory.h"
 #include "support/ArchiveBytes.h"
 
 #include <QFile>

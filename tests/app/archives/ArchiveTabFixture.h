@@ -4,7 +4,7 @@
 
 #include "archives/DMArchive.h"
 #include "archives/EntryListPanel.h"
-#include "shell/testing/ScriptedPrompts.h"
+#include "app/support/ScriptedPrompts.h"
 
 #include <QLabel>
 #include <QListWidget>

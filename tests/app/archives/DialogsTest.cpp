@@ -1,7 +1,7 @@
 // The Archives tab's dialogs, and entry names turned into safe file names.
-#include "archives/CDlgCRC.h"
-#include "archives/CDlgProgress.h"
-#include "archives/CDlgRename.h"
+#include "common/CDlgCRC.h"
+#include "common/CDlgProgress.h"
+#include "common/CDlgRename.h"
 #include "archives/EntryNames.h"
 #include "resources/ResourceIds.h"
 

@@ -1,13 +1,13 @@
 #pragma once
 
 // Test doubles for the program's prompts and desktop opener. Header-only, so
-// any test target can include "shell/testing/ScriptedPrompts.h" without
+// any test target can include "app/support/ScriptedPrompts.h" without
 // linking anything more. Answers are queued before the code under test runs;
 // when a queue is empty the prompt answers like a cancelled dialog (No, an
 // empty path, false). Every prompt shown is recorded in order.
 
-#include "shell/DesktopOpener.h"
-#include "shell/Prompts.h"
+#include "common/DesktopOpener.h"
+#include "common/Prompts.h"
 
 #include <QGuiApplication>
 #include <QList>

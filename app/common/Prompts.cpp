@@ -1,6 +1,6 @@
-#include "shell/Prompts.h"
+#include "common/Prompts.h"
 
-#include "shell/WaitCapture.h"
+#include "common/WaitCapture.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
-#include "shell/QtPrompts.h"
+#include "common/QtPrompts.h"
 
-#include "archives/CDlgCRC.h"
-#include "archives/CDlgProperties.h"
-#include "archives/CDlgRename.h"
+#include "common/CDlgCRC.h"
+#include "common/CDlgProperties.h"
+#include "common/CDlgRename.h"
 
 #include <QCheckBox>
 #include <QDir>

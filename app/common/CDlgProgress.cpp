@@ -1,4 +1,4 @@
-#include "archives/CDlgProgress.h"
+#include "common/CDlgProgress.h"
 
 #include "resources/ResourceIds.h"
 
