@@ -75,6 +75,13 @@ public:
     void ExtractEntries();
     void NewArchive();
     void ShowProperties();
+    // The modder's loop (ArchiveModding.cpp): marks the open archive's entries
+    // that are new or changed against another archive; unpacks the selected
+    // data file into a folder; packs a folder back into an archive.
+    void CompareWith();
+    void ShowOnlyDifferences(bool only);
+    void UnpackTo();
+    void PackFromFolder();
     // Adds files (a folder adds the files directly in it) as entries named
     // after them, asking what to do about names the archive has already.
     void AddFiles(const QStringList& paths);
@@ -133,6 +140,8 @@ private:
     void CloseArchive();
     // The positions selected in list 1001, or every listed one when none is.
     std::vector<int> SelectedOrAll() const;
+    // The path of the data file selected in list 1000; empty when none is.
+    QString SelectedDataFilePath() const;
     // Runs work on a worker thread while the window repaints; see BackgroundWork.h.
     tomelens::core::Outcome RunInBackground(const QString& title, const BackgroundJob& job);
     // Adds an empty entry to the container; null (after telling the user) when none was made.
