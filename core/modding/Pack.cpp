@@ -229,42 +229,28 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
                                 "is not the archive this folder was unpacked from: " + mismatch);
     ArchiveWatch watch(*archive, original.string());
 
-    // Checksums needed: to tell touched from changed files of the same length,
-    // for --update-crc, and to say which stored checksums now disagree.
-    struct CrcJob {
-        std::string path;
-        std::uint32_t* result;
-    };
+    // A touched file of its old length is read once to tell whether it changed.
     std::vector<std::uint32_t> entryCrc(m.entries.size());
-    std::vector<CrcJob> jobs;
+    std::vector<std::size_t> unsure;
     std::uint64_t bytesToRead = 0;
     for (std::size_t i = 0; i < m.entries.size(); ++i) {
-        const ManifestEntry& entry = m.entries[i];
-        const bool agreed = entry.checkSum == entry.crc32;
-        if (states[i] == State::Unsure || (states[i] == State::Changed && (options.updateCrc || agreed))) {
-            jobs.push_back({entry.file, &entryCrc[i]});
-            bytesToRead += content.files[entry.file].size;
+        if (states[i] == State::Unsure) {
+            unsure.push_back(i);
+            bytesToRead += m.entries[i].length;
         }
     }
-    for (AddedFile& file : added) {
-        if (options.updateCrc) {
-            jobs.push_back({file.path, &file.crc});
-            bytesToRead += content.files[file.path].size;
-        }
-    }
-    ProgressReporter reporter(progress, jobs.size(), bytesToRead);
-    std::vector<Outcome> failures(jobs.size());
-    ParallelFor(jobs.size(), [&](std::size_t j) {
-        if (reporter.Cancelled())
-            return;
-        const fs::path path = folder / PathFromManifestText(jobs[j].path);
+    ProgressReporter reporter(progress, unsure.size(), bytesToRead);
+    std::vector<Outcome> failures(unsure.size());
+    ParallelFor(unsure.size(), [&](std::size_t u) {
+        const ManifestEntry& entry = m.entries[unsure[u]];
+        const fs::path path = folder / PathFromManifestText(entry.file);
         int code = 0;
         const auto crc = FileCrc32(path.string(), code, [&](std::size_t bytes) { return reporter.Advance(bytes); });
         if (crc)
-            *jobs[j].result = *crc;
+            entryCrc[unsure[u]] = *crc;
         else if (!reporter.Cancelled())
-            failures[j] = Outcome::Failure(Step::Read, path.string(), std::strerror(code));
-        reporter.Advance(0, 1, jobs[j].path);
+            failures[u] = Outcome::Failure(Step::Read, path.string(), std::strerror(code));
+        reporter.Advance(0, 1, entry.file);
     });
     if (!reporter.Flush())
         return Outcome::Cancelled();
@@ -274,50 +260,91 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
     }
 
     // The original's container becomes the new archive: unchanged entries
-    // keep their packed bytes, changed ones read their files.
+    // keep their packed bytes; changed and new ones get their files' data.
+    struct Load {
+        DMDataFileEntry* entry;
+        std::string file;
+        std::uint32_t* crc;  // where the data's CRC-32 goes, when it is wanted
+    };
+    std::vector<Load> loads;
     std::vector<unsigned> removed;
+    std::vector<std::size_t> changed;
     for (std::size_t i = 0; i < m.entries.size(); ++i) {
         const ManifestEntry& entry = m.entries[i];
         if (states[i] == State::Unsure)
             states[i] = entryCrc[i] == entry.crc32 ? State::Kept : State::Changed;
-        if (states[i] == State::Kept) {
-            ++report.kept;
-            continue;
-        }
         const auto position = static_cast<unsigned>(i);
-        if (states[i] == State::Removed) {
+        if (states[i] == State::Removed)
             removed.push_back(position);
+        if (states[i] != State::Changed)
             continue;
-        }
-        ++report.changed;
-        DMDataFileEntry& target = *archive->GetEntry(position);
-        const fs::path path = folder / PathFromManifestText(entry.file);
-        if (const int code = target.LoadData(path.string().c_str()); code != DMResult::Success)
-            return Outcome::Failure(Step::Read, path.string(), EntryLoadMessage(code));
-        if (options.updateCrc)
-            target.SetCheckSum(entryCrc[i]);
-        else if (entry.checkSum == entry.crc32 && entryCrc[i] != entry.checkSum)
-            report.disagreeing.push_back({entry.name, entry.checkSum, entryCrc[i]});
+        changed.push_back(i);
+        const bool wantCrc = options.updateCrc || entry.checkSum == entry.crc32;
+        loads.push_back({archive->GetEntry(position), entry.file, wantCrc ? &entryCrc[i] : nullptr});
     }
-    archive->DelEntries(removed.data(), static_cast<unsigned>(removed.size()));
-    report.removed = removed.size();
-
     std::vector<std::string_view> addedNames;
     for (const AddedFile& file : added)
         addedNames.push_back(file.name);
     for (const std::uint32_t k : ListOrderOf(addedNames)) {
-        const AddedFile& file = added[k];
+        AddedFile& file = added[k];
         DMDataFileEntry& entry = *archive->GetEntry(archive->AddEntry());
         entry.SetName(file.name.c_str());
-        entry.SetCheckSum(options.updateCrc ? file.crc : 0);
-        const fs::path path = folder / PathFromManifestText(file.path);
-        if (const int code = entry.LoadData(path.string().c_str()); code != DMResult::Success)
-            return Outcome::Failure(Step::Read, path.string(), EntryLoadMessage(code));
+        loads.push_back({&entry, file.path, options.updateCrc ? &file.crc : nullptr});
     }
+
+    // Every file is read, its CRC-32 taken when wanted and its data packed at
+    // once on every core; only the packed bytes stay until the save.
+    std::vector<std::vector<unsigned char>> packedStore(loads.size());
+    std::uint64_t bytesToLoad = 0;
+    for (const Load& load : loads)
+        bytesToLoad += content.files[load.file].size;
+    ProgressReporter loading(progress, loads.size(), bytesToLoad);
+    failures.assign(loads.size(), Outcome::Success());
+    ParallelFor(loads.size(), [&](std::size_t j) {
+        if (loading.Cancelled())
+            return;
+        Load& load = loads[j];
+        const fs::path path = folder / PathFromManifestText(load.file);
+        if (const int code = load.entry->LoadData(path.string().c_str()); code != DMResult::Success) {
+            failures[j] = Outcome::Failure(Step::Read, path.string(), EntryLoadMessage(code));
+            return;
+        }
+        if (load.crc) {
+            *load.crc = 0;
+            load.entry->ReadData(
+                [](void* crc, const void* bytes, unsigned length) {
+                    *static_cast<std::uint32_t*>(crc) = ContinueCrc32(*static_cast<std::uint32_t*>(crc), bytes, length);
+                    return 0;
+                },
+                load.crc);
+        }
+        KeepOnlyPacked(*load.entry, packedStore[j]);
+        loading.Advance(load.entry->GetLength(), 1, load.file);
+    });
+    if (!loading.Flush())
+        return Outcome::Cancelled();
+    for (Outcome& failure : failures) {
+        if (!failure.Ok())
+            return failure;
+    }
+
+    for (const std::size_t i : changed) {
+        const ManifestEntry& entry = m.entries[i];
+        if (options.updateCrc)
+            archive->GetEntry(static_cast<unsigned>(i))->SetCheckSum(entryCrc[i]);
+        else if (entry.checkSum == entry.crc32 && entryCrc[i] != entry.checkSum)
+            report.disagreeing.push_back({entry.name, entry.checkSum, entryCrc[i]});
+    }
+    // New entries come after the changed ones among the loads; they get their
+    // data's CRC-32 with --update-crc and 0 otherwise.
+    for (std::size_t j = changed.size(); j < loads.size(); ++j)
+        loads[j].entry->SetCheckSum(options.updateCrc ? *loads[j].crc : 0);
+    archive->DelEntries(removed.data(), static_cast<unsigned>(removed.size()));
+    report.kept = m.entries.size() - changed.size() - removed.size();
+    report.changed = changed.size();
+    report.removed = removed.size();
     report.added = added.size();
 
-    if (!reporter.Flush())
-        return Outcome::Cancelled();
     Outcome saved = SaveArchive(*archive, archivePath.string(), progress, &watch);
     saved.done = report.kept + report.changed + report.added;
     return saved;

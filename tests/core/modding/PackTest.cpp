@@ -193,9 +193,12 @@ TEST(Pack, EditedFilesChangeOnlyTheirEntriesAndStaleChecksumsAreNamed)
     }
     EXPECT_EQ(packed, expected);
 
+    WriteText(folder / "new", "fresh");
     report = Packed(folder, scratch / "recrc", {{}, true});
     EXPECT_TRUE(report.disagreeing.empty());
     packed = StoredEntries(scratch / "recrc");
+    ASSERT_EQ(packed.size(), 6u);
+    EXPECT_EQ(packed[5].checkSum, CheckSum("fresh", 5, 0));
     EXPECT_EQ(packed[1].checkSum, CheckSum(newB.data(), static_cast<unsigned>(newB.size()), 0));
     EXPECT_EQ(packed[3].checkSum, CheckSum(newD.data(), static_cast<unsigned>(newD.size()), 0));
     EXPECT_EQ(packed[0].checkSum, items[0].checkSum);
