@@ -109,7 +109,8 @@ private:
             Value member;
             if (!ParseValue(member, depth + 1))
                 return false;
-            value.members.emplace_back(std::move(key), std::move(member));
+            value.keys.push_back(std::move(key));
+            value.items.push_back(std::move(member));
         } while (Take(','));
         return Take('}') || Fail("expected ',' or '}'");
     }
@@ -243,9 +244,11 @@ private:
 
 const Value* Value::Find(std::string_view key) const
 {
-    for (const auto& [name, value] : members) {
-        if (name == key)
-            return &value;
+    if (kind != Kind::Object)
+        return nullptr;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i] == key)
+            return &items[i];
     }
     return nullptr;
 }

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 // Just enough JSON for the unpack manifest: a reader into a small tree and
@@ -18,8 +17,8 @@ struct Value {
     bool boolean = false;
     std::int64_t number = 0;
     std::string text;
-    std::vector<Value> items;
-    std::vector<std::pair<std::string, Value>> members;
+    std::vector<Value> items;       // an array's items, or an object's member values
+    std::vector<std::string> keys;  // an object's member names, one per item
 
     // The member of an object by key, or null when absent or not an object.
     const Value* Find(std::string_view key) const;
