@@ -163,8 +163,10 @@ unpacked from (ORIGINAL, default: the archive the manifest names):
   - a file that is gone drops its entry;
   - a new file is added at the end (new files in list order), named after
     its path below DIR with the archive's separator between folders.
-Without a manifest every file under DIR becomes an entry, in list order,
-named after its path below DIR.
+When ARCHIVE is ORIGINAL itself, the manifest is brought up to date with
+the new file, so the loop of editing and packing can go on.
+Without a manifest every file under DIR becomes an entry, in create's name
+order, named after its path below DIR.
 
 A changed entry keeps its stored checksum unless --update-crc is given; when
 that checksum matched the old data and no longer matches the new, this is

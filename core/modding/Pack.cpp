@@ -11,6 +11,7 @@
 #include "engine/LibraryMessages.h"
 #include "engine/SaveArchive.h"
 #include "RegularFile.h"
+#include "SafeFileWriter.h"
 #include "modding/FileCrc.h"
 #include "modding/Manifest.h"
 #include "modding/ModdingPaths.h"
@@ -264,7 +265,7 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
     struct Load {
         DMDataFileEntry* entry;
         std::string file;
-        std::uint32_t* crc;  // where the data's CRC-32 goes, when it is wanted
+        std::uint32_t* crc;  // where the data's CRC-32 goes
     };
     std::vector<Load> loads;
     std::vector<unsigned> removed;
@@ -279,8 +280,7 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
         if (states[i] != State::Changed)
             continue;
         changed.push_back(i);
-        const bool wantCrc = options.updateCrc || entry.checkSum == entry.crc32;
-        loads.push_back({archive->GetEntry(position), entry.file, wantCrc ? &entryCrc[i] : nullptr});
+        loads.push_back({archive->GetEntry(position), entry.file, &entryCrc[i]});
     }
     std::vector<std::string_view> addedNames;
     for (const AddedFile& file : added)
@@ -289,7 +289,7 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
         AddedFile& file = added[k];
         DMDataFileEntry& entry = *archive->GetEntry(archive->AddEntry());
         entry.SetName(file.name.c_str());
-        loads.push_back({&entry, file.path, options.updateCrc ? &file.crc : nullptr});
+        loads.push_back({&entry, file.path, &file.crc});
     }
 
     // Every file is read, its CRC-32 taken when wanted and its data packed at
@@ -309,15 +309,13 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
             failures[j] = Outcome::Failure(Step::Read, path.string(), EntryLoadMessage(code));
             return;
         }
-        if (load.crc) {
-            *load.crc = 0;
-            load.entry->ReadData(
-                [](void* crc, const void* bytes, unsigned length) {
-                    *static_cast<std::uint32_t*>(crc) = ContinueCrc32(*static_cast<std::uint32_t*>(crc), bytes, length);
-                    return 0;
-                },
-                load.crc);
-        }
+        *load.crc = 0;
+        load.entry->ReadData(
+            [](void* crc, const void* bytes, unsigned length) {
+                *static_cast<std::uint32_t*>(crc) = ContinueCrc32(*static_cast<std::uint32_t*>(crc), bytes, length);
+                return 0;
+            },
+            load.crc);
         KeepOnlyPacked(*load.entry, packedStore[j]);
         loading.Advance(load.entry->GetLength(), 1, load.file);
     });
@@ -345,8 +343,42 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
     report.removed = removed.size();
     report.added = added.size();
 
+    // Packed over the archive it came from, the folder's manifest must follow
+    // the new file, or the next pack would find its original gone.
+    const bool overOriginal = fs::weakly_canonical(original, error) == fs::weakly_canonical(archivePath, error);
     Outcome saved = SaveArchive(*archive, archivePath.string(), progress, &watch);
     saved.done = report.kept + report.changed + report.added;
+    if (!saved.Ok() || !overOriginal)
+        return saved;
+    std::unordered_map<const DMDataFileEntry*, std::pair<std::string, std::uint32_t>> fileAndCrc;
+    for (std::size_t i = 0; i < m.entries.size(); ++i)
+        fileAndCrc[archive->GetEntry(static_cast<unsigned>(i))] = {m.entries[i].file, m.entries[i].crc32};
+    for (const Load& load : loads)
+        fileAndCrc[load.entry] = {load.file, *load.crc};
+    Manifest next;
+    next.archive = m.archive;
+    next.signature = m.signature;
+    if (const auto written = FileIdentity::Of(archivePath)) {
+        next.archiveSize = written->size;
+        next.archiveModifiedNs = written->modifiedNs;
+    }
+    for (unsigned position = 0; position < archive->GetNumEntries(); ++position) {
+        const DMDataFileEntry& entry = *archive->GetEntry(position);
+        if (entry.Deleted())
+            continue;
+        const auto& [file, crc] = fileAndCrc[&entry];
+        const FoundFile& found = content.files[file];
+        next.entries.push_back({entry.GetName(), file, entry.GetLength(), entry.GetCheckSum(), crc,
+                                entry.GetOffset() + 12, entry.GetPackedLength(), entry.GetIndex(), found.size,
+                                found.modifiedNs});
+    }
+    const std::string json = ManifestToJson(next);
+    const fs::path manifestPath = folder / kManifestFileName;
+    if (std::string problem = WriteFileAtomically(
+            manifestPath, {reinterpret_cast<const unsigned char*>(json.data()), json.size()});
+        !problem.empty())
+        return Outcome::Failure(Step::Write, manifestPath.string(),
+                                problem + "; the archive was written, but pack cannot follow it from this folder");
     return saved;
 }
 

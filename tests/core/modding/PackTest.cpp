@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 using namespace tomelens::core;
 using namespace testsupport;
@@ -290,4 +291,26 @@ TEST(Unpack, NeedsANewOrEmptyFolder)
     const Outcome outcome = Unpack(scratch / "orig", scratch.root / "full");
     EXPECT_EQ(outcome.step, Step::Refused);
     EXPECT_EQ(std::distance(fs::directory_iterator(scratch.root / "full"), fs::directory_iterator()), 1);
+}
+
+TEST(Pack, OverItsOriginalTheManifestFollowsSoTheLoopGoesOn)
+{
+    Scratch scratch;
+    WriteWithLibrary(scratch / "orig", {{"a", "one"}, {"b", "two"}, {"c", "three"}});
+    const fs::path folder = scratch.root / "d";
+    Unpacked(scratch / "orig", folder);
+    WriteText(folder / "b", "second");
+    EXPECT_EQ(Packed(folder, scratch / "orig").changed, 1u);
+    WriteText(folder / "c", "third");
+    fs::remove(folder / "a");
+    WriteText(folder / "n", "new");
+    const PackReport report = Packed(folder, scratch / "orig");
+    EXPECT_EQ(std::tuple(report.kept, report.changed, report.added, report.removed), std::tuple(1u, 1u, 1u, 1u));
+    // Untouched since: nothing to pack, and the same file as the original wherever it goes.
+    EXPECT_EQ(Packed(folder, scratch / "copy").kept, 3u);
+    EXPECT_EQ(ReadFile(scratch / "copy"), ReadFile(scratch / "orig"));
+    std::vector<std::string> names;
+    for (const Stored& s : StoredEntries(scratch / "orig"))
+        names.push_back(s.name + "=" + s.data);
+    EXPECT_EQ(names, (std::vector<std::string>{"b=second", "c=third", "n=new"}));
 }
