@@ -191,6 +191,8 @@ public:
             if (!read.Ok() || same)
                 return read;
         }
+        if (a.GetLength() <= kWholeEntry)
+            return SameUnpacked(a, b, same);
         return SameInflated(a, b, same);
     }
 
@@ -213,6 +215,25 @@ private:
                 return Outcome::Cancelled();
         }
         return Outcome::Success();
+    }
+
+    // Entries up to this size are inflated whole, side by side; larger ones
+    // stream through PlainChannel so memory stays bounded.
+    static constexpr std::uint32_t kWholeEntry = 4u << 20;
+
+    Outcome SameUnpacked(const DMDataFileEntry& a, const DMDataFileEntry& b, bool& same)
+    {
+        m_plainA.resize(a.GetLength());
+        m_plainB.resize(b.GetLength());
+        if (const int code = a.GetData(m_plainA.data()); code != DMResult::Success)
+            return Outcome::Failure(Step::Inflate, m_pathA + ": entry \"" + EntryNameToUtf8(a.GetName()) + "\"",
+                                    EntryDataMessage(code));
+        if (const int code = b.GetData(m_plainB.data()); code != DMResult::Success)
+            return Outcome::Failure(Step::Inflate, m_pathB + ": entry \"" + EntryNameToUtf8(b.GetName()) + "\"",
+                                    EntryDataMessage(code));
+        same = m_plainA == m_plainB;
+        return m_reporter.Advance(std::uint64_t(a.GetPackedLength()) + b.GetPackedLength()) ? Outcome::Success()
+                                                                                             : Outcome::Cancelled();
     }
 
     Outcome SameInflated(const DMDataFileEntry& a, const DMDataFileEntry& b, bool& same)
@@ -243,6 +264,7 @@ private:
     ProgressReporter& m_reporter;
     RawReader m_rawA, m_rawB;
     std::vector<unsigned char> m_bufferA, m_bufferB;
+    std::vector<unsigned char> m_plainA, m_plainB;
 };
 
 Outcome DiffBody(const std::string& pathA, const std::string& pathB, std::vector<EntryDifference>& differences,

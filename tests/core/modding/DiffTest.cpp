@@ -49,6 +49,10 @@ EntryDifference Changed(std::string name, unsigned a, unsigned b, std::uint32_t 
 TEST(Diff, FindsEachKindOfDifferenceByNameWithDuplicatesInOrder)
 {
     const std::string longText(20000, 'q');
+    // Past the size compared whole: these stream through the two-thread comparison.
+    const std::string huge = std::string(5u << 20, 'h') + "end";
+    std::string hugeEdited = huge;
+    hugeEdited[hugeEdited.size() - 2] = 'N';
     const std::vector<Item> a = {
         {"same", "unchanged text"},
         {"repacked", longText, 0, 9},
@@ -60,6 +64,8 @@ TEST(Diff, FindsEachKindOfDifferenceByNameWithDuplicatesInOrder)
         {"gone", "bye"},
         {"moved", "m"},
         {"empty", ""},
+        {"huge same", huge, 0, 9},
+        {"huge edited", huge},
     };
     const std::vector<Item> b = {
         {"moved", "m"},
@@ -71,6 +77,8 @@ TEST(Diff, FindsEachKindOfDifferenceByNameWithDuplicatesInOrder)
         {"dup", "first"},
         {"dup", "SECOND"},
         {"empty", ""},
+        {"huge same", huge, 0, 1},
+        {"huge edited", hugeEdited},
         {"new", "hi"},
     };
     TempDir dir;
@@ -86,7 +94,8 @@ TEST(Diff, FindsEachKindOfDifferenceByNameWithDuplicatesInOrder)
         Changed("dup", 6, 7, 6, 6, 0, 0, kDiffData),
         {Kind::OnlyInA, "gone", 7, EntryDifference::kNoPosition, 3, 0, 0, 0, 0},
         Changed("moved", 8, 0, 1, 1, 0, 0, kDiffPosition),
-        {Kind::OnlyInB, "new", EntryDifference::kNoPosition, 9, 0, 2, 0, 0, 0},
+        Changed("huge edited", 11, 10, std::uint32_t(huge.size()), std::uint32_t(huge.size()), 0, 0, kDiffData),
+        {Kind::OnlyInB, "new", EntryDifference::kNoPosition, 11, 0, 2, 0, 0, 0},
     };
     EXPECT_EQ(found, expected);
 
