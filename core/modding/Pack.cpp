@@ -356,7 +356,7 @@ Outcome PackBody(const fs::path& folder, const fs::path& archivePath, const Pack
     for (const Load& load : loads)
         fileAndCrc[load.entry] = {load.file, *load.crc};
     Manifest next;
-    next.archive = m.archive;
+    next.archive = PathToManifestText(fs::absolute(original));
     next.signature = m.signature;
     if (const auto written = FileIdentity::Of(archivePath)) {
         next.archiveSize = written->size;
