@@ -74,6 +74,8 @@ bool ReadListFile(const std::string& listPath, std::vector<std::string>& lines)
         }
     }
     std::istream& list = listPath == "-" ? std::cin : listFile;
+    // Nothing has changed yet, and a read of the terminal cannot be cancelled.
+    const EndAtOnceOnInterrupt endAtOnce;
     for (std::string line; std::getline(list, line);) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();

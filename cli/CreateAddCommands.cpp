@@ -83,27 +83,23 @@ int RunAdd(CommandArgs args)
     ArchiveEdit edit;
     if (!BeginEdit(archivePath, edit))
         return kExitFailed;
-    // Entries keep only their packed bytes until the save, so memory holds
-    // the packed files rather than their plain bytes.
-    std::vector<std::vector<unsigned char>> packed;
+    // The archive is rewritten in one pass, its entries copied and the files
+    // packed as they are read, so memory does not grow with the files.
     AddReport added;
     {
         ProgressBar bar = ProgressBar::ForStderr(sources.size());
         AddOptions addOptions;
         addOptions.existing = ExistingName::KeepBoth;
         addOptions.progress = CommandProgress(bar);
-        addOptions.packedStore = &packed;
-        added = AddFiles(*edit.file, sources, addOptions);
+        added = AddFilesAndWrite(*edit.file, archivePath, sources, addOptions, &edit.watch);
     }
     if (!added.problems.empty()) {
         ReportAll(added.problems);
         return kExitFailed;
     }
     if (!added.outcome.Ok()) {
-        ReportOutcome(added.outcome.WasCancelled()
-                          ? Interruption(archivePath, "nothing was changed")
-                          : added.outcome);
+        ReportOutcome(added.outcome.WasCancelled() ? Interruption(archivePath, "nothing was changed") : added.outcome);
         return kExitFailed;
     }
-    return SaveEdited(edit, archivePath);
+    return kExitOk;
 }

@@ -13,16 +13,19 @@ Works on the game's archive files and its spell file from the command line.
 
 Archive commands:
   list ARCHIVE [--json]              list the entries in data order
-  extract ARCHIVE [NAME...] [-C DIR] [--overwrite]
+  extract ARCHIVE [NAME...] [-T LIST] [-C DIR]
+          [--overwrite|--skip-existing|--keep-both]
                                      write entries out as files
   create ARCHIVE [FILE|FOLDER]... [--files-from LIST] [--force]
                                      make a new archive from files
-  add ARCHIVE FILE... [--as NAME]    add files as new entries
-  delete ARCHIVE NAME...             remove entries
-  rename ARCHIVE OLD NEW             rename an entry
+  add ARCHIVE FILE|FOLDER... [--as NAME]
+                                     add files as new entries
+  delete ARCHIVE NAME... [-T LIST] [--all]
+                                     remove entries
+  rename ARCHIVE OLD NEW [--force]   rename an entry
   replace ARCHIVE NAME FILE          replace an entry's data with a file's
   set-crc ARCHIVE NAME VALUE         set the checksum stored with an entry
-  verify ARCHIVE...                  check that archives read and inflate
+  verify ARCHIVE... [--checksums]    check that archives read and inflate
   crc FILE...                        print the checksum of files
 
 Modding commands (an archive to a folder, edit, and back):
@@ -40,10 +43,13 @@ Names must be given exactly (case matters).
 Commands that change an archive check everything first and then replace the
 file in one step: on any error the archive is left as it was. A second
 command changing the same archive waits for the first (a few seconds at
-most, then it fails and changes nothing).
+most, then it fails and changes nothing). Ctrl-C stops any command the same
+clean way. An archive that another program rewrites while it is being read
+is reported, and nothing read across the change is kept.
 
 Exit codes: 0 success, 1 the work failed, 2 bad usage.
-Run 'tomelens-cli COMMAND --help' for the details of a command.
+Run 'tomelens-cli COMMAND --help' for the details of a command, and
+'tomelens-cli --version' for the version.
 )TXT";
 
 constexpr std::string_view kList = R"TXT(Usage: tomelens-cli list ARCHIVE [--json]
@@ -58,58 +64,77 @@ are shown as \xNN (the name's byte).
            control characters are escaped.
 )TXT";
 
-constexpr std::string_view kExtract = R"TXT(Usage: tomelens-cli extract ARCHIVE [NAME...] [-C DIR] [--overwrite]
+constexpr std::string_view kExtract = R"TXT(Usage: tomelens-cli extract ARCHIVE [NAME...] [-T LIST] [-C DIR]
+                            [--overwrite|--skip-existing|--keep-both]
 
 Writes the named entries (all entries when no name is given) as files under
 DIR (default: the current folder; made if missing). File names are the entry
-names in UTF-8. A file that is already there is not replaced unless
---overwrite is given; the archive being read is never replaced. Skipped files
-are listed on stderr and the exit code is then 1.
+names in UTF-8. A file that is already there is kept and listed on stderr,
+and the exit code is then 1, unless one of the options below says otherwise;
+the archive being read is never replaced.
 
 Names are made safe so that nothing lands outside DIR, and no symbolic link
 is followed on the way: '/' and '\' separate
 folders, "." and empty parts are dropped, parts made only of dots become
-underscores, ':' and control characters become '_', and an empty name becomes
+underscores, ':' and control characters (the code page's five unassigned
+bytes among them) become '_', and an empty name becomes
 "unnamed". When two entries would land on the same file, the later ones get
 "~2", "~3", ... appended. Such changes are reported on stderr.
 
 An entry that fails to inflate is reported and the others are still written;
 the exit code is then 1. An unknown NAME is an error and nothing is written.
+Ctrl-C stops at once: the files already complete stay, the one in progress is
+removed, and the count of files written is reported.
 
-  -C, --directory DIR   the folder to write into
-  --overwrite           replace files that are already there
+  -C, --directory DIR    the folder to write into
+  -T, --files-from LIST  also extract the entries named in LIST, one a line
+                         ("-": read the list from standard input)
+  --overwrite            replace files that are already there
+  --skip-existing        keep files that are already there, quietly
+  --keep-both            write the entry beside such a file, as "NAME~2"
 )TXT";
 
 constexpr std::string_view kCreate = R"TXT(Usage: tomelens-cli create ARCHIVE [FILE|FOLDER]... [--files-from LIST] [--force]
 
 Makes a new archive holding each FILE as an entry named after the file
-(without its folders). A FOLDER adds the regular files directly in it, by
-their names, sorted; its subfolders are not entered. An unreadable FILE is an
-error and nothing is written.
+(without its folders). A FOLDER adds every regular file below it, sorted,
+named by its path inside the folder with '/' between the parts (sub/a.txt);
+links to folders are not followed, and ARCHIVE itself is left out when it lies
+inside. An unreadable FILE is an error and nothing is written. The entries are
+packed and written as they are read, so memory does not grow with their size.
 
   -T, --files-from LIST   also add the files named in LIST, one a line
                           ("-": read the list from standard input)
   -f, --force             replace ARCHIVE if it already exists
 )TXT";
 
-constexpr std::string_view kAdd = R"TXT(Usage: tomelens-cli add ARCHIVE FILE... [--as NAME]
+constexpr std::string_view kAdd = R"TXT(Usage: tomelens-cli add ARCHIVE FILE|FOLDER... [--as NAME]
 
-Adds each FILE as a new entry named after the file (without its folders) and
-saves the archive. A name that another entry already has is accepted.
+Adds each FILE as a new entry named after the file (without its folders), and
+every regular file below each FOLDER as create does, and saves the archive. A
+name that another entry already has is accepted.
 
   --as NAME   the entry's name (only with a single FILE)
 )TXT";
 
-constexpr std::string_view kDelete = R"TXT(Usage: tomelens-cli delete ARCHIVE NAME...
+constexpr std::string_view kDelete = R"TXT(Usage: tomelens-cli delete ARCHIVE NAME... [-T LIST] [--all]
 
-Removes every entry of each NAME and saves the archive. An unknown NAME is an
-error and nothing is written.
+Removes the entry of each NAME and saves the archive. An unknown NAME, or a
+NAME that several entries share without --all, is an error and nothing is
+written.
+
+  --all                  remove every entry of each NAME
+  -T, --files-from LIST  also remove the entries named in LIST, one a line
+                         ("-": read the list from standard input)
 )TXT";
 
-constexpr std::string_view kRename = R"TXT(Usage: tomelens-cli rename ARCHIVE OLD NEW
+constexpr std::string_view kRename = R"TXT(Usage: tomelens-cli rename ARCHIVE OLD NEW [--force]
 
 Renames the entry OLD to NEW; its data and checksum stay as they are. OLD must
-name exactly one entry.
+name exactly one entry. When another entry is already named NEW, the rename
+is refused unless --force is given; both entries then have that name.
+
+  -f, --force   rename even when another entry has the name
 )TXT";
 
 constexpr std::string_view kReplace = R"TXT(Usage: tomelens-cli replace ARCHIVE NAME FILE
@@ -125,11 +150,14 @@ number in decimal (305419896) or hex with 0x (0x12345678). The checksum is
 never computed for you: 'crc' prints the one of a file.
 )TXT";
 
-constexpr std::string_view kVerify = R"TXT(Usage: tomelens-cli verify ARCHIVE...
+constexpr std::string_view kVerify = R"TXT(Usage: tomelens-cli verify ARCHIVE... [--checksums]
 
 Checks that each file is an archive and that every entry inflates. Prints
 "ARCHIVE: OK (N entries)" for each good archive; for a bad one, one line on
 stderr with the entries that fail and why. Exit code 1 when any fails.
+
+  --checksums   also compare each entry's stored checksum with its data's;
+                a difference is a warning line on stderr, not a failure
 )TXT";
 
 constexpr std::string_view kCrc = R"TXT(Usage: tomelens-cli crc FILE...

@@ -5,10 +5,19 @@
 namespace {
 
 volatile std::sig_atomic_t g_signal = 0;
+volatile std::sig_atomic_t g_endAtOnce = 0;
+
+void EndBySignal(int signal)
+{
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
 
 extern "C" void OnInterrupt(int signal)
 {
     g_signal = signal;
+    if (g_endAtOnce)
+        EndBySignal(signal);
 }
 
 }  // namespace
@@ -27,6 +36,18 @@ bool Interrupted()
 int InterruptSignal()
 {
     return g_signal;
+}
+
+EndAtOnceOnInterrupt::EndAtOnceOnInterrupt()
+{
+    g_endAtOnce = 1;
+    if (g_signal)
+        EndBySignal(g_signal);
+}
+
+EndAtOnceOnInterrupt::~EndAtOnceOnInterrupt()
+{
+    g_endAtOnce = 0;
 }
 
 tomelens::core::ProgressCallback CommandProgress(ProgressBar& bar)

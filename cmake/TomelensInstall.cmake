@@ -9,6 +9,7 @@ include(CMakePackageConfigHelpers)
 set(TOMELENS_PUBLIC_HEADERS
   Export.h
   archive/CheckSum.h
+  archive/DMArchiveWriter.h
   archive/DMDataFile.h
   archive/DMDataFileEntry.h
   archive/DMLastError.h

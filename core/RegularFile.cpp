@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -56,6 +57,35 @@ UniqueFile OpenRegularFile(const std::string& path, unsigned long long* size, in
     if (size)
         *size = static_cast<unsigned long long>(info.st_size);
     return file;
+}
+
+std::string OpenProblemText(int error)
+{
+    return error == ENOENT   ? std::string("no such file")
+           : error == EISDIR ? std::string("is a folder, not a file")
+           : error == EINVAL ? std::string("is not a regular file")
+                             : std::string("cannot be opened: ") + std::strerror(error);
+}
+
+bool StampOf(std::FILE* file, DMFileStamp& stamp)
+{
+#ifdef _WIN32
+    struct _stat64 info;
+    if (_fstat64(_fileno(file), &info) != 0)
+        return false;
+    stamp.modifiedNs = static_cast<std::int64_t>(info.st_mtime) * 1000000000;
+    stamp.changedNs = stamp.modifiedNs;
+#else
+    struct stat info;
+    if (::fstat(::fileno(file), &info) != 0)
+        return false;
+    stamp.modifiedNs = std::int64_t(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.changedNs = std::int64_t(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
+#endif
+    stamp.device = static_cast<std::uint64_t>(info.st_dev);
+    stamp.file = static_cast<std::uint64_t>(info.st_ino);
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    return true;
 }
 
 }  // namespace tomelens::core

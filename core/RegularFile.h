@@ -1,5 +1,7 @@
 #pragma once
 
+#include "archive/DMDataFile.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -20,5 +22,13 @@ using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 // for a folder, EINVAL for anything else that is not a regular file). `size`,
 // if given, receives the file's length.
 UniqueFile OpenRegularFile(const std::string& path, unsigned long long* size = nullptr, int* error = nullptr);
+
+// Why OpenRegularFile failed, in words: "no such file", "is a folder, not a
+// file", "is not a regular file", or "cannot be opened: <the system's reason>".
+std::string OpenProblemText(int error);
+
+// The stamp of an open file (device, file number, size, times), so a reader
+// can tell whether another program changed it while it was read.
+bool StampOf(std::FILE* file, DMFileStamp& stamp);
 
 }  // namespace tomelens::core

@@ -1,12 +1,14 @@
 #include "engine/AddFiles.h"
 
 #include "ParallelFor.h"
+#include "archive/DMArchiveWriter.h"
 #include "archive/DMResultCodes.h"
 #include "archive/DMSaveTemp.h"
 #include "engine/ArchiveFile.h"
 #include "engine/EntryIndex.h"
 #include "engine/EntryNames.h"
 #include "engine/LibraryMessages.h"
+#include "engine/StreamedEntry.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -160,6 +162,87 @@ Outcome AddBody(DMDataFile& file, const std::vector<AddSource>& sources, const A
     return Outcome::Success(done);
 }
 
+Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::vector<AddSource>& sources,
+                        const AddOptions& options, const ArchiveWatch* watch, std::vector<Outcome>& problems)
+{
+    std::vector<unsigned> targets;
+    if (Outcome decided = Decide(file, sources, options, targets, problems); !decided.Ok())
+        return decided;
+    std::uint64_t totalBytes = 0;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        if (targets[i] == kSkipped)
+            continue;
+        if (std::string problem = InputFileProblem(sources[i].path); !problem.empty())
+            problems.push_back(Outcome::Failure(Step::Read, sources[i].path, problem));
+        std::error_code error;
+        totalBytes += fs::file_size(sources[i].path, error);
+    }
+    if (!problems.empty())
+        return problems.front();
+
+    // The entries keep their places and slots; the new ones follow, in the
+    // slots a container's AddEntry would give them.
+    const std::vector<unsigned> live = LiveEntries(file);
+    std::vector<std::size_t> replacedBy(file.GetNumEntries(), sources.size());
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        if (targets[i] != kNewEntry && targets[i] != kSkipped)
+            replacedBy[targets[i]] = i;
+    }
+    std::vector<bool> slotTaken(live.size() + 1, false);
+    for (unsigned position : live)
+        slotTaken.at(file.GetEntry(position)->GetIndex()) = true;
+    const auto nameListSlot = static_cast<unsigned>(std::find(slotTaken.begin(), slotTaken.end(), false) - slotTaken.begin());
+
+    ProgressReporter progress(options.progress, live.size() + sources.size(), totalBytes);
+    DMArchiveWriter writer;
+    if (const int code = writer.Open(path.c_str()); code != DMResult::Success)
+        return WriterFailure(path, code);
+    std::size_t done = 0;
+    std::vector<unsigned char> piece;
+    for (unsigned position : live) {
+        DMDataFileEntry& entry = *file.GetEntry(position);
+        const std::size_t source = replacedBy[position];
+        if (source == sources.size()) {
+            if (const int code = writer.CopyEntry(file, position); code != DMResult::Success)
+                return code == DMResult::ShortRead ? Outcome::Failure(Step::Read, EntryLabel(entry.GetName()),
+                                                                      EntryDataMessage(code))
+                                                   : WriterFailure(path, code);
+            if (!progress.Advance(0, 1, entry.GetName()))
+                return Outcome::Cancelled();
+        } else {
+            const AddSource replacement{sources[source].path, entry.GetName()};
+            if (Outcome streamed = StreamFileEntry(writer, path, replacement, entry.GetCheckSum(), progress, piece);
+                !streamed.Ok())
+                return streamed;
+            ++done;
+        }
+        writer.SetSlot(entry.GetIndex());
+    }
+    unsigned nextSlot = static_cast<unsigned>(live.size()) + 1;
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        if (targets[i] != kNewEntry)
+            continue;
+        if (Outcome streamed = StreamFileEntry(writer, path, sources[i], 0, progress, piece); !streamed.Ok())
+            return streamed;
+        writer.SetSlot(nextSlot++);
+        ++done;
+    }
+    writer.SetNameListSlot(nameListSlot);
+    unsigned signatureLength = 0;
+    if (const void* signature = file.GetSignature(signatureLength))
+        writer.SetSignature(signature, signatureLength);
+    if (!progress.Flush())
+        return Outcome::Cancelled();
+    // The entries were copied from the archive's file: it must not have changed meanwhile.
+    if (watch) {
+        if (Outcome unchanged = watch->Check(); !unchanged.Ok())
+            return unchanged;
+    }
+    if (const int code = writer.Finish(); code != DMResult::Success)
+        return WriterFailure(path, code);
+    return Outcome::Success(done);
+}
+
 }  // namespace
 
 void KeepOnlyPacked(DMDataFileEntry& entry, std::vector<unsigned char>& packed)
@@ -209,6 +292,14 @@ AddReport AddFiles(DMDataFile& file, const std::vector<AddSource>& sources, cons
 {
     AddReport report;
     report.outcome = Guarded([&] { return AddBody(file, sources, options, report.problems); });
+    return report;
+}
+
+AddReport AddFilesAndWrite(DMDataFile& file, const std::string& path, const std::vector<AddSource>& sources,
+                           const AddOptions& options, const ArchiveWatch* watch)
+{
+    AddReport report;
+    report.outcome = Guarded([&] { return AddAndWriteBody(file, path, sources, options, watch, report.problems); });
     return report;
 }
 

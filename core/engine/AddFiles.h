@@ -2,6 +2,7 @@
 
 #include "ArchiveLock.h"
 #include "archive/DMDataFile.h"
+#include "engine/ArchiveWatch.h"
 #include "engine/NamePolicy.h"
 #include "engine/Outcome.h"
 #include "engine/Progress.h"
@@ -53,5 +54,15 @@ void KeepOnlyPacked(DMDataFileEntry& entry, std::vector<unsigned char>& packed);
 // archive is touched: when any fails, or the progress callback cancels, the
 // archive stays exactly as it was.
 AddReport AddFiles(DMDataFile& file, const std::vector<AddSource>& sources, const AddOptions& options);
+
+// Adds the sources to an archive just opened, unchanged, and writes the result
+// to path in one pass, streaming like CreateArchive: the archive's entries are
+// copied as they are and each file is packed as it is read, so memory does
+// not grow with the files. The file is what AddFiles and a save would write.
+// Nothing is written unless every file can be read; a cancel leaves path as
+// it was, as does a change of the archive seen through `watch`.
+// options.packedStore is not used.
+AddReport AddFilesAndWrite(DMDataFile& file, const std::string& path, const std::vector<AddSource>& sources,
+                           const AddOptions& options, const ArchiveWatch* watch = nullptr);
 
 }  // namespace tomelens::core

@@ -3,10 +3,13 @@
 #include "archive/ArchiveFormat.h"
 #include "archive/ArchiveLimits.h"
 #include "archive/AtomicFileWriter.h"
+#include "archive/ArchiveSource.h"
 #include "archive/BlockCodec.h"
+#include "archive/DMDataFileInternals.h"
 #include "archive/DMResultCodes.h"
 #include "archive/LastError.h"
 #include "archive/ParallelPack.h"
+#include "archive/PositionalRead.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -24,10 +27,15 @@ namespace {
 // enough to keep the threads busy, small enough to bound the memory.
 constexpr std::size_t kBatchBytes = 8u << 20;
 
+constexpr std::uint32_t kNextSlot = ~0u;
+constexpr std::size_t kStagedBytes = 1u << 20;
+constexpr std::uint64_t kReadPiece = 1u << 20;
+
 struct Record {
     std::uint32_t checkSum = 0;
     std::uint32_t offset = 0;  // within the data area
     std::uint32_t length = 0;
+    std::uint32_t slot = kNextSlot;
 };
 
 // A run of one entry's plain bytes in the batch, starting on a block boundary
@@ -54,6 +62,56 @@ struct DMArchiveWriter::State {
     std::deque<std::size_t> unplaced;  // records whose offset waits for the next bytes written
     std::uint64_t area = 0;        // packed bytes written after the header
     std::uint64_t plain = 0;
+    std::uint32_t nameListSlot = 0;
+    std::vector<unsigned char> signature;
+    // Small writes gathered into one, so copying many small entries is not a
+    // system call each.
+    std::vector<unsigned char> staged;
+    // The last piece read from a copied entry's file, which usually holds the
+    // next entries too: their extents lie back to back.
+    const ArchiveSource* cachedSource = nullptr;
+    std::uint64_t cachedAt = 0;
+    std::vector<unsigned char> cached;
+
+    bool Put(const unsigned char* bytes, std::uint64_t length)
+    {
+        if (staged.size() + length > kStagedBytes && !Drain())
+            return false;
+        if (length >= kStagedBytes)
+            return out.Write(bytes, length);
+        staged.insert(staged.end(), bytes, bytes + length);
+        return true;
+    }
+
+    bool Drain()
+    {
+        const bool written = staged.empty() || out.Write(staged.data(), staged.size());
+        staged.clear();
+        return written;
+    }
+
+    // Copies `length` packed bytes from `at` in the source file.
+    int CopyFrom(const ArchiveSource& source, std::uint64_t at, std::uint64_t length)
+    {
+        while (length > 0) {
+            if (&source != cachedSource || at < cachedAt || at >= cachedAt + cached.size()) {
+                cached.resize(kReadPiece);
+                const std::uint64_t got = ReadAt(source.file.Get(), cached.data(), kReadPiece, at);
+                cached.resize(got);
+                cachedSource = &source;
+                cachedAt = at;
+                if (got == 0)
+                    return Fail(DMResult::ShortRead);
+            }
+            const std::uint64_t from = at - cachedAt;
+            const std::uint64_t piece = std::min<std::uint64_t>(length, cached.size() - from);
+            if (const int result = WritePacked(cached.data() + from, piece); result != DMResult::Success)
+                return result;
+            at += piece;
+            length -= piece;
+        }
+        return DMResult::Success;
+    }
 
     int Fail(int code = DMResult::ShortWrite)
     {
@@ -109,7 +167,7 @@ struct DMArchiveWriter::State {
                 RecordSystemError(EFBIG);
                 return Fail();
             }
-            if (!out.Write(packed[i].bytes.get(), packed[i].size))
+            if (!Put(packed[i].bytes.get(), packed[i].size))
                 return Fail();
             area += packed[i].size;
         }
@@ -118,6 +176,39 @@ struct DMArchiveWriter::State {
         batch.erase(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(kept));
         entryStart -= kept;
         segments.clear();
+        return DMResult::Success;
+    }
+
+    // Adds the entry's name and record; the caller gives it bytes.
+    int AddRecord(const char* name, unsigned checkSum, std::uint32_t length)
+    {
+        const std::size_t nameLength = name ? std::strlen(name) : 0;
+        const std::size_t at = names.size();
+        if (at + 4 + nameLength + 1 > kMaxFileSize || !Fits(area)) {
+            RecordSystemError(EFBIG);
+            return Fail();
+        }
+        names.resize(at + 4 + nameLength + 1);
+        WriteWord(names.data() + at, static_cast<std::uint32_t>(nameLength + 1));
+        if (nameLength > 0)
+            std::memcpy(names.data() + at + 4, name, nameLength);
+        names.back() = 0;
+        records.push_back({checkSum, 0, length, kNextSlot});
+        unplaced.push_back(records.size() - 1);
+        return DMResult::Success;
+    }
+
+    // Writes packed bytes as they are, after everything gathered before them.
+    int WritePacked(const unsigned char* bytes, std::uint64_t length)
+    {
+        if (!Fits(area + length)) {
+            RecordSystemError(EFBIG);
+            return Fail();
+        }
+        Place(records.size() - 1);
+        if (!Put(bytes, length))
+            return Fail();
+        area += length;
         return DMResult::Success;
     }
 
@@ -173,19 +264,8 @@ int DMArchiveWriter::BeginEntry(const char* name, unsigned checkSum)
         if (!state || state->failed)
             return DMResult::ShortWrite;
         state->EndEntry();
-        const std::size_t nameLength = name ? std::strlen(name) : 0;
-        const std::size_t at = state->names.size();
-        if (at + 4 + nameLength + 1 > kMaxFileSize || !state->Fits(state->area)) {
-            RecordSystemError(EFBIG);
-            return state->Fail();
-        }
-        state->names.resize(at + 4 + nameLength + 1);
-        WriteWord(state->names.data() + at, static_cast<std::uint32_t>(nameLength + 1));
-        if (nameLength > 0)
-            std::memcpy(state->names.data() + at + 4, name, nameLength);
-        state->names.back() = 0;
-        state->records.push_back({checkSum, 0, 0});
-        state->unplaced.push_back(state->records.size() - 1);
+        if (const int result = state->AddRecord(name, checkSum, 0); result != DMResult::Success)
+            return result;
         state->inEntry = true;
         state->entryStart = state->batch.size();
         state->entryHasSegment = false;
@@ -223,6 +303,62 @@ int DMArchiveWriter::Write(const void* plain, unsigned length)
     });
 }
 
+int DMArchiveWriter::CopyEntry(DMDataFile& from, unsigned position)
+{
+    return Guard([&] {
+        State* state = m_state.get();
+        const DMDataFileEntry* entry = from.GetEntry(position);
+        if (!state || state->failed || !entry)
+            return DMResult::ShortWrite;
+        if (!DMDataFileInternals::HoldsPackedOnly(*entry)) {
+            // New data, or none: packed like any entry.
+            if (const int result = BeginEntry(entry->GetName(), entry->GetCheckSum()); result != DMResult::Success)
+                return result;
+            const unsigned char* plain = DMDataFileInternals::Unpacked(*entry);
+            const int result = plain ? Write(plain, entry->GetLength()) : DMResult::Success;
+            state->EndEntry();
+            return result;
+        }
+        state->EndEntry();
+        if (const int result = state->Flush(); result != DMResult::Success)
+            return result;
+        if (const int result = state->AddRecord(entry->GetName(), entry->GetCheckSum(), entry->GetLength());
+            result != DMResult::Success)
+            return result;
+        state->plain += entry->GetLength();
+        const std::uint64_t length = entry->GetPackedLength();
+        if (const unsigned char* view = DMDataFileInternals::View(*entry))
+            return state->WritePacked(view, length);
+        const ArchiveSource* source = DMDataFileInternals::Source(*entry);
+        if (const int result = state->CopyFrom(*source, DMDataFileInternals::SourceOffset(*entry), length);
+            result != DMResult::Success)
+            return result;
+        if (length == 0)
+            state->Place(state->records.size() - 1);
+        return DMResult::Success;
+    });
+}
+
+void DMArchiveWriter::SetSlot(unsigned slot)
+{
+    if (m_state && !m_state->records.empty())
+        m_state->records.back().slot = slot;
+}
+
+void DMArchiveWriter::SetNameListSlot(unsigned slot)
+{
+    if (m_state)
+        m_state->nameListSlot = slot;
+}
+
+void DMArchiveWriter::SetSignature(const void* data, unsigned length)
+{
+    if (m_state) {
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        m_state->signature.assign(bytes, bytes + length);
+    }
+}
+
 int DMArchiveWriter::Finish()
 {
     return Guard([&] {
@@ -246,8 +382,8 @@ int DMArchiveWriter::Finish()
             RecordSystemError(EFBIG);
             return static_cast<int>(DMResult::ShortWrite);
         }
-        state->records.push_back({0, static_cast<std::uint32_t>(state->area), listLength});
-        if (!state->out.Write(list.data(), listPacked))
+        state->records.push_back({0, static_cast<std::uint32_t>(state->area), listLength, state->nameListSlot});
+        if (!state->Put(list.data(), listPacked) || !state->Drain())
             return static_cast<int>(DMResult::ShortWrite);
         const std::uint64_t areaLength = state->area + listPacked;
 
@@ -257,8 +393,8 @@ int DMArchiveWriter::Finish()
         // put the later record first.
         const std::vector<Record>& records = state->records;
         std::vector<std::uint32_t> slots(records.size());
-        for (std::size_t i = 0; i < count; ++i)
-            slots[i] = static_cast<std::uint32_t>(i + 1);
+        for (std::size_t i = 0; i < records.size(); ++i)
+            slots[i] = records[i].slot != kNextSlot ? records[i].slot : static_cast<std::uint32_t>(i + 1);
         std::size_t groupStart = 0;
         for (std::size_t i = 0; i < records.size(); ++i) {
             const bool last = i + 1 == records.size();
@@ -266,6 +402,12 @@ int DMArchiveWriter::Finish()
                 continue;
             std::sort(slots.begin() + groupStart, slots.begin() + i + 1, std::greater<>());
             groupStart = i + 1;
+        }
+        std::vector<bool> taken(records.size(), false);
+        for (const std::uint32_t slot : slots) {
+            if (slot >= records.size() || taken[slot])
+                return static_cast<int>(DMResult::NoDirectory);
+            taken[slot] = true;
         }
         std::vector<unsigned char> directory(kCountSize + kRecordSize * records.size());
         WriteWord(directory.data(), static_cast<std::uint32_t>(records.size()));
@@ -275,7 +417,8 @@ int DMArchiveWriter::Finish()
             WriteWord(at + 4, kHeaderSize + records[i].offset);
             WriteWord(at + 8, records[i].length);
         }
-        if (!state->out.Write(directory.data(), directory.size()))
+        if (!state->out.Write(directory.data(), directory.size())
+            || !state->out.Write(state->signature.data(), state->signature.size()))
             return static_cast<int>(DMResult::ShortWrite);
         unsigned char header[kHeaderSize];
         WriteWord(header, static_cast<std::uint32_t>(kHeaderSize + areaLength));

@@ -232,14 +232,7 @@ void DMDataFile::DelEntries(const unsigned* positions, unsigned count)
 
 int DMDataFile::Save(const char* path)
 {
-    tomelens::archive::ClearSystemError();
-    if (path) {
-        m_path = path;
-        m_bChecked = false;
-    }
-    if (m_path.empty())
-        return DMResult::NoPath;
-    return DMDataFileInternals::Save(*this, nullptr, nullptr);
+    return SaveObserved(path, nullptr, nullptr);
 }
 
 int DMDataFile::SaveObserved(const char* path, DMSaveObserver observer, void* context)

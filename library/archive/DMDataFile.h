@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-// Told how far a save got: bytes of the new file written so far and in all;
-// a non-zero return stops the save, which then returns that value and leaves
-// the target untouched.
+// Told how far a save got, in bytes of work: the plain bytes of changed
+// entries packed, then the bytes of the new file written (`total` is exact
+// once the packing is done). Called from one thread at a time, not always the
+// caller's. A non-zero return stops the save, which then returns that value
+// and leaves the target untouched.
 using DMSaveObserver = int (*)(void* context, unsigned long long done, unsigned long long total);
 
 // What an open file is: which file, how long, when last written and changed.

@@ -25,6 +25,7 @@ struct PackedLayout {
     std::uint64_t used = 0;
     std::vector<std::uint32_t> offsets;  // within the data area
     std::vector<std::uint32_t> indices;  // directory slots
+    bool stopped = false;
 };
 
 std::vector<unsigned char> BuildNameList(const std::vector<DMDataFileEntry*>& visible)
@@ -44,8 +45,10 @@ std::vector<unsigned char> BuildNameList(const std::vector<DMDataFileEntry*>& vi
 constexpr std::size_t kUnchanged = ~std::size_t(0);
 
 // Packs every element with new data, on several threads, and lays all
-// elements out back to back. False when the area would exceed `maxArea`.
-bool LayOut(const std::vector<DMDataFileEntry*>& live, std::uint64_t maxArea, PackedLayout& layout)
+// elements out back to back. False when the area would exceed `maxArea` or
+// `progress` stopped the packing (layout.stopped).
+bool LayOut(const std::vector<DMDataFileEntry*>& live, std::uint64_t maxArea, const PackProgress& progress,
+            PackedLayout& layout)
 {
     std::vector<PackJob> jobs;
     layout.packedAt.assign(live.size(), kUnchanged);
@@ -57,7 +60,11 @@ bool LayOut(const std::vector<DMDataFileEntry*>& live, std::uint64_t maxArea, Pa
             jobs.push_back({plain, live[i]->GetLength()});
         }
     }
-    layout.packed = PackInParallel(jobs);
+    layout.packed = PackInParallel(jobs, progress);
+    if (layout.packed.size() != jobs.size()) {
+        layout.stopped = true;
+        return false;
+    }
     for (std::size_t i = 0; i < live.size(); ++i) {
         layout.offsets.push_back(static_cast<std::uint32_t>(layout.used));
         if (layout.packedAt[i] != kUnchanged)
@@ -119,13 +126,17 @@ bool BuildDirectory(const std::vector<DMDataFileEntry*>& live, const PackedLayou
 // copied in bounded chunks, so an unchanged archive is streamed, not gathered.
 class AreaWriter {
 public:
-    AreaWriter(AtomicFileWriter& writer, DMSaveObserver observer, void* context, std::uint64_t total)
-        : m_writer(writer), m_observer(observer), m_context(context), m_total(total)
+    AreaWriter(AtomicFileWriter& writer, DMSaveObserver observer, void* context, std::uint64_t packed,
+               std::uint64_t total)
+        : m_writer(writer), m_observer(observer), m_context(context), m_packed(packed), m_total(total)
     {
     }
 
-    // Tells the observer how far the file got: 0, or its own code to stop.
-    int Tell(std::uint64_t done) const { return m_observer ? m_observer(m_context, done, m_total) : 0; }
+    // Tells the observer how far the file got, after the packing: 0, or its own code to stop.
+    int Tell(std::uint64_t done) const
+    {
+        return m_observer ? m_observer(m_context, m_packed + done, m_packed + m_total) : 0;
+    }
 
     int Add(const DMDataFileEntry& entry)
     {
@@ -217,6 +228,7 @@ private:
     AtomicFileWriter& m_writer;
     DMSaveObserver m_observer;
     void* m_context;
+    std::uint64_t m_packed;  // plain bytes packed before the writing
     std::uint64_t m_total;
     std::uint64_t m_written = 0;  // area bytes handed to the writer
     std::vector<unsigned char> m_staged;
@@ -250,9 +262,26 @@ int DMDataFileInternals::Save(DMDataFile& file, DMSaveObserver observer, void* c
         return DMResult::ShortWrite;
     nameList.SetData(list.data(), static_cast<unsigned>(list.size()));
 
+    // The observer hears of packing as the first part of the work: plain
+    // bytes packed, out of those to pack plus the file's bytes (estimated
+    // here, exact once laid out).
+    std::uint64_t toPack = 0, unchanged = 0;
+    for (const DMDataFileEntry* entry : live) {
+        if (DMDataFileInternals::HoldsPackedOnly(*entry))
+            unchanged += entry->GetPackedLength();
+        else if (DMDataFileInternals::Unpacked(*entry))
+            toPack += entry->GetLength();
+    }
+    std::uint64_t packedSoFar = 0;
+    int stop = 0;
+    const PackProgress packProgress = [&](std::uint64_t plainBytes) {
+        packedSoFar += plainBytes;
+        stop = observer(context, packedSoFar, toPack + fixedBytes + unchanged + toPack);
+        return stop == 0;
+    };
     PackedLayout layout;
-    if (!LayOut(live, MaxArchiveFileSize() - fixedBytes, layout))
-        return DMResult::ShortWrite;
+    if (!LayOut(live, MaxArchiveFileSize() - fixedBytes, observer ? packProgress : PackProgress(), layout))
+        return layout.stopped ? stop : DMResult::ShortWrite;
     OrderSharedOffsets(live, layout);
     std::vector<unsigned char> directory;
     if (!BuildDirectory(live, layout, directory))
@@ -296,7 +325,7 @@ int DMDataFileInternals::Save(DMDataFile& file, DMSaveObserver observer, void* c
         return result;
     writer.Write(header, kHeaderSize);
     const std::uint64_t total = kHeaderSize + std::uint64_t(areaLength) + directory.size() + file.m_signatureLength;
-    AreaWriter area(writer, observer, context, total);
+    AreaWriter area(writer, observer, context, toPack, total);
     if (const int stop = area.Tell(0); stop != 0)
         return stop;
     for (const DMDataFileEntry* entry : live) {

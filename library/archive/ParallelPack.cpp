@@ -55,7 +55,7 @@ unsigned PackThreadCount()
     return chosen > 0 ? chosen : std::max(1u, std::thread::hardware_concurrency());
 }
 
-std::vector<PackedBytes> PackInParallel(const std::vector<PackJob>& jobs)
+std::vector<PackedBytes> PackInParallel(const std::vector<PackJob>& jobs, const PackProgress& progress)
 {
     std::vector<Piece> pieces;
     for (std::size_t job = 0; job < jobs.size(); ++job) {
@@ -66,13 +66,23 @@ std::vector<PackedBytes> PackInParallel(const std::vector<PackJob>& jobs)
     }
 
     std::atomic<std::size_t> next{0};
+    std::atomic<bool> stopped{false};
     std::exception_ptr failure;
     std::mutex failureLock;
+    std::mutex progressLock;
     auto work = [&] {
         try {
             std::vector<unsigned char> scratch;
-            for (std::size_t i = next++; i < pieces.size(); i = next++)
+            for (std::size_t i = next++; i < pieces.size(); i = next++) {
                 PackPiece(jobs, pieces[i], scratch);
+                if (!progress)
+                    continue;
+                const std::lock_guard<std::mutex> hold(progressLock);
+                if (!stopped && !progress(pieces[i].length)) {
+                    stopped = true;
+                    next = pieces.size();
+                }
+            }
         } catch (...) {
             const std::lock_guard<std::mutex> hold(failureLock);
             failure = std::current_exception();
@@ -88,6 +98,8 @@ std::vector<PackedBytes> PackInParallel(const std::vector<PackJob>& jobs)
         helper.join();
     if (failure)
         std::rethrow_exception(failure);
+    if (stopped)
+        return {};
 
     // Join each job's pieces in order; a job of one piece keeps its buffer.
     std::vector<PackedBytes> results(jobs.size());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -19,9 +20,13 @@ struct PackedBytes {
     std::uint64_t size = 0;
 };
 
-// One result per job, in the jobs' order. The allocator's failure on any
-// thread reaches the caller.
-std::vector<PackedBytes> PackInParallel(const std::vector<PackJob>& jobs);
+// Told of the plain bytes of each piece packed, from one thread at a time;
+// false stops the packing.
+using PackProgress = std::function<bool(std::uint64_t plainBytes)>;
+
+// One result per job, in the jobs' order; empty when `progress` stopped it.
+// The allocator's failure on any thread reaches the caller.
+std::vector<PackedBytes> PackInParallel(const std::vector<PackJob>& jobs, const PackProgress& progress = {});
 
 // Threads that PackInParallel uses; 0 (the default) means one per core.
 void SetPackThreadCount(unsigned count);

@@ -8,18 +8,27 @@
 
 namespace tomelens::archive {
 
+namespace {
+
+// An OVERLAPPED offset makes ReadFile and WriteFile positional.
+OVERLAPPED At(std::uint64_t position)
+{
+    OVERLAPPED at {};
+    at.Offset = static_cast<DWORD>(position);
+    at.OffsetHigh = static_cast<DWORD>(position >> 32);
+    return at;
+}
+
+}  // namespace
+
 std::uint64_t ReadAt(NativeFile file, void* dest, std::uint64_t count, std::uint64_t offset)
 {
-    // ReadFile moves at most a DWORD per call; an OVERLAPPED offset makes the
-    // read positional.
+    // ReadFile moves at most a DWORD per call.
     constexpr std::uint64_t kMaxChunk = 1u << 30;
     auto* bytes = static_cast<unsigned char*>(dest);
     std::uint64_t done = 0;
     while (done < count) {
-        OVERLAPPED at {};
-        const std::uint64_t position = offset + done;
-        at.Offset = static_cast<DWORD>(position);
-        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        OVERLAPPED at = At(offset + done);
         DWORD got = 0;
         if (!::ReadFile(file, bytes + done, static_cast<DWORD>(std::min(count - done, kMaxChunk)), &got, &at)) {
             // The end of the file is no failure of the system.
@@ -40,10 +49,7 @@ bool WriteAt(NativeFile file, const void* source, std::uint64_t count, std::uint
     const auto* bytes = static_cast<const unsigned char*>(source);
     std::uint64_t done = 0;
     while (done < count) {
-        OVERLAPPED at {};
-        const std::uint64_t position = offset + done;
-        at.Offset = static_cast<DWORD>(position);
-        at.OffsetHigh = static_cast<DWORD>(position >> 32);
+        OVERLAPPED at = At(offset + done);
         DWORD put = 0;
         if (!::WriteFile(file, bytes + done, static_cast<DWORD>(std::min(count - done, kMaxChunk)), &put, &at)
             || put == 0) {

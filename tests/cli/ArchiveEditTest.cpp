@@ -72,6 +72,9 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
         {{"create", "made.pfs", "empty", "sub", "--files-from", "list.txt"},
          {{"empty", ""}, {"big.bin", big}, {"big.bin", big}}, "made.pfs"},
         {{"create", "game.pfs", "new.dat", "--force"}, {kNew}},
+        // A folder is taken whole, named by the path inside it, but never the archive being written.
+        {{"create", "game.pfs", ".", "--force"},
+         {{"empty", ""}, {"list.txt", "sub/big.bin\n"}, kNew, {"other.dat", "more"}, {"sub/big.bin", big}}},
         // Names typed in UTF-8 are stored in the archive's code page.
         {{"add", "game.pfs", "new.dat", "--as", "caf\xC3\xA9 \xE2\x82\xAC"},
          {kA, kB, kTwin1, kTwin2, {"caf\xE9 \x80", kNew.data}}},

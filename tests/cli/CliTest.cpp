@@ -1,5 +1,6 @@
 #include "CliTest.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -15,7 +16,7 @@ extern char** environ;
 namespace fs = std::filesystem;
 using namespace testsupport;
 
-CliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd)
+CliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd, int interruptAfterMs)
 {
     TempDir capture;
     const std::string outPath = capture.File("stdout"), errPath = capture.File("stderr");
@@ -39,44 +40,15 @@ CliRun RunCli(const std::vector<std::string>& args, const fs::path& cwd)
     if (spawned != 0)
         throw std::runtime_error("cannot start " + storage[0]);
 
+    if (interruptAfterMs > 0) {
+        usleep(static_cast<useconds_t>(interruptAfterMs) * 1000);
+        kill(child, SIGINT);
+    }
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(outPath), ReadText(errPath), usage.ru_maxrss};
-}
-
-Folder::~Folder()
-{
-    std::error_code ignored;
-    fs::remove_all(Path(), ignored);
-}
-
-void WriteArchive(const fs::path& path, const std::vector<TextEntry>& entries, bool reverseDirectory)
-{
-    std::vector<PlainEntry> plain;
-    for (const TextEntry& entry : entries)
-        plain.push_back({entry.name, ToBytes(entry.data), entry.checkSum, entry.corrupt});
-    MakeArchive(plain, reverseDirectory).WriteTo(path.string());
-}
-
-void WriteText(const fs::path& path, const std::string& text)
-{
-    WriteFile(path.string(), std::string_view(text));
-}
-
-std::string ReadText(const fs::path& path)
-{
-    return ToString(ReadFile(path.string()));
-}
-
-std::vector<std::string> FilesBelow(const fs::path& folder)
-{
-    std::vector<std::string> files;
-    for (const auto& item : fs::recursive_directory_iterator(folder))
-        if (item.is_regular_file())
-            files.push_back(fs::relative(item.path(), folder).generic_string());
-    std::sort(files.begin(), files.end());
-    return files;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, WIFSIGNALED(status) ? WTERMSIG(status) : 0,
+            ReadText(outPath), ReadText(errPath), usage.ru_maxrss};
 }
 
 std::vector<std::string> Lines(const std::string& text)

@@ -92,6 +92,28 @@ TEST_F(Editing, FoldersAreAddedWholeUnderEachRuleForATakenName)
     EXPECT_EQ(Contents(tree / "saved.pfs"), Contents(*file));
 }
 
+TEST_F(Editing, AddingAndWritingInOnePassGivesWhatAnAddAndASaveGive)
+{
+    // Directory order backwards (the name list in slot 0) and an empty entry.
+    WriteArchive(archive, {kA, {"void", ""}, kTwin1, kTwin2}, true);
+    const std::string before = ReadText(archive);
+    for (const ExistingName rule : {ExistingName::Replace, ExistingName::KeepBoth, ExistingName::Skip}) {
+        AddOptions options;
+        options.existing = rule;
+        file = Open(archive);
+        ASSERT_TRUE(AddFiles(*file, Collect(), options).outcome.Ok());
+        ASSERT_TRUE(SaveArchive(*file, (tree / "saved.pfs").string(), {}).Ok());
+        file = Open(archive);
+        ASSERT_TRUE(AddFilesAndWrite(*file, (tree / "streamed.pfs").string(), Collect(), options).outcome.Ok());
+        EXPECT_TRUE(ReadText(tree / "streamed.pfs") == ReadText(tree / "saved.pfs")) << static_cast<int>(rule);
+    }
+    AddOptions cancelling;
+    cancelling.progress = [](const Progress&) { return false; };
+    file = Open(archive);
+    EXPECT_TRUE(AddFilesAndWrite(*file, archive.string(), Collect(), cancelling).outcome.WasCancelled());
+    EXPECT_TRUE(ReadText(archive) == before);
+}
+
 TEST_F(Editing, AnUnreadableFileOrACancelLeavesTheArchiveAsItWas)
 {
     std::vector<AddSource> sources = Collect();
