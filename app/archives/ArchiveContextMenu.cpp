@@ -95,6 +95,8 @@ QMenu* DMArchive::MakeEntryMenu(QWidget* parent)
             m_setTip(ViewEntry());
     });
     add("Extract...", [this] { ExtractEntries(); });
+    add("Add Files...", [this] { AddFilesEntries(); });
+    add("Add Folder...", [this] { AddFolderEntries(); });
     add("Load Data...", [this] { LoadEntryData(); });
     add("Rename...", [this] { RenameEntry(); });
     add("Delete", [this] { DeleteEntry(); });
@@ -118,6 +120,7 @@ QMenu* DMArchive::MakeFileMenu(QWidget* parent)
             m_setTip(tip);
     });
     menu->addAction(QStringLiteral("New Archive..."), menu, [this] { NewArchive(); });
+    menu->addAction(QStringLiteral("Test Archive"), menu, [this] { TestArchive(); });
     menu->addSeparator();
     menu->addAction(QStringLiteral("Compare With..."), menu, [this] { CompareWith(); });
     menu->addAction(QStringLiteral("Unpack To..."), menu, [this] { UnpackTo(); });

@@ -47,7 +47,7 @@ void ShowCounts(WorkProgressDialog& dialog, const Counts& counts, const QString&
 
 }  // namespace
 
-Outcome RunInBackground(QWidget* window, const QString& title, const BackgroundJob& job)
+Outcome RunInBackground(QWidget* window, const QString& title, const BackgroundJob& job, bool* cancelAsked)
 {
     Counts counts;
     const tomelens::core::ProgressCallback report = [&counts](const Progress& progress) {
@@ -101,6 +101,8 @@ Outcome RunInBackground(QWidget* window, const QString& title, const BackgroundJ
     progress.reset();
     if (grabber)
         grabber->grabMouse();
+    if (cancelAsked)
+        *cancelAsked = counts.cancel;
     return outcome;
 }
 

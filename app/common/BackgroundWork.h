@@ -20,7 +20,10 @@ using BackgroundJob = std::function<tomelens::core::Outcome(const tomelens::core
 // and offers Cancel until it ends. Whatever the job throws, running out of
 // memory included, becomes a failed outcome: nothing ends the program.
 // The job must not touch widgets; AskOnWindowThread puts questions for it.
-tomelens::core::Outcome RunInBackground(QWidget* window, const QString& title, const BackgroundJob& job);
+// cancelAsked, when given, tells whether the user asked to cancel: a job
+// past its last point of return finishes all the same.
+tomelens::core::Outcome RunInBackground(QWidget* window, const QString& title, const BackgroundJob& job,
+                                        bool* cancelAsked = nullptr);
 
 // Runs ask on the window's thread and gives its answer: from a job, this
 // waits until the user has answered; on the window's thread it just calls it.

@@ -29,6 +29,15 @@ QString Prompts::OpenFile(const QString& proposedName)
     return Chosen(AskOpenFile(StartFolder(), proposedName));
 }
 
+QStringList Prompts::OpenFiles(const QString& caption)
+{
+    const WaitSuspension free;
+    const QStringList files = AskOpenFiles(StartFolder(), caption);
+    if (!files.isEmpty())
+        Chosen(files.constFirst());
+    return files;
+}
+
 QString Prompts::SaveFile(const QString& proposedName, const QString& defaultSuffix)
 {
     const WaitSuspension free;

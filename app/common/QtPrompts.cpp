@@ -69,6 +69,17 @@ QString QtPrompts::AskOpenFile(const QString& folder, const QString& proposedNam
     return ChosenFile(dialog);
 }
 
+QStringList QtPrompts::AskOpenFiles(const QString& folder, const QString& caption)
+{
+    QFileDialog dialog(m_pParent, caption);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    StartIn(dialog, folder);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
+}
+
 QString QtPrompts::AskSaveFile(const QString& folder, const QString& proposedName,
                                const QString& defaultSuffix)
 {

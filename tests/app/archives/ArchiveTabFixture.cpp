@@ -17,6 +17,14 @@ QByteArray ToQt(const Bytes& bytes)
 
 }  // namespace
 
+QStringList FirstLines(const QStringList& messages)
+{
+    QStringList lines;
+    for (const QString& message : messages)
+        lines.append(message.section(QLatin1Char('\n'), 0, 0));
+    return lines;
+}
+
 QStringList Names(const Lines& lines)
 {
     QStringList names;

@@ -22,6 +22,8 @@
 using Line = std::pair<QString, int>;
 using Lines = QList<Line>;
 QStringList Names(const Lines& lines);
+// The first line of each message: the fixed text, without the cause under it.
+QStringList FirstLines(const QStringList& messages);
 
 struct TabEntry {
     std::string name;

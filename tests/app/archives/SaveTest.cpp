@@ -57,7 +57,8 @@ TEST_F(Save, RefusesWhenTheOpenedFileWasRewrittenInPlace)
     prompts.questionAnswers << true << true;
     tab->SaveArchive();
     ASSERT_EQ(prompts.Messages().size(), 1);
-    EXPECT_TRUE(prompts.Messages()[0].startsWith(QStringLiteral("one.pak was rewritten in place by another program")));
+    EXPECT_EQ(prompts.Messages()[0].toStdString(),
+              ("Errors while saving this file.\n" + path + " was changed by another program while it was being read").toStdString());
     EXPECT_EQ(ReadBytes(path), rewritten);
     EXPECT_TRUE(tab->HasUnsavedChanges());
 }
@@ -97,7 +98,8 @@ TEST_F(Save, SaveAsChoosesTheTargetOfLaterSavesEvenWhenItFails)
     tab->NewEntry();
     prompts.saveFileAnswers.enqueue(target);
     tab->SaveArchiveAs();
-    EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Errors while saving this file.")}));
+    ASSERT_EQ(FirstLines(prompts.Messages()), QStringList({QStringLiteral("Errors while saving this file.")}));
+    EXPECT_TRUE(prompts.Messages()[0].contains(target + QStringLiteral(": cannot be written")));
     EXPECT_TRUE(tab->IsModified());
     EXPECT_EQ(tab->ArchiveFile(), target);
 

@@ -21,7 +21,7 @@
 class ScriptedPrompts : public Prompts {
 public:
     // One prompt that was shown: its kind ("Message", "Question", "SaveChanges",
-    // "OpenFile", "SaveFile", "Rename", "CheckSum", "ChooseGameFile", "Choose",
+    // "OpenFile", "OpenFiles", "SaveFile", "Rename", "CheckSum", "ChooseGameFile", "Choose",
     // "ChooseFolder", "Properties") and its texts (Choose: caption and buttons in caption).
     struct Shown {
         QString kind;
@@ -37,6 +37,7 @@ public:
     QQueue<bool> questionAnswers;
     QQueue<SaveChoice> saveChangesAnswers;                 // empty = Cancel
     QQueue<QString> openFileAnswers;
+    QQueue<QStringList> openFilesAnswers;
     QQueue<QString> saveFileAnswers;
     QQueue<QString> gameFileAnswers;
     QQueue<std::optional<QString>> renameAnswers;          // nullopt = Cancel
@@ -82,6 +83,11 @@ protected:
     {
         shown.append({QStringLiteral("OpenFile"), proposedName, QString(), folder});
         return openFileAnswers.isEmpty() ? QString() : openFileAnswers.dequeue();
+    }
+    QStringList AskOpenFiles(const QString& folder, const QString& caption) override
+    {
+        shown.append({QStringLiteral("OpenFiles"), caption, QString(), folder});
+        return openFilesAnswers.isEmpty() ? QStringList() : openFilesAnswers.dequeue();
     }
     QString AskSaveFile(const QString& folder, const QString& proposedName,
                         const QString& defaultSuffix) override
