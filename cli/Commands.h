@@ -26,3 +26,8 @@ int RunReplace(CommandArgs args);
 int RunSetCrc(CommandArgs args);
 
 int RunSpells(CommandArgs args);
+
+// The modder's loop: an archive to a folder and back, and what differs.
+int RunUnpack(CommandArgs args);
+int RunPack(CommandArgs args);
+int RunDiff(CommandArgs args);

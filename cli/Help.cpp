@@ -28,6 +28,12 @@ Archive commands:
   verify ARCHIVE... [--checksums]    check that archives read and inflate
   crc FILE...                        print the checksum of files
 
+Modding commands (an archive to a folder, edit, and back):
+  unpack ARCHIVE DIR                 write every entry and a manifest to DIR
+  pack DIR ARCHIVE [--from ORIGINAL] [--update-crc]
+                                     rebuild an archive from an unpacked folder
+  diff A B [--json]                  list the entries that differ
+
 Spell commands:
   spells list|export|describe ...    see 'tomelens-cli spells --help'
 
@@ -160,6 +166,69 @@ Prints the checksum of each file's bytes (CRC-32, as archive entries carry
 it) as 8 hex digits, then two blanks and the file name.
 )TXT";
 
+constexpr std::string_view kUnpack = R"TXT(Usage: tomelens-cli unpack ARCHIVE DIR
+
+Writes every entry of ARCHIVE as a file under DIR (made if missing; it must
+be empty), named as extract names them, and the manifest DIR/tomelens.json,
+which records for each entry, in archive order: its stored name as bytes (so
+a name no file system can hold survives), the file it went to, its length,
+stored checksum and CRC-32 of its data, where its packed bytes lie in
+ARCHIVE, and the file's size and time as written. Edit, add or delete files
+under DIR, then rebuild the archive with 'tomelens-cli pack DIR ARCHIVE'.
+An entry named tomelens.json is written as tomelens.json~2.
+)TXT";
+
+constexpr std::string_view kPack = R"TXT(Usage: tomelens-cli pack DIR ARCHIVE [--from ORIGINAL] [--update-crc]
+
+Writes ARCHIVE from the files under DIR. When DIR holds the manifest
+tomelens.json that unpack wrote, the archive is rebuilt from the one it was
+unpacked from (ORIGINAL, default: the archive the manifest names):
+  - entries keep their order, names and stored checksums;
+  - a file that did not change is stored by copying the entry's packed bytes
+    from ORIGINAL, so packing an untouched DIR gives the same file as saving
+    ORIGINAL unchanged, and an edit changes only that entry's bytes;
+  - a changed file is packed anew;
+  - a file that is gone drops its entry;
+  - a new file is added at the end (new files in list order), named after
+    its path below DIR with the archive's separator between folders.
+When ARCHIVE is ORIGINAL itself, the manifest is brought up to date with
+the new file, so the loop of editing and packing can go on.
+Without a manifest every file under DIR becomes an entry, in create's name
+order, named after its path below DIR.
+
+A changed entry keeps its stored checksum unless --update-crc is given; when
+that checksum matched the old data and no longer matches the new, this is
+said on stderr. A DIR the manifest cannot follow (a file that became a
+folder, two files that give one entry name, something that is not a file)
+is refused with a message naming it, and nothing is written. ARCHIVE is
+replaced in one step.
+
+  --from ORIGINAL   the archive DIR was unpacked from
+  --update-crc      set changed and new entries' checksums to the CRC-32 of
+                    their data (new entries get 0 otherwise)
+)TXT";
+
+constexpr std::string_view kDiff = R"TXT(Usage: tomelens-cli diff A B [--json]
+
+Compares two archives entry by entry, matching entries by name (several
+entries of one name are matched in data order). Prints one line for each
+entry only in A, only in B, or in both but different:
+  only in A: NAME
+  only in B: NAME
+  differs: NAME (size 3 -> 4, checksum 00000001 -> 00000002, data, position 8 -> 0)
+"position" means the entry moved against the other entries both archives
+hold; positions count from 0 in data order. Entries whose packed bytes are
+equal are compared without inflating them.
+
+  --json   print {"same": true|false, "differences": [...]} instead: each
+           difference has "kind" (onlyInA, onlyInB, changed), "name", "a"
+           and/or "b" ({"position", "length", "checksum"}) and, for changed
+           ones, "differs" (a list of size, checksum, data, position)
+
+Exit codes: 0 the archives hold the same entries, 1 they differ, 2 trouble
+(an archive cannot be read).
+)TXT";
+
 constexpr std::string_view kSpells = R"TXT(Usage: tomelens-cli spells list|export --game-dir DIR [FILTERS] [-o FILE]
        tomelens-cli spells describe --game-dir DIR NAME
 
@@ -192,6 +261,7 @@ constexpr std::pair<std::string_view, std::string_view> kTexts[] = {
     {"create", kCreate},      {"add", kAdd},         {"delete", kDelete},
     {"rename", kRename},      {"replace", kReplace}, {"set-crc", kSetCrc},
     {"verify", kVerify},      {"crc", kCrc},         {"spells", kSpells},
+    {"unpack", kUnpack},      {"pack", kPack},       {"diff", kDiff},
     {"spells list", kSpells}, {"spells export", kSpells}, {"spells describe", kSpells},
 };
 

@@ -22,6 +22,7 @@ constexpr Command kCommands[] = {
     {"list", RunList},       {"extract", RunExtract}, {"create", RunCreate},   {"add", RunAdd},
     {"delete", RunDelete},   {"rename", RunRename},   {"replace", RunReplace}, {"set-crc", RunSetCrc},
     {"verify", RunVerify},   {"crc", RunCrc},         {"spells", RunSpells},
+    {"unpack", RunUnpack},   {"pack", RunPack},       {"diff", RunDiff},
 };
 
 void ReportUsage(const std::string& what, const std::string& command)

@@ -3,6 +3,7 @@
 #include "archives/DMArchive.h"
 
 #include "archives/EntryListPanel.h"
+#include "archives/EntryTableModel.h"
 #include "archives/HoverPreview.h"
 
 #include <QKeyEvent>
@@ -105,6 +106,11 @@ QMenu* DMArchive::MakeEntryMenu(QWidget* parent)
     add("Update CRC...", [this] { UpdateEntryCRC(); });
     menu->addSeparator();
     add("Properties", [this] { ShowProperties(); });
+    if (m_pEntryList->Model().HasMarks()) {
+        const bool only = m_pEntryList->Model().OnlyMarked();
+        menu->addSeparator();
+        add(only ? "Show All Entries" : "Show Only Differences", [this, only] { ShowOnlyDifferences(!only); });
+    }
     return menu;
 }
 
@@ -118,6 +124,11 @@ QMenu* DMArchive::MakeFileMenu(QWidget* parent)
     });
     menu->addAction(QStringLiteral("New Archive..."), menu, [this] { NewArchive(); });
     menu->addAction(QStringLiteral("Test Archive"), menu, [this] { TestArchive(); });
+    menu->addSeparator();
+    menu->addAction(QStringLiteral("Compare With..."), menu, [this] { CompareWith(); });
+    menu->addAction(QStringLiteral("Unpack To..."), menu, [this] { UnpackTo(); });
+    menu->addAction(QStringLiteral("Pack From Folder..."), menu, [this] { PackFromFolder(); });
+    menu->addSeparator();
     menu->addAction(QStringLiteral("Refresh"), menu, [this] {
         const QString tip = RefreshDataFiles();
         if (m_setTip)

@@ -82,6 +82,13 @@ public:
     void ExtractEntries();
     void NewArchive();
     void ShowProperties();
+    // The modder's loop (ArchiveModding.cpp): marks the open archive's entries
+    // that are new or changed against another archive; unpacks the selected
+    // data file into a folder; packs a folder back into an archive.
+    void CompareWith();
+    void ShowOnlyDifferences(bool only);
+    void UnpackTo();
+    void PackFromFolder();
     // Add Files... and Add Folder... of the entry list's menu.
     void AddFilesEntries();
     void AddFolderEntries();
@@ -157,6 +164,8 @@ private:
     void CloseArchive();
     // The positions selected in list 1001, or every listed one when none is.
     std::vector<int> SelectedOrAll() const;
+    // The path of the data file selected in list 1000; empty when none is.
+    QString SelectedDataFilePath() const;
     // Gathers the files to add (on the worker thread), adds them with the
     // existing-name rule and lists what was added; failureText heads a failure.
     using CollectSources = std::function<tomelens::core::Outcome(std::vector<tomelens::core::AddSource>&)>;

@@ -2,6 +2,8 @@
 // through the filter, and the signals that keep the views in step.
 #include "archives/EntryTableModel.h"
 
+#include <QColor>
+
 #include "archive/DMDataFile.h"
 
 #include <algorithm>
@@ -75,10 +77,17 @@ QVariant EntryTableModel::data(const QModelIndex& index, int role) const
     const EntryRows::Row& entry = m_rows[row];
     if (role == PositionRole)
         return entry.position;
+    const Mark mark = MarkOf(entry.position);
+    if (role == Qt::BackgroundRole && mark != Mark::None)
+        return QColor(mark == Mark::New ? QColor(0xd8, 0xf5, 0xd0) : QColor(0xff, 0xef, 0xb8));
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
-    case NameColumn: return m_rows.DisplayName(row);
+    case NameColumn:
+        if (mark != Mark::None)
+            return (mark == Mark::New ? QStringLiteral("[new] ") : QStringLiteral("[changed] ")) +
+                   m_rows.DisplayName(row);
+        return m_rows.DisplayName(row);
     case SizeColumn: return QString::number(entry.size);
     case PackedColumn: return QString::number(entry.packed);
     case RatioColumn: return RatioText(entry.size, entry.packed);
@@ -131,6 +140,8 @@ bool EntryTableModel::Before(int a, int b) const
 
 bool EntryTableModel::Accepts(int row) const
 {
+    if (m_bOnlyMarked && MarkOf(m_rows[row].position) == Mark::None)
+        return false;
     if (m_pattern.isEmpty())
         return true;
     if (m_bWildcard)
@@ -169,7 +180,7 @@ void EntryTableModel::SortOrder()
 
 void EntryTableModel::TakeShown()
 {
-    if (m_pattern.isEmpty()) {
+    if (m_pattern.isEmpty() && !m_bOnlyMarked) {
         m_shown = m_order;
         return;
     }
@@ -228,8 +239,28 @@ void EntryTableModel::SetPattern(const QString& pattern)
     Relayout([this] { TakeShown(); });
 }
 
+void EntryTableModel::SetMarks(std::vector<Mark> byPosition, bool onlyMarked)
+{
+    m_marks = std::move(byPosition);
+    m_bOnlyMarked = onlyMarked && !m_marks.empty();
+    if (m_bPlaceholder)
+        return;
+    Relayout([this] { TakeShown(); });
+    if (rowCount() > 0)
+        emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
+}
+
+EntryTableModel::Mark EntryTableModel::MarkOf(int position) const
+{
+    if (position < 0 || static_cast<size_t>(position) >= m_marks.size())
+        return Mark::None;
+    return m_marks[static_cast<size_t>(position)];
+}
+
 void EntryTableModel::Fill(DMDataFile& file)
 {
+    m_marks.clear();
+    m_bOnlyMarked = false;
     beginResetModel();
     m_bPlaceholder = false;
     m_placeholder.clear();
@@ -243,6 +274,8 @@ void EntryTableModel::Fill(DMDataFile& file)
 
 void EntryTableModel::ResetTo(bool placeholder, const QString& text)
 {
+    m_marks.clear();
+    m_bOnlyMarked = false;
     beginResetModel();
     m_rows.Reset();
     m_order.clear();

@@ -57,6 +57,15 @@ public:
     void SetPattern(const QString& pattern);
     const QString& Pattern() const { return m_pattern; }
 
+    // Marks from a comparison with another archive, by position: the entry is
+    // new here (the other has none of its name) or changed. With onlyMarked,
+    // only marked lines are shown. Opening or clearing the list drops them.
+    enum class Mark : unsigned char { None, New, Changed };
+    void SetMarks(std::vector<Mark> byPosition, bool onlyMarked);
+    Mark MarkOf(int position) const;
+    bool HasMarks() const { return !m_marks.empty(); }
+    bool OnlyMarked() const { return m_bOnlyMarked; }
+
     // The line showing this position; -1 when none does.
     int LineOf(int position) const;
     // Every listed position, shown or filtered out, in data order.
@@ -101,4 +110,6 @@ private:
     QString m_pattern;
     QString m_folded;  // * and ? match any characters here, separators included: names are not paths
     bool m_bWildcard = false;
+    std::vector<Mark> m_marks;
+    bool m_bOnlyMarked = false;
 };

@@ -54,29 +54,6 @@ Outcome CollectFolder(const fs::path& folder, const std::optional<FileIdentity>&
     return Outcome::Success();
 }
 
-// Packs an entry's plain data into `packed` and lets the entry view it, so the
-// plain bytes are freed as soon as they are packed.
-void KeepOnlyPacked(DMDataFileEntry& entry, std::vector<unsigned char>& packed)
-{
-    const unsigned length = entry.GetLength();
-    // Room for the worst case of stored blocks; grown if ever too small.
-    std::uint64_t room = length + 8ull * (length >> 13) + length / 10 + 64;
-    for (;;) {
-        packed.resize(room);
-        unsigned size = static_cast<unsigned>(room);
-        if (entry.GetPackedData(packed.data(), size) == DMResult::Success) {
-            packed.resize(size);
-            packed.shrink_to_fit();
-            break;
-        }
-        room += length / 2 + 64;
-    }
-    entry.SetData(nullptr, 0);
-    entry.SetLength(length);
-    entry.SetOffset(0);
-    entry.SetPackedData(packed.data(), static_cast<unsigned>(packed.size()));
-}
-
 constexpr unsigned kNewEntry = ~0u;
 constexpr unsigned kSkipped = ~0u - 1;
 
@@ -268,6 +245,28 @@ Outcome AddAndWriteBody(DMDataFile& file, const std::string& path, const std::ve
 }
 
 }  // namespace
+
+void KeepOnlyPacked(DMDataFileEntry& entry, std::vector<unsigned char>& packed)
+{
+    const unsigned length = entry.GetLength();
+    // Room for the worst case of stored blocks; grown if ever too small.
+    std::uint64_t room = length + 8ull * (length >> 13) + length / 10 + 64;
+    for (;;) {
+        packed.resize(room);
+        unsigned size = static_cast<unsigned>(room);
+        if (entry.GetPackedData(packed.data(), size) == DMResult::Success) {
+            packed.resize(size);
+            packed.shrink_to_fit();
+            break;
+        }
+        room += length / 2 + 64;
+    }
+    entry.SetData(nullptr, 0);
+    entry.SetLength(length);
+    entry.SetOffset(0);
+    entry.SetPackedData(packed.data(), static_cast<unsigned>(packed.size()));
+}
+
 
 Outcome CollectFiles(const std::vector<std::string>& paths, const std::optional<FileIdentity>& skip,
                      std::vector<AddSource>& sources)

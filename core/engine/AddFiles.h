@@ -45,6 +45,10 @@ struct AddReport {
     std::vector<Outcome> problems;  // every file that could not be read, in order
 };
 
+// Packs an entry's plain data into `packed` and lets the entry view it, so the
+// plain bytes are freed as soon as they are packed (pack uses it too).
+void KeepOnlyPacked(DMDataFileEntry& entry, std::vector<unsigned char>& packed);
+
 // Adds the sources as entries, reading them on every core. A name the archive
 // already has is handled by options.existing. Every file is read before the
 // archive is touched: when any fails, or the progress callback cancels, the

@@ -30,6 +30,8 @@ struct Sink {
     ExtractedFile* target;
     ProgressReporter* progress;
     std::string_view current;
+    const DMDataFileEntry* entry;
+    const ExtractOptions* options;
 };
 
 int WriteToFile(void* context, const void* bytes, unsigned length)
@@ -37,6 +39,8 @@ int WriteToFile(void* context, const void* bytes, unsigned length)
     auto* sink = static_cast<Sink*>(context);
     if (!sink->target->Append(bytes, length))
         return kTargetWriteFailed;
+    if (sink->options->onData)
+        sink->options->onData(*sink->entry, bytes, length);
     return sink->progress->Advance(length, 0, sink->current) ? 0 : kStopped;
 }
 
@@ -172,7 +176,9 @@ private:
             m_changed = true;
             return kChanged;
         }
-        Sink sink{&out, &m_progress, entry.GetName()};
+        if (m_options.onData)
+            m_options.onData(entry, nullptr, 0);
+        Sink sink{&out, &m_progress, entry.GetName(), &entry, &m_options};
         const int code = entry.ReadData(WriteToFile, &sink);
         if (m_watch) {
             ArchiveWatch::AfterRead();

@@ -7,6 +7,7 @@
 #include "engine/Progress.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ struct ExtractOptions {
     ExistingFileQuestion ask;      // for ExistingFile::Ask; gets the file's path
     ProgressCallback progress;
     std::string archivePath;       // never overwritten, should it lie in the folder
+    // Sees each entry's plain bytes as they are written, piece by piece in
+    // order, on the thread writing that entry (unpack takes their CRC-32 so).
+    // A call without bytes starts the entry afresh: it is written again under
+    // another name.
+    std::function<void(const DMDataFileEntry& entry, const void* bytes, unsigned length)> onData;
 };
 
 // Something the caller should hear about one entry.

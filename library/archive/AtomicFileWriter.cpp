@@ -35,6 +35,13 @@ bool AtomicFileWriter::Fail(Step step, int error)
     return false;
 }
 
+std::uint64_t AtomicFileWriter::CopyFrom(NativeFile source, std::uint64_t offset, std::uint64_t count)
+{
+    if (m_failed || !m_file.Valid())
+        return 0;
+    return CopyRange(source, offset, m_file.Get(), count);
+}
+
 bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::uint64_t count)
 {
     if (m_failed || !m_file.Valid())

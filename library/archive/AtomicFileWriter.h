@@ -97,6 +97,10 @@ public:
     int OpenIn(const NativeFolder& folder, const NativeName& name, const WriteOptions& options);
     // False once any write has failed; later writes are skipped.
     bool Write(const void* data, std::uint64_t count);
+    // Appends `count` bytes of `source` from `offset` on through the system's
+    // own copy where it has one; returns how many it appended (the caller
+    // writes the rest).
+    std::uint64_t CopyFrom(NativeFile source, std::uint64_t offset, std::uint64_t count);
     // Overwrites bytes already written, `offset` bytes from the start (a
     // header whose numbers are known only at the end). False, and the writer
     // failed, when the target cannot be written at an offset (a pipe).

@@ -175,10 +175,16 @@ public:
         WriteStaged();
         for (std::uint64_t done = 0; done < length;) {
             const std::uint64_t piece = std::min(kChunk, length - done);
-            m_chunk.resize(kChunk);
-            if (ReadAt(m_source->file.Get(), m_chunk.data(), piece, m_at + done) != piece)
-                return DMResult::ShortRead;
-            m_writer.Write(m_chunk.data(), piece);
+            // Unchanged runs go file to file inside the system when it can;
+            // what it does not copy passes through our buffer.
+            const std::uint64_t copied = m_writer.CopyFrom(m_source->file.Get(), m_at + done, piece);
+            if (copied < piece) {
+                m_chunk.resize(kChunk);
+                const std::uint64_t rest = piece - copied;
+                if (ReadAt(m_source->file.Get(), m_chunk.data(), rest, m_at + done + copied) != rest)
+                    return DMResult::ShortRead;
+                m_writer.Write(m_chunk.data(), rest);
+            }
             done += piece;
             m_written += piece;
             if (const int stop = Tell(kHeaderSize + m_written); stop != 0)

@@ -47,4 +47,23 @@ bool WriteAt(NativeFile file, const void* source, std::uint64_t count, std::uint
     return true;
 }
 
+std::uint64_t CopyRange(NativeFile from, std::uint64_t offset, NativeFile to, std::uint64_t count)
+{
+    std::uint64_t done = 0;
+#if defined(__linux__)
+    while (done < count) {
+        off_t at = static_cast<off_t>(offset + done);
+        const ssize_t copied = ::copy_file_range(from, &at, to, nullptr, count - done, 0);
+        if (copied < 0 && errno == EINTR)
+            continue;
+        if (copied <= 0)
+            break;  // not supported here, or a real error the plain write will meet again
+        done += static_cast<std::uint64_t>(copied);
+    }
+#else
+    (void)from, (void)offset, (void)to, (void)count;
+#endif
+    return done;
+}
+
 }  // namespace tomelens::archive

@@ -61,4 +61,9 @@ bool WriteAt(NativeFile file, const void* source, std::uint64_t count, std::uint
     return true;
 }
 
+std::uint64_t CopyRange(NativeFile, std::uint64_t, NativeFile, std::uint64_t)
+{
+    return 0;  // the caller reads and writes
+}
+
 }  // namespace tomelens::archive

@@ -51,7 +51,8 @@ TEST_F(Commands, ContextMenusOfferTheCommandsAndPropertiesMarkAChecksumThatDiffe
     EXPECT_EQ(ActionTexts(entries.get()), QStringList({"View", "Extract...", "Add Files...", "Add Folder...", "Load Data...",
                                                        "Rename...", "Delete", "Update CRC...", "Properties"}));
     std::unique_ptr<QMenu> files(tab->MakeFileMenu(nullptr));
-    EXPECT_EQ(ActionTexts(files.get()), QStringList({"Open", "New Archive...", "Test Archive", "Refresh"}));
+    EXPECT_EQ(ActionTexts(files.get()), QStringList({"Open", "New Archive...", "Test Archive", "Compare With...",
+                                                     "Unpack To...", "Pack From Folder...", "Refresh"}));
 
     SelectEntry(QStringLiteral("Alpha.bmp"));
     Trigger(entries.get(), QStringLiteral("Properties"));
