@@ -3,7 +3,7 @@
 #include "Diagnostics.h"
 #include "Help.h"
 #include "InputFile.h"
-#include "SafeFileWriter.h"
+#include "FileWrite.h"
 #include "spells/SpellFilterNames.h"
 #include "skills/DMSkills.h"
 #include "spells/SpellDescription.h"
@@ -69,8 +69,7 @@ int Emit(const ParsedArgs& parsed, const std::string& text)
         std::cout << text;
         return FinishOutput(kExitOk);
     }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    const std::string problem = WriteFileAtomically(*output, {bytes, text.size()});
+    const std::string problem = WriteWholeFile(*output, text);
     if (!problem.empty()) {
         ReportError(*output, problem);
         return kExitFailed;

@@ -3,15 +3,23 @@
 #include "ArchiveLock.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
+
+namespace tomelens::archive {
+class AtomicFileWriter;
+}
 
 namespace tomelens::core {
 
-// The file being written by DirectoryExtractor::Write: a temporary file that
-// takes its real name only once it is complete.
+// The file being written by DirectoryExtractor::Write: a temporary file of
+// the one file writer that takes its real name only once it is complete.
 class ExtractedFile {
 public:
     // Appends bytes; false when the system refuses, with its error kept.
@@ -20,11 +28,7 @@ public:
 
 private:
     friend class DirectoryExtractor;
-#ifdef _WIN32
-    void* m_stream = nullptr;  // std::FILE*
-#else
-    int m_fd = -1;
-#endif
+    archive::AtomicFileWriter* m_writer = nullptr;
     int m_error = 0;
 };
 
@@ -45,11 +49,15 @@ struct ExtractResult {
 
 // Writes files below one folder that is opened once. Every folder on the way
 // is made and entered relative to the handle of its parent, never following a
-// symbolic link, and each file is created new under a temporary name beside
-// its target and then moved into place in one step, so neither a link planted
-// in the tree nor one swapped in while we work can lead a write outside the
-// folder. (On Windows the same steps run on paths, without that guarantee.)
-// Write may be called from several threads at once.
+// symbolic link, and each file is written by the one file writer inside that
+// folder handle: created new under a temporary name beside its target and then
+// moved into place in one step, so neither a link planted in the tree nor one
+// swapped in while we work can lead a write outside the folder. (On Windows
+// the same steps run on paths, without that guarantee.) A file that replaces
+// one already there is flushed to disk first; new files are not, as a crash
+// would lose them all alike. Leftovers of killed extracts are swept from each
+// folder the first time it is written to. Write may be called from several
+// threads at once.
 class DirectoryExtractor {
 public:
     DirectoryExtractor() = default;
@@ -75,12 +83,16 @@ public:
 
 private:
     bool IsProtected(std::uint64_t device, std::uint64_t file) const;
+    // True the first time a folder is met, so its leftovers are swept once.
+    bool FirstVisit(std::uint64_t device, std::uint64_t file);
 
     std::filesystem::path m_root;
 #ifndef _WIN32
     int m_rootFd = -1;
 #endif
     std::optional<FileIdentity> m_protected;
+    std::mutex m_visitedLock;
+    std::set<std::pair<std::uint64_t, std::uint64_t>> m_visited;
 };
 
 }  // namespace tomelens::core

@@ -1,15 +1,14 @@
 #include "DirectoryExtractor.h"
 
-#include <atomic>
+#include "archive/AtomicFileWriter.h"
+#include "archive/StaleSaveTemps.h"
+
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <system_error>
-#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace tomelens::core {
@@ -61,93 +60,14 @@ private:
     bool m_owned;
 };
 
-// Moves from to to within one folder, failing with EEXIST instead of
-// replacing an existing to.
-int RenameNoReplace(int folder, const char* from, const char* to)
-{
-#if defined(SYS_renameat2) && defined(__linux__)
-    constexpr unsigned kNoReplace = 1;  // RENAME_NOREPLACE
-    if (::syscall(SYS_renameat2, folder, from, folder, to, kNoReplace) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-#endif
-    // File systems without the flag: a hard link fails on an existing name too.
-    if (::linkat(folder, from, folder, to, 0) != 0)
-        return errno;
-    ::unlinkat(folder, from, 0);
-    return 0;
-}
-
-std::string TemporaryName()
-{
-    static const long pid = static_cast<long>(::getpid());
-    static std::atomic<unsigned> counter{0};
-    char name[64];
-    std::snprintf(name, sizeof name, ".tl-x%ld-%u.part", pid, counter.fetch_add(1));
-    return name;
-}
-
-// A new file in folder. Where the system can, it has no name at all until it
-// is linked in complete (so nothing is left behind if we are killed midway);
-// otherwise it gets a temporary name, returned in temporary.
-int CreateUnlinked(int folder, std::string& temporary)
-{
-    temporary.clear();
-#ifdef O_TMPFILE
-    const int fd = ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd >= 0)
-        return fd;
-    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT)
-        return -1;
-#endif
-    temporary = TemporaryName();
-    return ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-}
-
-// Gives the new file the name `name` in folder, failing with EEXIST when the
-// name is taken: an unnamed file is linked in, a named one moved without
-// replacing. Returns 0 or the error number.
-int PlaceNoReplace(int folder, int fd, const std::string& temporary, const char* name)
-{
-    if (!temporary.empty())
-        return RenameNoReplace(folder, temporary.c_str(), name);
-#ifdef AT_EMPTY_PATH
-    // Linking the descriptor itself is the cheapest way, but needs a
-    // privilege many users lack; once refused, it is not tried again.
-    static std::atomic<bool> emptyPathAllowed{true};
-    if (emptyPathAllowed.load(std::memory_order_relaxed)) {
-        if (::linkat(fd, "", folder, name, AT_EMPTY_PATH) == 0)
-            return 0;
-        if (errno != ENOENT && errno != EPERM)
-            return errno;
-        emptyPathAllowed = false;
-    }
-#endif
-    char procPath[64];
-    std::snprintf(procPath, sizeof procPath, "/proc/self/fd/%d", fd);
-    if (::linkat(AT_FDCWD, procPath, folder, name, AT_SYMLINK_FOLLOW) == 0)
-        return 0;
-    return errno;
-}
-
 }  // namespace
 
 bool ExtractedFile::Append(const void* bytes, std::size_t length)
 {
-    const auto* at = static_cast<const unsigned char*>(bytes);
-    while (length > 0) {
-        const ssize_t written = ::write(m_fd, at, length);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            m_error = errno;
-            return false;
-        }
-        at += written;
-        length -= static_cast<std::size_t>(written);
-    }
-    return true;
+    if (m_writer->Write(bytes, length))
+        return true;
+    m_error = m_writer->SystemError();
+    return false;
 }
 
 DirectoryExtractor::~DirectoryExtractor()
@@ -198,10 +118,14 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
         folder.Reset(next, true);
     }
     const std::string name = relativePath.substr(start);
+    struct stat folderInfo;
+    if (::fstat(folder.Get(), &folderInfo) == 0 && FirstVisit(folderInfo.st_dev, folderInfo.st_ino))
+        archive::RemoveStaleSaveTemps(folder.Get(), std::nullopt);
 
     // Without --overwrite the final step cannot replace anything, so what
     // is already there is only looked at when that step finds the name taken.
     struct stat existing;
+    bool replacing = false;
     if (overwrite && ::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
         if (IsProtected(existing.st_dev, existing.st_ino)) {
             result.outcome = ExtractOutcome::IsProtected;
@@ -211,87 +135,66 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
             result.problem = "is a folder";
             return result;
         }
+        replacing = true;
     }
 
-    std::string temporary;
-    ExtractedFile file;
-    file.m_fd = CreateUnlinked(folder.Get(), temporary);
-    if (file.m_fd < 0) {
-        result.problem = SystemText("cannot be created", errno);
+    archive::WriteOptions options;
+    options.followTarget = false;
+    options.replaceExisting = overwrite;
+    options.flushToDisk = replacing;
+    options.sweepLeftovers = false;  // done once per folder above
+    // Look again right before the move: the protected file may have been
+    // linked in under this name meanwhile.
+    bool protectedAtLastLook = false;
+    options.lastLook = [&] {
+        struct stat now;
+        protectedAtLastLook = ::fstatat(folder.Get(), name.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+                              IsProtected(now.st_dev, now.st_ino);
+        return !protectedAtLastLook;
+    };
+    archive::AtomicFileWriter writer;
+    if (writer.OpenIn(folder.Get(), name, options) != 0) {
+        result.problem = SystemText("cannot be created", writer.SystemError());
         return result;
     }
     Step("file created");
+    ExtractedFile file;
+    file.m_writer = &writer;
     result.fillResult = fill(file);
-    int error = file.SystemError();
-    auto discard = [&] {
-        if (!temporary.empty())
-            ::unlinkat(folder.Get(), temporary.c_str(), 0);
-    };
-    if (result.fillResult != 0 || error != 0) {
-        ::close(file.m_fd);
-        discard();
-        if (error != 0)
-            result.problem = SystemText("cannot be written", error);
+    if (result.fillResult != 0 || file.SystemError() != 0) {
+        writer.Abandon();
+        if (file.SystemError() != 0)
+            result.problem = SystemText("cannot be written", file.SystemError());
         else
             result.outcome = ExtractOutcome::FillFailed;
         return result;
     }
     Step("file written");
 
-    if (!overwrite) {
-        error = PlaceNoReplace(folder.Get(), file.m_fd, temporary, name.c_str());
-        if (::close(file.m_fd) != 0 && error == 0) {
-            // The data may not have reached the disk; take the file back out.
-            error = errno;
-            ::unlinkat(folder.Get(), name.c_str(), 0);
-        }
-        if (error == 0) {
-            result.outcome = ExtractOutcome::Written;
-            return result;
-        }
-        discard();
-        if (error != EEXIST) {
-            result.problem = SystemText("cannot be put in place", error);
-        } else if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0
-                   && IsProtected(existing.st_dev, existing.st_ino)) {
-            result.outcome = ExtractOutcome::IsProtected;
-        } else {
-            result.outcome = ExtractOutcome::Exists;
-        }
+    if (writer.Commit() == 0) {
+        result.outcome = ExtractOutcome::Written;
         return result;
     }
-
-    // Replacing: give the file a temporary name first, then move it over the
-    // old one in one step.
-    if (temporary.empty()) {
-        temporary = TemporaryName();
-        error = PlaceNoReplace(folder.Get(), file.m_fd, {}, temporary.c_str());
-        if (error != 0) {
-            ::close(file.m_fd);
-            result.problem = SystemText("cannot be put in place", error);
-            return result;
-        }
-    }
-    if (::close(file.m_fd) != 0) {
-        result.problem = SystemText("cannot be written", errno);
-        discard();
-        return result;
-    }
-    // Look again right before the move: the protected file may have been
-    // linked in under this name meanwhile.
-    if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0
-        && IsProtected(existing.st_dev, existing.st_ino)) {
-        discard();
+    const int error = writer.SystemError();
+    if (protectedAtLastLook) {
         result.outcome = ExtractOutcome::IsProtected;
-        return result;
+    } else if (writer.FailedStep() == archive::AtomicFileWriter::Step::Write) {
+        result.problem = SystemText("cannot be written", error);
+    } else if (error != EEXIST) {
+        result.problem = SystemText("cannot be put in place", error);
+    } else if (::fstatat(folder.Get(), name.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0
+               && IsProtected(existing.st_dev, existing.st_ino)) {
+        result.outcome = ExtractOutcome::IsProtected;
+    } else {
+        result.outcome = ExtractOutcome::Exists;
     }
-    if (::renameat(folder.Get(), temporary.c_str(), folder.Get(), name.c_str()) != 0) {
-        result.problem = SystemText("cannot be put in place", errno);
-        discard();
-        return result;
-    }
-    result.outcome = ExtractOutcome::Written;
     return result;
+}
+
+bool DirectoryExtractor::FirstVisit(std::uint64_t device, std::uint64_t file)
+{
+    std::lock_guard<std::mutex> lock(m_visitedLock);
+    return m_visited.emplace(device, file).second;
 }
 
 }  // namespace tomelens::core

@@ -3,10 +3,12 @@
 // check and the write is not caught, as it is with the folder handles there.
 #include "DirectoryExtractor.h"
 
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include "FileWrite.h"
+
+#include "archive/AtomicFileWriter.h"
+#include "archive/StaleSaveTemps.h"
+
+#include <functional>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -30,21 +32,16 @@ fs::path FromUtf8(const std::string& text)
     return text.str();
 }
 
-std::string TemporaryName()
-{
-    static std::atomic<unsigned> counter{0};
-    return ".tl-x" + std::to_string(counter.fetch_add(1)) + ".part";
-}
+constexpr int kFileExists = 80;  // ERROR_FILE_EXISTS
 
 }  // namespace
 
 bool ExtractedFile::Append(const void* bytes, std::size_t length)
 {
-    if (std::fwrite(bytes, 1, length, static_cast<std::FILE*>(m_stream)) != length) {
-        m_error = errno ? errno : EIO;
-        return false;
-    }
-    return true;
+    if (m_writer->Write(bytes, length))
+        return true;
+    m_error = m_writer->SystemError();
+    return false;
 }
 
 DirectoryExtractor::~DirectoryExtractor() = default;
@@ -83,6 +80,11 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
         }
     }
     const fs::path target = folder / FromUtf8(relativePath.substr(start));
+    const std::wstring folderPrefix = folder.wstring() + L"\\";
+    // Folders are known by their path here (a folder handle needs backup semantics).
+    if (FirstVisit(std::hash<std::wstring>{}(folderPrefix), 0))
+        archive::RemoveStaleSaveTemps(folderPrefix, std::nullopt);
+    bool replacing = false;
     if (fs::exists(fs::symlink_status(target, error))) {
         const auto identity = FileIdentity::Of(target);
         if (identity && IsProtected(identity->device, identity->file)) {
@@ -97,40 +99,55 @@ ExtractResult DirectoryExtractor::Write(const std::string& relativePath, bool ov
             result.outcome = ExtractOutcome::Exists;
             return result;
         }
+        replacing = true;
     }
-    const fs::path temporary = folder / TemporaryName();
-    ExtractedFile file;
-    std::FILE* stream = _wfopen(temporary.c_str(), L"wb");
-    if (!stream) {
-        result.problem = std::string("cannot be created: ") + std::strerror(errno);
+
+    archive::WriteOptions options;
+    options.followTarget = false;
+    options.replaceExisting = overwrite;
+    options.flushToDisk = replacing;
+    options.sweepLeftovers = false;  // done once per folder above
+    bool protectedAtLastLook = false;
+    options.lastLook = [&] {
+        const auto identity = FileIdentity::Of(target);
+        protectedAtLastLook = identity && IsProtected(identity->device, identity->file);
+        return !protectedAtLastLook;
+    };
+    archive::AtomicFileWriter writer;
+    if (writer.OpenIn(folderPrefix, target.filename().wstring(), options) != 0) {
+        result.problem = "cannot be created: " + SystemErrorText(writer.SystemError());
         return result;
     }
-    file.m_stream = stream;
+    ExtractedFile file;
+    file.m_writer = &writer;
     result.fillResult = fill(file);
-    int writeError = file.SystemError();
-    if (std::fclose(stream) != 0 && writeError == 0)
-        writeError = errno ? errno : EIO;
-    if (result.fillResult != 0 || writeError != 0) {
-        fs::remove(temporary, error);
-        if (writeError != 0)
-            result.problem = std::string("cannot be written: ") + std::strerror(writeError);
+    if (result.fillResult != 0 || file.SystemError() != 0) {
+        writer.Abandon();
+        if (file.SystemError() != 0)
+            result.problem = "cannot be written: " + SystemErrorText(file.SystemError());
         else
             result.outcome = ExtractOutcome::FillFailed;
         return result;
     }
-    if (!overwrite && fs::exists(fs::symlink_status(target, error))) {
-        fs::remove(temporary, error);
+    if (writer.Commit() == 0) {
+        result.outcome = ExtractOutcome::Written;
+        return result;
+    }
+    if (protectedAtLastLook)
+        result.outcome = ExtractOutcome::IsProtected;
+    else if (writer.SystemError() == kFileExists)
         result.outcome = ExtractOutcome::Exists;
-        return result;
-    }
-    fs::rename(temporary, target, error);
-    if (error) {
-        fs::remove(temporary, error);
-        result.problem = "cannot be put in place: " + error.message();
-        return result;
-    }
-    result.outcome = ExtractOutcome::Written;
+    else if (writer.FailedStep() == archive::AtomicFileWriter::Step::Write)
+        result.problem = "cannot be written: " + SystemErrorText(writer.SystemError());
+    else
+        result.problem = "cannot be put in place: " + SystemErrorText(writer.SystemError());
     return result;
+}
+
+bool DirectoryExtractor::FirstVisit(std::uint64_t device, std::uint64_t file)
+{
+    std::lock_guard<std::mutex> lock(m_visitedLock);
+    return m_visited.emplace(device, file).second;
 }
 
 }  // namespace tomelens::core

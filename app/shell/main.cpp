@@ -46,6 +46,8 @@ int main(int argc, char* argv[])
     }
     QApplication::setApplicationName(QStringLiteral("Tomelens"));
     QApplication::setOrganizationName(QStringLiteral("Tomelens"));
+    // The installed desktop entry's id, so the desktop ties the window to it.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.tomelens.Tomelens"));
     QApplication::setWindowIcon(ProgramIcon());
     SetSkillsErrorHandler(&ShowSkillsError);
 

@@ -2,7 +2,7 @@
 
 #include "spells/SpellDescription.h"
 
-#include "SafeFileWriter.h"
+#include "FileWrite.h"
 
 #include <sstream>
 #include <string>
@@ -65,13 +65,13 @@ SpellExportStatus SaveSpellExportFile(const std::string& path, std::span<const S
         for (int recordNumber : recordNumbers)
             WriteSpellExport(text, records, recordNumber);
     }
-    AtomicFile file;
-    if (file.Begin(path) && file.Write(PlatformLineEnds(std::move(text).str())) && file.Commit())
+    AtomicFileWriter::Step failed = AtomicFileWriter::Step::None;
+    if (WriteWholeFile(path, PlatformLineEnds(std::move(text).str()), &failed).empty())
         return SpellExportStatus::Ok;
-    switch (file.FailedStep()) {
-    case AtomicFile::Step::Create:
+    switch (failed) {
+    case AtomicFileWriter::Step::Create:
         return SpellExportStatus::CannotCreate;
-    case AtomicFile::Step::Replace:
+    case AtomicFileWriter::Step::Replace:
         return SpellExportStatus::CannotReplace;
     default:
         return SpellExportStatus::CannotWrite;

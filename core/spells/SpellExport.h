@@ -24,7 +24,7 @@ enum class SpellExportStatus {
     CannotReplace,  // the finished file cannot be moved over the target
 };
 
-// Writes an export file safely through AtomicFile: on failure the old file is
+// Writes an export file through the safe file writer: on failure the old file is
 // untouched and nothing half-written is left. Line ends are the platform's. allSpells selects the "Save All" text (recordNumbers in list
 // order); otherwise recordNumbers holds the one spell to write.
 SpellExportStatus SaveSpellExportFile(const std::string& path, std::span<const SpellRecord> records,

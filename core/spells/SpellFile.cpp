@@ -1,5 +1,7 @@
 #include "spells/SpellFile.h"
 
+#include "FileWrite.h"
+
 #include "ProgramFacts.h"
 #include "RegularFile.h"
 
@@ -69,16 +71,8 @@ SpellFileResult ReadSpellRecords(std::FILE* file, unsigned long long length, std
 
 bool WriteSpellFile(const std::string& path, const std::vector<SpellRecord>& records)
 {
-    std::FILE* raw = std::fopen(path.c_str(), "wb");
-    if (!raw)
-        return false;
-    bool ok = records.empty() ||
-              std::fwrite(records.data(), kSpellRecordSize, records.size(), raw) == records.size();
-    ok = std::fflush(raw) == 0 && ok;
-    ok = std::fclose(raw) == 0 && ok;
-    if (!ok)
-        std::remove(path.c_str());
-    return ok;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(records.data());
+    return WriteWholeFile(path, {bytes, records.size() * kSpellRecordSize}).empty();
 }
 
 }  // namespace tomelens::core

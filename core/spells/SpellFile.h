@@ -44,8 +44,8 @@ SpellFileResult ReadSpellFile(const std::string& path, std::vector<SpellRecord>&
 SpellFileResult ReadSpellRecords(std::FILE* file, unsigned long long length, std::vector<SpellRecord>& records);
 
 // Writes records back to back as a spell file (for tests and the sample game
-// directory). Returns false if the file cannot be written completely; a
-// partly written file is removed.
+// directory). Returns false if the file cannot be written completely; the
+// old file then stays as it was.
 bool WriteSpellFile(const std::string& path, const std::vector<SpellRecord>& records);
 
 }  // namespace tomelens::core

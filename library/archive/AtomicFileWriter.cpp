@@ -1,5 +1,6 @@
 #include "archive/AtomicFileWriter.h"
 
+#include "archive/LastError.h"
 #include "archive/PositionalRead.h"
 
 // The platform-neutral part; Open, Commit and Discard live in the platform sources.
@@ -18,7 +19,7 @@ bool AtomicFileWriter::Write(const void* data, std::uint64_t count)
     if (m_failed || !m_file.Valid())
         return false;
     if (count > 0 && !WriteFully(m_file.Get(), data, count))
-        m_failed = true;
+        Fail(Step::Write, LastSystemError());  // WriteFully recorded the cause
     return !m_failed;
 }
 
@@ -26,9 +27,23 @@ bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::uint
 {
     if (m_failed || !m_file.Valid())
         return false;
-    if (count > 0 && (m_temp == Temp::None || !tomelens::archive::WriteAt(m_file.Get(), data, count, offset)))
-        m_failed = true;
+    if (m_temp == Temp::None)
+        return Fail(Step::Write, 0);  // a device or pipe cannot be written at an offset
+    if (count > 0 && !tomelens::archive::WriteAt(m_file.Get(), data, count, offset))
+        Fail(Step::Write, LastSystemError());  // WriteAt recorded the cause
     return !m_failed;
+}
+
+// Keeps the first failure: later steps fail because of it.
+bool AtomicFileWriter::Fail(Step step, int error)
+{
+    m_failed = true;
+    if (m_failedStep == Step::None) {
+        m_failedStep = step;
+        m_systemError = error;
+    }
+    RecordSystemError(m_systemError);
+    return false;
 }
 
 }  // namespace tomelens::archive

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Export.h"
+#include "../TomelensExport.h"
 
 // CRC-32 (reflected, polynomial 0xEDB88320, initial and final inversion) of
 // `length` bytes at `data`, continuing from `seed`. A first call passes seed 0;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Export.h"
-#include "archive/DMDataFileEntry.h"
+#include "../TomelensExport.h"
+#include "DMDataFileEntry.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Export.h"
+#include "../TomelensExport.h"
 
 // The system's own error number behind the last failure of this thread's
 // library calls (errno on POSIX, GetLastError() on Windows), so a caller can

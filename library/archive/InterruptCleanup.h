@@ -3,11 +3,13 @@
 #include <string>
 
 // Keeps a save's temporary file from outliving an interrupted process: while
-// a path is armed, SIGINT, SIGTERM and SIGHUP first unlink it and then take
+// a name is armed, SIGINT, SIGTERM and SIGHUP first unlink it and then take
 // their usual course (the handler installed before is called, or the process
-// dies as it would have). The handlers are installed while at least one path
-// of the process is armed and the earlier ones put back after the last.
-// Several threads may each arm a path of their own. POSIX only.
+// dies as it would have). The handlers are installed while at least one name
+// of this copy of the writer is armed and the earlier ones put back after the
+// last, unless someone installed theirs on top meanwhile; the library's copy
+// and the program's chain in whatever order they were installed. Several
+// threads may each arm a name of their own. POSIX only.
 namespace tomelens::archive {
 
 class InterruptCleanup {
@@ -17,11 +19,12 @@ public:
     InterruptCleanup& operator=(const InterruptCleanup&) = delete;
     ~InterruptCleanup() { Disarm(); }
 
-    // From now on a termination signal unlinks `path` (replacing an earlier
-    // one). Without a free place (very many saves at once) the path goes
+    // From now on a termination signal unlinks `name` in the open `folder`
+    // (replacing an earlier one); the folder must stay open while armed.
+    // Without a free place (very many saves at once) the name goes
     // unguarded; a later save's sweep of dead writers' files removes it.
-    void Arm(const std::string& path);
-    // The path is no longer the signal's to remove.
+    void Arm(int folder, const std::string& name);
+    // The name is no longer the signal's to remove.
     void Disarm();
 
 private:

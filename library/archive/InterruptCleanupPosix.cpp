@@ -23,7 +23,8 @@ enum SlotState : int { Free, Claimed, Armed, Cleaning };
 
 struct Slot {
     std::atomic<int> state{Free};
-    char path[PATH_MAX];
+    int folder = -1;
+    char name[PATH_MAX];
 };
 
 Slot g_slots[kSlotCount];
@@ -49,7 +50,7 @@ void UnlinkArmedPaths()
     for (Slot& slot : g_slots) {
         int expected = Armed;
         if (slot.state.compare_exchange_strong(expected, Cleaning)) {
-            ::unlink(slot.path);
+            ::unlinkat(slot.folder, slot.name, 0);
             slot.state.store(Armed);
         }
     }
@@ -77,12 +78,26 @@ void OnTerminationSignal(int signal, siginfo_t* info, void* context)
     errno = savedErrno;
 }
 
+bool IsOurs(const struct sigaction& action)
+{
+    return (action.sa_flags & SA_SIGINFO) != 0 && action.sa_sigaction == OnTerminationSignal;
+}
+
 void InstallHandlers()
 {
     for (int i = 0; i < kSignalCount; ++i) {
         g_installed[i] = false;
-        if (::sigaction(kSignals[i], nullptr, &g_previous[i]) != 0)
+        struct sigaction current {};
+        if (::sigaction(kSignals[i], nullptr, &current) != 0)
             continue;
+        // Still ours from an earlier round (another copy's handler sat on top
+        // when we last let go): taking it as "the one before" would call
+        // ourselves forever, so the one before stays what it was.
+        if (IsOurs(current)) {
+            g_installed[i] = true;
+            continue;
+        }
+        g_previous[i] = current;
         // An ignored signal ends nothing, so there is nothing to clean up for it.
         if ((g_previous[i].sa_flags & SA_SIGINFO) == 0 && g_previous[i].sa_handler == SIG_IGN)
             continue;
@@ -101,8 +116,7 @@ void RestoreHandlers()
             continue;
         struct sigaction current {};
         // Someone who installed a handler after us keeps theirs.
-        if (::sigaction(kSignals[i], nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) != 0 &&
-            current.sa_sigaction == OnTerminationSignal)
+        if (::sigaction(kSignals[i], nullptr, &current) == 0 && IsOurs(current))
             ::sigaction(kSignals[i], &g_previous[i], nullptr);
         g_installed[i] = false;
     }
@@ -110,15 +124,16 @@ void RestoreHandlers()
 
 }  // namespace
 
-void InterruptCleanup::Arm(const std::string& path)
+void InterruptCleanup::Arm(int folder, const std::string& name)
 {
     Disarm();
-    if (path.size() >= PATH_MAX)
+    if (name.size() >= PATH_MAX)
         return;
     for (int i = 0; i < kSlotCount; ++i) {
         int expected = Free;
         if (g_slots[i].state.compare_exchange_strong(expected, Claimed)) {
-            std::memcpy(g_slots[i].path, path.c_str(), path.size() + 1);
+            g_slots[i].folder = folder;
+            std::memcpy(g_slots[i].name, name.c_str(), name.size() + 1);
             m_slot = i;
             break;
         }

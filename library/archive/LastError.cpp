@@ -1,7 +1,5 @@
 #include "archive/LastError.h"
 
-#include "archive/DMLastError.h"
-
 #if defined(_WIN32)
 #include "archive/WindowsHeaders.h"
 #else
@@ -33,9 +31,9 @@ void RecordSystemError(int code)
     t_lastSystemError = code;
 }
 
-}  // namespace tomelens::archive
-
-int DMLastSystemError()
+int LastSystemError()
 {
-    return tomelens::archive::t_lastSystemError;
+    return t_lastSystemError;
 }
+
+}  // namespace tomelens::archive

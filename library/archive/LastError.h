@@ -1,6 +1,7 @@
 #pragma once
 
-// The per-thread record behind DMLastSystemError.
+// The per-thread record behind DMLastSystemError. Each copy of the file
+// writer (the library's, the program's) keeps its own.
 namespace tomelens::archive {
 
 // Forgets the last error: a public call that touches files starts with this.
@@ -9,5 +10,7 @@ void ClearSystemError();
 void RecordSystemError();
 // Records a given error number, for failures the library detects itself.
 void RecordSystemError(int code);
+// What was recorded last on this thread.
+int LastSystemError();
 
 }  // namespace tomelens::archive

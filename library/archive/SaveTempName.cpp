@@ -1,7 +1,5 @@
 #include "archive/SaveTempName.h"
 
-#include "archive/DMSaveTemp.h"
-
 #include <cstdio>
 
 namespace tomelens::archive {
@@ -11,6 +9,17 @@ namespace {
 constexpr std::string_view kPrefix = ".tl~";
 constexpr std::string_view kSuffix = ".tmp";
 constexpr std::size_t kHashDigits = 8;
+
+// FNV-1a: cheap and well spread over short strings.
+constexpr std::uint32_t kHashStart = 2166136261u;
+std::uint32_t HashMore(std::uint32_t hash, std::string_view text)
+{
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 16777619u;
+    }
+    return hash;
+}
 
 // Reads decimal digits up to `stop` into `value`; false when there are none,
 // when they overflow, or when `stop` does not follow.
@@ -30,57 +39,56 @@ bool ReadNumber(std::string_view& text, char stop, std::uint64_t& value)
     return true;
 }
 
-}  // namespace
-
-std::uint32_t TargetNameHash(std::string_view targetName)
+// Reads 8 lowercase hex digits and a '-'.
+bool ReadHash(std::string_view& text, std::uint32_t& value)
 {
-    // FNV-1a: cheap and well spread over short strings.
-    std::uint32_t hash = 2166136261u;
-    for (const char c : targetName) {
-        hash ^= static_cast<unsigned char>(c);
-        hash *= 16777619u;
-    }
-    return hash;
-}
-
-std::string SaveTempName(std::string_view targetName, std::uint64_t pid, unsigned n)
-{
-    char name[64];
-    std::snprintf(name, sizeof name, ".tl~%08x-%llu-%u.tmp", static_cast<unsigned>(TargetNameHash(targetName)),
-                  static_cast<unsigned long long>(pid), n);
-    return name;
-}
-
-bool ParseSaveTempName(std::string_view name, std::uint32_t& hash, std::uint64_t& pid)
-{
-    if (name.size() < kPrefix.size() + kHashDigits + 1 || name.substr(0, kPrefix.size()) != kPrefix)
+    if (text.size() <= kHashDigits || text[kHashDigits] != '-')
         return false;
-    name.remove_prefix(kPrefix.size());
-    std::uint32_t value = 0;
+    value = 0;
     for (std::size_t i = 0; i < kHashDigits; ++i) {
-        const char c = name[i];
+        const char c = text[i];
         const bool digit = c >= '0' && c <= '9';
         if (!digit && !(c >= 'a' && c <= 'f'))
             return false;
         value = (value << 4) | static_cast<std::uint32_t>(digit ? c - '0' : c - 'a' + 10);
     }
-    if (name[kHashDigits] != '-')
+    text.remove_prefix(kHashDigits + 1);
+    return true;
+}
+
+}  // namespace
+
+std::uint32_t TargetNameHash(std::string_view targetName)
+{
+    return HashMore(kHashStart, targetName);
+}
+
+std::uint32_t MachineTagOf(std::string_view hostName, std::string_view bootId)
+{
+    // The separator keeps "ab"+"c" apart from "a"+"bc".
+    return HashMore(HashMore(HashMore(kHashStart, hostName), "\n"), bootId);
+}
+
+std::string SaveTempName(const SaveTempOwner& owner, unsigned n)
+{
+    char name[80];
+    std::snprintf(name, sizeof name, ".tl~%08x-%08x-%llu-%u.tmp", static_cast<unsigned>(owner.target),
+                  static_cast<unsigned>(owner.machine), static_cast<unsigned long long>(owner.pid), n);
+    return name;
+}
+
+bool ParseSaveTempName(std::string_view name, SaveTempOwner& owner)
+{
+    if (name.substr(0, kPrefix.size()) != kPrefix)
         return false;
-    name.remove_prefix(kHashDigits + 1);
-    std::uint64_t process = 0;
+    name.remove_prefix(kPrefix.size());
+    SaveTempOwner read;
     std::uint64_t number = 0;
-    if (!ReadNumber(name, '-', process) || !ReadNumber(name, '.', number) || name != kSuffix.substr(1))
+    if (!ReadHash(name, read.target) || !ReadHash(name, read.machine) || !ReadNumber(name, '-', read.pid) ||
+        !ReadNumber(name, '.', number) || name != kSuffix.substr(1))
         return false;
-    hash = value;
-    pid = process;
+    owner = read;
     return true;
 }
 
 }  // namespace tomelens::archive
-
-int DMIsSaveTempName(const char* fileName)
-{
-    std::uint32_t hash = 0;
-    std::uint64_t pid = 0;
-    return fileName && tomelens::archive::ParseSaveTempName(fileName, hash, pid) ? 1 : 0;
-}

@@ -3,8 +3,9 @@
 #include <string>
 #include <string_view>
 
-// Paths of files in the same folder as a target path, so that a temporary
-// file can later be renamed over the target without crossing file systems.
+// Where the last name of a path begins and which folder holds it, so that a
+// temporary file can be made beside a target and later renamed over it
+// without crossing file systems.
 namespace tomelens::archive {
 
 enum class PathStyle {
@@ -13,12 +14,10 @@ enum class PathStyle {
 };
 
 // Where the last name of `path` begins: just past its last separator (or a
-// drive prefix), 0 when it has neither.
+// drive prefix), 0 when it has neither. The path's length when it names no
+// file (it is empty or ends in a separator).
 std::size_t NameStart(std::string_view path, PathStyle style);
-
-// The target's folder part (verbatim, separator included) followed by `name`.
-// Empty when `target` names no file: it is empty or ends in a separator.
-std::string SiblingPath(std::string_view target, std::string_view name, PathStyle style);
+std::size_t NameStart(std::wstring_view path, PathStyle style);
 
 // The folder that holds `target`, fit to open: "." when the path has no folder part.
 std::string FolderOf(std::string_view target, PathStyle style);

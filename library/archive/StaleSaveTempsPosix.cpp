@@ -1,11 +1,11 @@
 #include "archive/StaleSaveTemps.h"
 
 #include "archive/SaveTempName.h"
-#include "archive/SiblingPath.h"
 
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,6 +13,31 @@
 namespace tomelens::archive {
 
 namespace {
+
+// The kernel's id of this boot; empty where there is none to read.
+std::string BootId()
+{
+    char id[64] = {};
+    if (std::FILE* file = std::fopen("/proc/sys/kernel/random/boot_id", "re")) {
+        if (!std::fgets(id, sizeof id, file))
+            id[0] = '\0';
+        std::fclose(file);
+    }
+    return id;
+}
+
+}  // namespace
+
+std::uint32_t MachineTag()
+{
+    static const std::uint32_t tag = [] {
+        char host[256] = {};
+        if (::gethostname(host, sizeof host - 1) != 0)
+            host[0] = '\0';
+        return MachineTagOf(host, BootId());
+    }();
+    return tag;
+}
 
 bool ProcessIsGone(std::uint64_t pid)
 {
@@ -22,21 +47,29 @@ bool ProcessIsGone(std::uint64_t pid)
     return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
-}  // namespace
-
-void RemoveStaleSaveTemps(const std::string& target)
+bool IsDeadLocalLeftover(const SaveTempOwner& owner)
 {
-    const std::uint32_t ours = TargetNameHash(std::string_view(target).substr(NameStart(target, PathStyle::Posix)));
-    DIR* folder = ::opendir(FolderOf(target, PathStyle::Posix).c_str());
-    if (!folder)
-        return;  // the save's own open reports what is wrong with the folder
-    while (const dirent* item = ::readdir(folder)) {
-        std::uint32_t hash = 0;
-        std::uint64_t pid = 0;
-        if (ParseSaveTempName(item->d_name, hash, pid) && hash == ours && ProcessIsGone(pid))
-            ::unlinkat(::dirfd(folder), item->d_name, 0);
+    return owner.machine == MachineTag() && ProcessIsGone(owner.pid);
+}
+
+void RemoveStaleSaveTemps(const int& folder, std::optional<std::uint32_t> target)
+{
+    // The listing gets a descriptor of its own; the caller's stays open.
+    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0)
+        return;  // the save's own steps report what is wrong with the folder
+    DIR* items = ::fdopendir(listed);
+    if (!items) {
+        ::close(listed);
+        return;
     }
-    ::closedir(folder);
+    while (const dirent* item = ::readdir(items)) {
+        SaveTempOwner owner;
+        if (ParseSaveTempName(item->d_name, owner) && (!target || owner.target == *target) &&
+            IsDeadLocalLeftover(owner))
+            ::unlinkat(folder, item->d_name, 0);
+    }
+    ::closedir(items);
 }
 
 }  // namespace tomelens::archive

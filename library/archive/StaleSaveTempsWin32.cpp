@@ -1,7 +1,6 @@
 #include "archive/StaleSaveTemps.h"
 
 #include "archive/SaveTempName.h"
-#include "archive/SiblingPath.h"
 
 #include "archive/WindowsHeaders.h"
 
@@ -9,7 +8,19 @@
 
 namespace tomelens::archive {
 
-namespace {
+std::uint32_t MachineTag()
+{
+    // Process ids of an earlier boot are all gone, so the computer's name is
+    // enough here: a leftover whose id a new process took is merely kept.
+    static const std::uint32_t tag = [] {
+        char host[MAX_COMPUTERNAME_LENGTH + 1] = {};
+        DWORD length = sizeof host;
+        if (!::GetComputerNameA(host, &length))
+            host[0] = '\0';
+        return MachineTagOf(host, {});
+    }();
+    return tag;
+}
 
 bool ProcessIsGone(std::uint64_t pid)
 {
@@ -25,24 +36,31 @@ bool ProcessIsGone(std::uint64_t pid)
     return gone;
 }
 
-}  // namespace
-
-void RemoveStaleSaveTemps(const std::string& target)
+bool IsDeadLocalLeftover(const SaveTempOwner& owner)
 {
-    const std::uint32_t ours = TargetNameHash(std::string_view(target).substr(NameStart(target, PathStyle::Windows)));
-    char pattern[32];
-    std::snprintf(pattern, sizeof pattern, ".tl~%08x-*.tmp", static_cast<unsigned>(ours));
-    const std::string search = SiblingPath(target, pattern, PathStyle::Windows);
-    WIN32_FIND_DATAA found {};
-    HANDLE finder = ::FindFirstFileA(search.c_str(), &found);
+    return owner.machine == MachineTag() && ProcessIsGone(owner.pid);
+}
+
+void RemoveStaleSaveTemps(const std::wstring& folder, std::optional<std::uint32_t> target)
+{
+    wchar_t pattern[40];
+    if (target)
+        std::swprintf(pattern, 40, L".tl~%08x-*.tmp", static_cast<unsigned>(*target));
+    else
+        std::swprintf(pattern, 40, L".tl~*.tmp");
+    WIN32_FIND_DATAW found {};
+    HANDLE finder = ::FindFirstFileW((folder + pattern).c_str(), &found);
     if (finder == INVALID_HANDLE_VALUE)
         return;
     do {
-        std::uint32_t hash = 0;
-        std::uint64_t pid = 0;
-        if (ParseSaveTempName(found.cFileName, hash, pid) && hash == ours && ProcessIsGone(pid))
-            ::DeleteFileA(SiblingPath(target, found.cFileName, PathStyle::Windows).c_str());
-    } while (::FindNextFileA(finder, &found));
+        // Our names are plain ASCII; anything else is not one of them.
+        std::string name;
+        for (const wchar_t* c = found.cFileName; *c; ++c)
+            name += *c < 0x80 ? static_cast<char>(*c) : '?';
+        SaveTempOwner owner;
+        if (ParseSaveTempName(name, owner) && (!target || owner.target == *target) && IsDeadLocalLeftover(owner))
+            ::DeleteFileW((folder + found.cFileName).c_str());
+    } while (::FindNextFileW(finder, &found));
     ::FindClose(finder);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Export.h"
+#include "../TomelensExport.h"
 
 #include <cstddef>
 #include <cstdint>

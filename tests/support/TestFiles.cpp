@@ -1,14 +1,16 @@
 #include "TestFiles.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
-#include <dirent.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <system_error>
+
+namespace fs = std::filesystem;
 
 namespace testsupport {
 
@@ -34,32 +36,39 @@ Bytes PatternBytes(std::size_t size, unsigned seed, unsigned alphabet)
 TempDir::TempDir()
 {
     // Saves flush to disk; in memory-backed /dev/shm that costs nothing.
+    std::error_code error;
     const char* base = std::getenv("TMPDIR");
-    std::string root = base && *base ? base : ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string pattern = root + "/tomelens-test-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary directory");
-    m_path = pattern;
+#ifdef _WIN32
+    const fs::path memory;
+#else
+    const fs::path memory = fs::is_directory("/dev/shm", error) ? "/dev/shm" : "";
+#endif
+    const fs::path root = base && *base ? fs::path(base) : !memory.empty() ? memory : fs::temp_directory_path();
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path candidate = root / ("tomelens-test-" + std::to_string(entropy()));
+        if (fs::create_directory(candidate, error)) {
+            m_path = candidate.generic_string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary directory");
 }
 
 TempDir::~TempDir()
 {
+    std::error_code error;
     for (const std::string& name : List())
-        ::unlink(File(name).c_str());
-    ::rmdir(m_path.c_str());
+        fs::remove(File(name), error);
+    fs::remove(m_path, error);
 }
 
 std::vector<std::string> TempDir::List() const
 {
     std::vector<std::string> names;
-    if (DIR* dir = ::opendir(m_path.c_str())) {
-        while (const dirent* item = ::readdir(dir)) {
-            const std::string name = item->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        ::closedir(dir);
-    }
+    std::error_code error;
+    for (fs::directory_iterator it(m_path, error), end; !error && it != end; it.increment(error))
+        names.push_back(it->path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -85,8 +94,26 @@ Bytes ReadFile(const std::string& path)
 
 bool FileExists(const std::string& path)
 {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
+    std::error_code error;
+    return fs::symlink_status(path, error).type() != fs::file_type::not_found && !error;
 }
+
+#if !defined(_WIN32)
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
+{
+    ::getrlimit(RLIMIT_FSIZE, &m_old);
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = m_old;
+    limit.rlim_cur = bytes;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        throw std::runtime_error("cannot limit the file size");
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    ::setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_oldHandler);
+}
+#endif
 
 }  // namespace testsupport

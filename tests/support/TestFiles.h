@@ -2,6 +2,9 @@
 
 // Toolkit-free helpers for tests that touch the file system.
 #include <cstdint>
+#if !defined(_WIN32)
+#include <sys/resource.h>
+#endif
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,5 +42,21 @@ void WriteFile(const std::string& path, const Bytes& bytes);
 void WriteFile(const std::string& path, std::string_view text);
 Bytes ReadFile(const std::string& path);  // empty when missing
 bool FileExists(const std::string& path);  // symbolic links count, even dangling ones
+
+#if !defined(_WIN32)
+// Makes every write past `bytes` into a regular file fail, as a full disk
+// would, until destroyed. POSIX only.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    struct rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+};
+#endif
 
 }  // namespace testsupport

@@ -50,7 +50,7 @@ TEST_F(Discovery, ListsOnlyArchivesAndCountsEveryCandidateInTheProgress)
     PutArchive(QStringLiteral("sub.pak/inner.pak"), {{"z", QByteArray("3")}});
     // Neither a FIFO (opening it would hang) nor an interrupted save's
     // temporary file is ever listed.
-    PutArchive(QStringLiteral(".tl~0123abcd-1-2.tmp"), {{"t", QByteArray("4")}});
+    PutArchive(QStringLiteral(".tl~0123abcd-89abcdef-1-2.tmp"), {{"t", QByteArray("4")}});
     int candidates = 9;  // ".", "..", the files and the sub-directory
 #ifdef Q_OS_UNIX
     ASSERT_EQ(mkfifo(QFile::encodeName(gameDir.filePath(QStringLiteral("pipe.pak"))).constData(), 0600), 0);

@@ -1,5 +1,6 @@
 #include "shell/CAboutDlg.h"
 #include "shell/WaitCapture.h"
+#include "ProgramFacts.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,10 @@ TEST(AboutBox, ShowsTheIconAndADefaultOkThatEnterCloses)
     auto* icon = about.findChild<QLabel*>(QStringLiteral("aboutIcon"));
     ASSERT_NE(icon, nullptr);
     EXPECT_FALSE(icon->pixmap().isNull());
+    // The box's line is fixed text; a new project version must be written into it too.
+    auto* version = about.findChild<QLabel*>(QStringLiteral("aboutVersion"));
+    ASSERT_NE(version, nullptr);
+    EXPECT_EQ(version->text(), QStringLiteral("Tomelens Version %1").arg(tomelens::core::kProgramVersion));
     auto* ok = about.findChild<QPushButton*>(QStringLiteral("id1"));
     ASSERT_NE(ok, nullptr);
     EXPECT_TRUE(ok->isDefault());

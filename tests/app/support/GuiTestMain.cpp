@@ -6,6 +6,9 @@
 
 int main(int argc, char** argv)
 {
+    // Headless unless told otherwise, also when ctest lists the cases.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tomelens"));
     QApplication::setOrganizationName(QStringLiteral("Tomelens"));

@@ -29,6 +29,9 @@ void SwapFolderForLink(const char* step)
 
 TEST(DirectoryExtractor, AFolderSwappedForALinkMidWriteLeadsNothingOutside)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows neither renames a folder in use nor makes links without privileges";
+#endif
     for (const char* step : {"folder made", "file created", "file written"}) {
         testsupport::TempDir temp;
         const fs::path root = fs::path(temp.Path()) / "root", outside = fs::path(temp.Path()) / "outside";

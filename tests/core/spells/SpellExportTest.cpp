@@ -6,14 +6,11 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
 using namespace tomelens::core;
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -105,28 +102,25 @@ TEST(SpellExportText, AllSpellsFollowTheGivenOrderEachWithAnEmptyLineAfter)
     EXPECT_EQ(All({2, -1, 0, 3}), One(2) + "\n" + One(0) + "\n");
 }
 
-TEST(SpellExportFile, ReplacesOldContentWholeThroughALinkKeepingPermissionsOrFailsLeavingNoTemporaryFile)
+// What a saved export holds: the text with the platform's line ends.
+std::string OnDisk(std::string text)
+{
+#ifdef _WIN32
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+        text.insert(at, 1, '\r');
+#endif
+    return text;
+}
+
+// Only the text and the failure's kind are the export's own; how the file is
+// replaced is the file writer's, tested with it.
+TEST(SpellExportFile, WritesTheTextAndTellsWhichStepFailed)
 {
     ScratchFolder folder;
-    const std::string path = folder.File("spells.txt");
-    testsupport::WriteFile(path, std::string(10000, 'o'));
-    // Not the mode a new file gets, so a file made afresh would show.
-    const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
-    fs::permissions(path, mode);
-    fs::create_symlink("spells.txt", folder.File("link.txt"));
     const std::vector<int> order = {2, 0};
-    ASSERT_EQ(SaveSpellExportFile(folder.File("link.txt"), Book(), order, true), SpellExportStatus::Ok);
-    EXPECT_EQ(folder.Text("spells.txt"), All(order));
-    EXPECT_TRUE(fs::is_symlink(folder.File("link.txt")));
-    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, mode);
-    ASSERT_EQ(SaveSpellExportFile(path, Book(), kFirst, false), SpellExportStatus::Ok);
-    EXPECT_EQ(folder.Text("spells.txt"), One(0));
-
+    ASSERT_EQ(SaveSpellExportFile(folder.File("spells.txt"), Book(), order, true), SpellExportStatus::Ok);
+    EXPECT_EQ(folder.Text("spells.txt"), OnDisk(All(order)));
     EXPECT_EQ(SaveSpellExportFile(folder.File("nowhere/spell.txt"), Book(), kFirst, false),
               SpellExportStatus::CannotCreate);
-    // A folder in the file's place is never replaced by a file.
-    fs::create_directories(folder.File("taken/inside"));
-    EXPECT_EQ(SaveSpellExportFile(folder.File("taken"), Book(), kFirst, false), SpellExportStatus::CannotCreate);
-    EXPECT_TRUE(fs::is_directory(folder.File("taken/inside")));
-    EXPECT_EQ(folder.List(), (std::vector<std::string>{"link.txt", "spells.txt", "taken"}));
 }
+

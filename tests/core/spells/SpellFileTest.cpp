@@ -33,7 +33,11 @@ TEST(SpellFile, FailuresSayWhyAndLeaveTheRecordsAlone)
         if (size == -2)
             std::filesystem::create_directory(path);
         else if (size == -3)
+#ifdef _WIN32
+            continue;  // Windows has no FIFOs
+#else
             ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+#endif
         else if (opens)
             testsupport::WriteFile(path, std::string(std::size_t(size), 'a'));
         std::vector<SpellRecord> records = kUntouched;
@@ -50,7 +54,7 @@ TEST(SpellFile, RecordsComeBackInFileOrderAShortReadKeepsThemAndAnEmptyFileHolds
 {
     ScratchFolder folder;
     const std::string path = SpellFilePathIn(folder.Path());
-    EXPECT_EQ(path, folder.Path() + "/spdat.eff");
+    EXPECT_EQ(path, folder.Path() + std::string(1, std::filesystem::path::preferred_separator) + "spdat.eff");
     const std::vector<SpellRecord> written = {FireStorm(), SpellRecord::MakeEmpty().SetMana(77),
                                               SpellRecord::MakeEmpty().SetName("Third")};
     ASSERT_TRUE(WriteSpellFile(path, written));

@@ -1,7 +1,7 @@
 // One entry on its own: the block codec, the forms of its data, and file transfer.
 #include "ArchiveSuite.h"
 
-#include <unistd.h>
+#include <filesystem>
 
 using namespace archivetest;
 
@@ -159,9 +159,9 @@ TEST(EntryFiles, LoadAndSaveWholeFiles)
     // Failed loads leave the entry as it was; a 4 GiB sparse file is not read at all.
     const std::string huge = dir.File("huge");
     WriteFile(huge, Bytes());
-    ASSERT_EQ(::truncate(huge.c_str(), 0x100000000LL), 0);
+    std::filesystem::resize_file(huge, 0x100000000ULL);
     EXPECT_EQ(entry.LoadData(huge.c_str()), DMResult::ShortRead);
-    ::unlink(huge.c_str());
+    std::filesystem::remove(huge);
     for (const std::string& bad : {dir.File("missing"), dir.Path()})
         EXPECT_EQ(entry.LoadData(bad.c_str()), DMResult::CannotOpen) << bad;
     EXPECT_EQ(entry.LoadData(nullptr), DMResult::CannotOpen);

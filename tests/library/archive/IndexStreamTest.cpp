@@ -91,6 +91,11 @@ TEST(LoadIndex, AddAndDeleteSavedOverItsOwnFile)
         EXPECT_EQ(expected[i - 1].data, entries[i].data) << i;
     EXPECT_EQ(expected[4].data, plain);
     EXPECT_EQ(Snapshot(archive, true), expected) << "the container reads the new file";
+#ifdef _WIN32
+    // Windows lists the replaced file, under a name of its own, until the last
+    // handle on it closes: loading again lets the container's go.
+    ASSERT_EQ(archive.Load(path.c_str()), DMResult::Success);
+#endif
     EXPECT_EQ(dir.List(), std::vector<std::string>{"game.dat"});
 }
 

@@ -2,7 +2,11 @@
 // ordered and named.
 #include "ArchiveSuite.h"
 
+#include <filesystem>
+#ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace archivetest;
 
@@ -40,6 +44,14 @@ TEST_F(Reader, CheckFileReportsPathAndHeaderFaultsAndLoadKeepsTheLastPath)
     EXPECT_EQ(archive.CheckFile(nullptr), DMResult::NoPath);
     EXPECT_EQ(archive.Load(nullptr), DMResult::NoPath);
     EXPECT_EQ(archive.CheckFile(dir.File("missing").c_str()), DMResult::CannotOpen);
+    // A pipe without a writer is refused at once, never waited on.
+    const std::string fifo = dir.File("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    DMDataFileEntry entry;
+    EXPECT_EQ(archive.CheckFile(fifo.c_str()), DMResult::CannotOpen);
+    EXPECT_EQ(archive.Load(fifo.c_str()), DMResult::CannotOpen);
+    EXPECT_EQ(entry.LoadData(fifo.c_str()), DMResult::CannotOpen);
+    ::unlink(fifo.c_str());
     const Bytes valid = MakeArchive(kThree).Serialize();
     for (std::size_t size : {0u, 7u, 8u, 11u}) {
         WriteFile(path, Bytes(valid.begin(), valid.begin() + size));
@@ -47,7 +59,7 @@ TEST_F(Reader, CheckFileReportsPathAndHeaderFaultsAndLoadKeepsTheLastPath)
     }
     // A sound header at the front of a sparse file just past the 32-bit range.
     RawArchive().WriteTo(path);
-    ASSERT_EQ(::truncate(path.c_str(), 0x100000010LL), 0);
+    std::filesystem::resize_file(path, 0x100000010ULL);
     EXPECT_EQ(archive.CheckFile(path.c_str()), DMResult::NotArchive);
     EXPECT_EQ(archive.Load(path.c_str()), DMResult::NotArchive);
     RawArchive().WriteTo(path);  // a sound header, but no records and so no name list

@@ -1,12 +1,13 @@
 // Writes a one-entry archive to argv[1] through the installed library, reads
 // it back and checks the entry's name, data and checksum. Exit 0 when all hold.
-#include "archive/CheckSum.h"
-#include "archive/DMDataFile.h"
-#include "archive/DMResultCodes.h"
-#include "skills/DMSkills.h"
+#include <Tomelens/archive/CheckSum.h>
+#include <Tomelens/archive/DMDataFile.h>
+#include <Tomelens/archive/DMResultCodes.h>
 
 #include <cstdio>
 #include <cstring>
+
+int SkillCount();
 
 int main(int argc, char** argv)
 {
@@ -31,7 +32,7 @@ int main(int argc, char** argv)
     const bool ok = saved == DMResult::Success && read && std::strcmp(read->GetName(), "hello.txt") == 0 &&
                     read->GetLength() == length && read->GetData(back) == DMResult::Success &&
                     CheckSum(back, length, 0) == sum && read->GetCheckSum() == sum &&
-                    DMSkills().GetMaxSkill() > 0;
+                    SkillCount() > 0;
     DestroyDMDataFile(in);
     std::puts(ok ? "consumer: OK" : "consumer: FAILED");
     return ok ? 0 : 1;
