@@ -94,6 +94,8 @@ QMenu* DMArchive::MakeEntryMenu(QWidget* parent)
             m_setTip(ViewEntry());
     });
     add("Extract...", [this] { ExtractEntries(); });
+    add("Add Files...", [this] { AddFilesEntries(); });
+    add("Add Folder...", [this] { AddFolderEntries(); });
     add("Load Data...", [this] { LoadEntryData(); });
     add("Rename...", [this] { RenameEntry(); });
     add("Delete", [this] { DeleteEntry(); });
@@ -112,6 +114,7 @@ QMenu* DMArchive::MakeFileMenu(QWidget* parent)
             m_setTip(tip);
     });
     menu->addAction(QStringLiteral("New Archive..."), menu, [this] { NewArchive(); });
+    menu->addAction(QStringLiteral("Test Archive"), menu, [this] { TestArchive(); });
     menu->addAction(QStringLiteral("Refresh"), menu, [this] {
         const QString tip = FindDataFiles();
         if (m_setTip)

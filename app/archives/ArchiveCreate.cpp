@@ -1,10 +1,11 @@
 // New Archive: an empty archive file made where the user says, opened at once.
 #include "archives/DMArchive.h"
 
-#include "shell/SortedLists.h"
-#include "archive/DMDataFile.h"
-#include "shell/GameDirectory.h"
-#include "shell/Prompts.h"
+#include "archives/EntryNames.h"
+#include "common/GameDirectory.h"
+#include "common/Prompts.h"
+#include "common/SortedLists.h"
+#include "engine/CreateArchive.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,11 +27,9 @@ void DMArchive::NewArchive()
                             QStringLiteral("Skip Changes?")))
         return;
 
-    DMDataFile* empty = CreateDMDataFile(nullptr);
-    const int result = empty->Save(QFile::encodeName(path).constData());
-    DestroyDMDataFile(empty);
-    if (result != 0) {
-        m_prompts.Message(QStringLiteral("Errors while saving this file."));
+    const tomelens::core::Outcome made = tomelens::core::CreateArchive(LocalPath(path), {}, nullptr);
+    if (!made.Ok()) {
+        ShowFailure(QStringLiteral("Errors while saving this file."), made);
         return;
     }
 

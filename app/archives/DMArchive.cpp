@@ -1,18 +1,18 @@
 #include "archives/DMArchive.h"
 
-#include "archives/CDlgProgress.h"
+#include "common/CDlgProgress.h"
 #include "archives/DataFileCandidates.h"
 #include "archives/EntryListPanel.h"
 #include "archives/EntryNames.h"
 #include "archives/EntryTableModel.h"
-#include "shell/SortedLists.h"
+#include "common/SortedLists.h"
 #include "archives/ViewWatcher.h"
 #include "archive/DMDataFile.h"
 #include "resources/ResourceIds.h"
-#include "shell/DesktopOpener.h"
-#include "shell/GameDirectory.h"
-#include "shell/Prompts.h"
-#include "shell/WaitCapture.h"
+#include "common/DesktopOpener.h"
+#include "common/GameDirectory.h"
+#include "common/Prompts.h"
+#include "common/WaitCapture.h"
 #include "ProgramFacts.h"
 
 #include <QDir>
@@ -34,7 +34,7 @@ DMArchive::DMArchive(QListWidget* fileList, EntryListPanel* entryList, QLabel* a
       m_pArchiveLabel(archiveLabel),
       m_prompts(prompts),
       m_opener(opener),
-      m_pDataFile(CreateDMDataFile(nullptr)),
+      m_pDataFile(NewDataFile()),
       m_pWatcher(std::make_unique<ViewWatcher>(
           [this](const QString& path, int position) { OfferViewedFileBack(path, position); },
           [this] { return !m_bBusy && !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); }))
@@ -49,7 +49,8 @@ DMArchive::~DMArchive()
     m_pEntryList->View()->filesForDrag = nullptr;
     m_pEntryList->View()->toolTipFor = nullptr;
     // The container goes first; the viewed files are deleted by m_tempFiles after this.
-    DestroyDMDataFile(m_pDataFile);
+    m_source.Stop();
+    m_pDataFile.reset();
 }
 
 QString DMArchive::Activate()
@@ -146,8 +147,7 @@ QString DMArchive::OpenArchiveFile(const QString& path)
     m_bArchiveOpen = true;
     m_archiveFile = path;
     RememberIdentity(path);
-    m_sourcePath = path;
-    m_sourceIdentity = m_identity;
+    m_source.Start(*m_pDataFile, LocalPath(path));
     return QStringLiteral("Now you can DblClick on any file in rigth list to view. "
                           "Also use \"Archive\" menu commands to modify it.");
 }
@@ -155,6 +155,7 @@ QString DMArchive::OpenArchiveFile(const QString& path)
 void DMArchive::CloseArchive()
 {
     m_bArchiveOpen = false;
+    m_source.Stop();
     m_pWatcher->Clear();
     m_pEntryList->Model().Clear();
 }
@@ -184,6 +185,24 @@ DMDataFileEntry* DMArchive::EntryForCommand(const char* action, unsigned* positi
 void DMArchive::AddEntryLine(const DMDataFileEntry& entry, unsigned position)
 {
     m_pEntryList->Model().Add(entry, static_cast<int>(position));
+}
+
+void DMArchive::ShowFailure(const QString& firstLine, const Outcome& outcome)
+{
+    const QString detail = QString::fromStdString(outcome.Message());
+    if (detail.isEmpty())
+        m_prompts.Message(firstLine);
+    else
+        m_prompts.Message(firstLine.endsWith(QLatin1Char('\n')) ? firstLine + detail : firstLine + QLatin1Char('\n') + detail);
+}
+
+bool DMArchive::SourceUnchanged(const QString& firstLine)
+{
+    const Outcome unchanged = m_source.Check();
+    if (unchanged.Ok())
+        return true;
+    ShowFailure(firstLine, unchanged);
+    return false;
 }
 
 std::vector<int> DMArchive::SelectedOrAll() const

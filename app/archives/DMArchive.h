@@ -2,7 +2,11 @@
 
 #include "archives/TempViewFiles.h"
 #include "ArchiveLock.h"
-#include "shell/DMTabView.h"
+#include "common/BackgroundWork.h"
+#include "common/DMTabView.h"
+#include "engine/AddFiles.h"
+#include "engine/ArchiveFile.h"
+#include "engine/ArchiveWatch.h"
 
 #include <QObject>
 #include <QString>
@@ -74,9 +78,16 @@ public:
     void ExtractEntries();
     void NewArchive();
     void ShowProperties();
-    // Adds files (a folder adds the files directly in it) as entries named
-    // after them, asking what to do about names the archive has already.
+    // Add Files... and Add Folder... of the entry list's menu.
+    void AddFilesEntries();
+    void AddFolderEntries();
+    // Adds files, and folders with everything below them, as entries named
+    // after them (below a folder: "sub/name"), asking what to do about names
+    // the archive has already.
     void AddFiles(const QStringList& paths);
+    // Test Archive of the data-file list's menu: checks the selected data file
+    // and every entry's data and checksum, and shows what was found.
+    void TestArchive();
     // Writes the entries at these positions to files named after them, for a drag out.
     QStringList FilesForDrag(const std::vector<int>& positions);
     // The hover text of an entry: size, checksum and a glimpse of its content.
@@ -108,7 +119,7 @@ public:
     const QStringList& TempFiles() const { return m_tempFiles.Files(); }
     EntryListPanel* EntryList() const { return m_pEntryList; }
     ViewWatcher& Watcher() const { return *m_pWatcher; }
-    DMDataFile* DataFile() const { return m_pDataFile; }
+    DMDataFile* DataFile() const { return m_pDataFile.get(); }
 
     // Test seams: view entries into this existing directory instead of a
     // private temporary one; watch the discovery progress window when it opens
@@ -132,8 +143,19 @@ private:
     void CloseArchive();
     // The positions selected in list 1001, or every listed one when none is.
     std::vector<int> SelectedOrAll() const;
+    // Gathers the files to add (on the worker thread), adds them with the
+    // existing-name rule and lists what was added; failureText heads a failure.
+    using CollectSources = std::function<tomelens::core::Outcome(std::vector<tomelens::core::AddSource>&)>;
+    void AddSources(const CollectSources& collect, tomelens::core::ExistingName existing, const QString& failureText);
+    // The question for a name the archive already has, on the window's thread.
+    tomelens::core::NameAnswer AskExistingName(std::string_view name);
+    // Tells the user: the fixed first line, then the file or entry and the cause.
+    void ShowFailure(const QString& firstLine, const tomelens::core::Outcome& outcome);
+    // False, after telling the user under firstLine, when the file the open
+    // archive reads its entries from was rewritten in place since it was opened.
+    bool SourceUnchanged(const QString& firstLine);
     // Runs work on a worker thread while the window repaints; see BackgroundWork.h.
-    int RunInBackground(const QString& title, int total, const std::function<int(std::atomic<int>&)>& work);
+    tomelens::core::Outcome RunInBackground(const QString& title, const BackgroundJob& job);
     // Adds an empty entry to the container; null (after telling the user) when none was made.
     DMDataFileEntry* CreateEntry(unsigned& position);
     // A change to the open archive; asksOnOpen: it also counts for the
@@ -147,17 +169,13 @@ private:
     // Before writing path: true unless another program changed it since it
     // was opened or saved here and the user does not want it replaced.
     bool MayReplace(const QString& path);
-    // The open archive reads the entries it did not change from the file it
-    // was opened from: false when another program rewrote that file in place
-    // since, so those bytes are gone.
-    bool SourceIntact() const;
 
     QListWidget* m_pFileList;
     EntryListPanel* m_pEntryList;
     QLabel* m_pArchiveLabel;
     Prompts& m_prompts;
     DesktopOpener& m_opener;
-    DMDataFile* m_pDataFile;
+    tomelens::core::DataFilePtr m_pDataFile;
     QVector<DMFileDesc> m_files;
     TempViewFiles m_tempFiles;
     bool m_bModified = false;
@@ -166,9 +184,8 @@ private:
     // The file as it was right after the last open or save, and its path.
     std::optional<tomelens::core::FileIdentity> m_identity;
     QString m_identityPath;
-    // The file the open archive was read from, as it was when opened.
-    std::optional<tomelens::core::FileIdentity> m_sourceIdentity;
-    QString m_sourcePath;
+    // The file the open archive reads its entries from, as it was when opened.
+    tomelens::core::ArchiveWatch m_source;
 
     // An archive is open after a successful load until the next open starts.
     bool m_bArchiveOpen = false;

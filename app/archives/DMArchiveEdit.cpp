@@ -7,12 +7,17 @@
 #include "archives/EntryProperties.h"
 #include "archives/EntryTableModel.h"
 #include "archive/DMDataFile.h"
-#include "shell/Prompts.h"
+#include "common/Prompts.h"
+#include "engine/EditEntries.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdint>
+
+using tomelens::core::AddSource;
+using tomelens::core::ExistingName;
+using tomelens::core::Outcome;
 
 namespace {
 
@@ -59,18 +64,15 @@ void DMArchive::AddFileEntry()
         return;
     }
 
-    unsigned position = 0;
-    DMDataFileEntry* entry = CreateEntry(position);
-    if (!entry)
-        return;
-    entry->SetName(name->constData());
-    if (entry->LoadData(QFile::encodeName(source).constData()) != 0) {
-        m_pDataFile->DelEntry(position);
-        m_prompts.Message(QStringLiteral("Errors while loading data file."));
-        return;
-    }
-    AddEntryLine(*entry, position);
-    MarkChanged(true);
+    // One file under its own name; a name another entry has is accepted.
+    const std::string path = LocalPath(source);
+    const std::string entryName = name->toStdString();
+    AddSources(
+        [&](std::vector<AddSource>& sources) {
+            sources = {{path, entryName}};
+            return Outcome::Success();
+        },
+        ExistingName::KeepBoth, QStringLiteral("Errors while loading data file."));
 }
 
 void DMArchive::DeleteEntry()
@@ -82,8 +84,7 @@ void DMArchive::DeleteEntry()
         if (!m_prompts.Question(QStringLiteral("Are you sure you want to delete these %1 entries?").arg(selected.size()),
                                 QStringLiteral("Confirm Delete")))
             return;
-        const std::vector<unsigned> positions(selected.begin(), selected.end());
-        m_pDataFile->DelEntries(positions.data(), static_cast<unsigned>(positions.size()));
+        tomelens::core::DeleteEntries(*m_pDataFile, std::vector<unsigned>(selected.begin(), selected.end()));
         m_pEntryList->Model().Remove(selected);
         m_pEntryList->ClearSelection();
         MarkChanged(true);
@@ -98,7 +99,7 @@ void DMArchive::DeleteEntry()
                             QStringLiteral("Confirm Delete")))
         return;
 
-    m_pDataFile->DelEntry(position);
+    tomelens::core::DeleteEntries(*m_pDataFile, {position});
     m_pEntryList->Model().Remove({static_cast<int>(position)});
     // The line that moves into the deleted one's place is not chosen for the user.
     m_pEntryList->ClearSelection();
@@ -123,7 +124,12 @@ void DMArchive::RenameEntry()
             m_prompts.Message(NameNotStorableMessage(bad));
     }
 
-    entry->SetName(bytes->constData());
+    // Any name is taken, one that another entry has included.
+    const Outcome renamed = tomelens::core::RenameEntry(*m_pDataFile, position, bytes->toStdString(), ExistingName::KeepBoth);
+    if (!renamed.Ok()) {
+        ShowFailure(QStringLiteral("Can't rename this entry."), renamed);
+        return;
+    }
     m_pEntryList->Model().Refresh(*entry, static_cast<int>(position));
     m_pEntryList->SelectPosition(static_cast<int>(position));
     MarkChanged(true);
@@ -131,16 +137,15 @@ void DMArchive::RenameEntry()
 
 void DMArchive::UpdateEntryCRC()
 {
-    DMDataFileEntry* entry = EntryForCommand("update");
+    unsigned position = 0;
+    DMDataFileEntry* entry = EntryForCommand("update", &position);
     if (!entry)
         return;
     std::uint32_t value = entry->GetCheckSum();
     if (!m_prompts.EntryCheckSum(value, [entry] { return ComputedCheckSum(*entry); }))
         return;
     // A checksum alone does not count as a change worth asking about on the next open.
-    entry->SetCheckSum(value);
+    tomelens::core::SetEntryCheckSum(*m_pDataFile, position, value);
     MarkChanged(false);
-    const std::optional<int> position = m_pEntryList->CommandPosition();
-    if (position)
-        m_pEntryList->Model().Refresh(*entry, *position);
+    m_pEntryList->Model().Refresh(*entry, static_cast<int>(position));
 }

@@ -1,14 +1,19 @@
 // Save and Save As: writing the open archive through the container.
 #include "archives/DMArchive.h"
 
+#include "archives/EntryNames.h"
 #include "archive/DMDataFile.h"
 #include "ArchiveLock.h"
-#include "shell/Prompts.h"
-#include "shell/WaitCapture.h"
+#include "common/Prompts.h"
+#include "common/WaitCapture.h"
+#include "engine/SaveArchive.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QListWidget>
+
+using tomelens::core::Outcome;
+using tomelens::core::ProgressCallback;
 
 namespace {
 
@@ -68,27 +73,27 @@ bool DMArchive::WriteArchive(const QString& path)
                               .arg(QString::fromLocal8Bit(lockError.c_str())));
         return false;
     }
-    if (!SourceIntact()) {
-        m_prompts.Message(QStringLiteral("%1 was rewritten in place by another program since it was opened, so the "
-                                         "entries not changed here can no longer be read. Open it again to edit it.\n"
-                                         "Nothing was written.")
-                              .arg(QFileInfo(m_sourcePath).fileName()));
-        return false;
-    }
-    if (!MayReplace(path))
+    const QString failed = QStringLiteral("Errors while saving this file.");
+    if (!SourceUnchanged(failed) || !MayReplace(path))
         return false;
 
-    int result = 0;
+    Outcome outcome;
     {
         CWaitCapture wait(m_pFileList);
-        const QByteArray target = QFile::encodeName(path);
-        result = RunInBackground(QStringLiteral("Writing %1 entries").arg(m_pDataFile->GetNumEntries()), 0,
-                                 [&](std::atomic<int>&) { return m_pDataFile->Save(target.constData()); });
+        outcome = RunInBackground(QStringLiteral("Writing %1 entries").arg(m_pDataFile->GetNumEntries()),
+                                  [&](const ProgressCallback& report) {
+                                      return tomelens::core::SaveArchive(*m_pDataFile, LocalPath(path), report);
+                                  });
     }
-    if (result != 0) {
-        m_prompts.Message(QStringLiteral("Errors while saving this file."));
+    // A cancelled save wrote nothing: the user asked for that, nothing to tell.
+    if (outcome.WasCancelled())
+        return false;
+    if (!outcome.Ok()) {
+        ShowFailure(failed, outcome);
         return false;
     }
+    // The archive now reads its unchanged entries from the file just written.
+    m_source.Start(*m_pDataFile, LocalPath(path));
     RememberIdentity(path);
     ClearChanges();
     return true;
@@ -111,17 +116,6 @@ bool DMArchive::MayReplace(const QString& path)
                                              "Replace it with your version?")
                                   .arg(QFileInfo(path).fileName()),
                               QString());
-}
-
-bool DMArchive::SourceIntact() const
-{
-    if (!m_sourceIdentity)
-        return true;
-    // Replaced or removed, the file the archive was read from lives on while
-    // it is open; only a change to that same file loses its bytes.
-    const std::optional<tomelens::core::FileIdentity> now = tomelens::core::FileIdentity::Of(FileSystemPath(m_sourcePath));
-    return !now || now->device != m_sourceIdentity->device || now->file != m_sourceIdentity->file ||
-           *now == *m_sourceIdentity;
 }
 
 void DMArchive::MarkChanged(bool asksOnOpen)

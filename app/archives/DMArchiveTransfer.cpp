@@ -8,9 +8,11 @@
 #include "archives/ViewWatcher.h"
 #include "archive/DMDataFile.h"
 #include "archive/DMResultCodes.h"
-#include "shell/DesktopOpener.h"
-#include "shell/Prompts.h"
-#include "shell/WaitCapture.h"
+#include "common/DesktopOpener.h"
+#include "common/Prompts.h"
+#include "common/WaitCapture.h"
+#include "engine/EditEntries.h"
+#include "engine/LibraryMessages.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -20,6 +22,16 @@ namespace {
 const QString kCantOpen = QStringLiteral("Can't open this file\n");
 const QString kSaveDataInstead =
     QStringLiteral(" Try \"Archive\"->\"Save Data...\" and open the saved file yourself.");
+
+// Why an entry could not be written to a file: its data could not be read,
+// or the file could not be written.
+QString EntryWriteCause(const QString& path, int code)
+{
+    const std::string cause = code == DMResult::CorruptData || code == DMResult::ShortRead
+                                  ? tomelens::core::EntryDataMessage(code)
+                                  : tomelens::core::ArchiveSaveMessage(code);
+    return path + QStringLiteral(": ") + QString::fromStdString(cause);
+}
 
 QString NoProgramTip()
 {
@@ -37,6 +49,12 @@ QString DMArchive::ViewEntry()
 
     CWaitCapture wait(m_pFileList);
     const QString notWritten = QStringLiteral("The temporary file for viewing could not be written.") + kSaveDataInstead;
+    // The entries not changed here are read from the archive's file: if
+    // another program rewrote it, they are gone.
+    if (const tomelens::core::Outcome unchanged = m_source.Check(); !unchanged.Ok()) {
+        m_prompts.Message(kCantOpen + QString::fromStdString(unchanged.Message()));
+        return QStringLiteral("The archive file could not be read: another program changed it since it was opened.");
+    }
     // Each entry of each archive has a file of its own.
     const QString path = m_tempFiles.PathFor(EntryDisplayName(entry->GetName()),
                                              m_archiveFile + QLatin1Char('#') + QString::number(position));
@@ -48,13 +66,10 @@ QString DMArchive::ViewEntry()
     const int saved = entry->SaveData(QFile::encodeName(path).constData());
     if (saved != 0) {
         QFile::remove(path);
-        m_prompts.Message(kCantOpen);
+        m_prompts.Message(kCantOpen + EntryWriteCause(EntryDisplayName(entry->GetName()), saved));
         if (saved == DMResult::CorruptData)
             return QStringLiteral("The entry's data is damaged and cannot be unpacked, so "
                                   "\"Archive\"->\"Save Data...\" cannot save it either.");
-        // The open archive reads its entries from the file when they are used.
-        if (saved == DMResult::ShortRead)
-            return QStringLiteral("The archive file could not be read: another program changed it since it was opened.");
         return notWritten;
     }
     if (m_opener.Open(path)) {
@@ -86,14 +101,18 @@ void DMArchive::SaveEntryData()
     if (target.isEmpty())
         return;
 
+    const QString failed = QStringLiteral("Errors while saving data file");
+    if (!SourceUnchanged(failed))
+        return;
     CWaitCapture wait(m_pFileList);
-    if (entry->SaveData(QFile::encodeName(target).constData()) != 0)
-        m_prompts.Message(QStringLiteral("Errors while saving data file"));
+    if (const int code = entry->SaveData(QFile::encodeName(target).constData()); code != 0)
+        m_prompts.Message(failed + QLatin1Char('\n') + EntryWriteCause(target, code));
 }
 
 void DMArchive::LoadEntryData()
 {
-    DMDataFileEntry* entry = EntryForCommand("load");
+    unsigned position = 0;
+    DMDataFileEntry* entry = EntryForCommand("load", &position);
     if (!entry)
         return;
     const QString source = m_prompts.OpenFile(EntryDisplayName(entry->GetName()));
@@ -101,13 +120,13 @@ void DMArchive::LoadEntryData()
         return;
 
     CWaitCapture wait(m_pFileList);
-    if (entry->LoadData(QFile::encodeName(source).constData()) != 0) {
-        m_prompts.Message(QStringLiteral("Errors while loading data file."));
-    } else {
-        MarkChanged(true);
-        if (const std::optional<int> position = m_pEntryList->CommandPosition())
-            m_pEntryList->Model().Refresh(*entry, *position);
+    const tomelens::core::Outcome replaced = tomelens::core::ReplaceData(*m_pDataFile, position, LocalPath(source));
+    if (!replaced.Ok()) {
+        ShowFailure(QStringLiteral("Errors while loading data file."), replaced);
+        return;
     }
+    MarkChanged(true);
+    m_pEntryList->Model().Refresh(*entry, static_cast<int>(position));
 }
 
 void DMArchive::OfferViewedFileBack(const QString& path, int position)
@@ -123,8 +142,10 @@ void DMArchive::OfferViewedFileBack(const QString& path, int position)
     // The question may have taken a while: the archive could be another one now.
     if (!m_bArchiveOpen || m_pDataFile->GetEntry(static_cast<unsigned>(position)) != entry)
         return;
-    if (entry->LoadData(QFile::encodeName(path).constData()) != 0) {
-        m_prompts.Message(QStringLiteral("Errors while loading data file."));
+    const tomelens::core::Outcome replaced =
+        tomelens::core::ReplaceData(*m_pDataFile, static_cast<unsigned>(position), LocalPath(path));
+    if (!replaced.Ok()) {
+        ShowFailure(QStringLiteral("Errors while loading data file."), replaced);
         return;
     }
     MarkChanged(true);

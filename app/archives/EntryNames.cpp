@@ -31,6 +31,11 @@ QString NameNotStorableMessage(char32_t bad)
                                           .arg(QString::fromStdString(DescribeCharacter(bad)));
 }
 
+std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
 QString SafeFileName(const QString& entryName)
 {
     return QString::fromStdString(tomelens::core::SafeFileName(entryName.toStdString()));

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <optional>
+#include <string>
 
 // Entry names are single bytes as the archive stores them, in the game's code
 // page (windows-1252): every byte is shown as one character and written back
@@ -19,6 +20,9 @@ std::optional<QByteArray> EntryNameBytes(const QString& name, char32_t* bad = nu
 // names the character that cannot be stored.
 QString NameNotStorableMessage();
 QString NameNotStorableMessage(char32_t bad);
+
+// A path as the file system and the engine take it.
+std::string LocalPath(const QString& path);
 
 // A file name for an entry name that stays inside the directory it is put in
 // (core's SafeFileName on the name's text).

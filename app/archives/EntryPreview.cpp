@@ -95,7 +95,8 @@ QString DMArchive::EntryToolTip(int position)
                       .arg(name.toHtmlEscaped())
                       .arg(entry->GetLength())
                       .arg(EntryTableModel::CheckSumText(entry->GetCheckSum()));
-    if (entry->GetLength() > 0 && entry->GetLength() <= kPreviewLimit) {
+    // No glimpse when the archive's file was rewritten under the open archive.
+    if (entry->GetLength() > 0 && entry->GetLength() <= kPreviewLimit && m_source.Check().Ok()) {
         QByteArray data(static_cast<qsizetype>(entry->GetLength()), Qt::Uninitialized);
         if (entry->GetData(data.data()) == 0)
             tip += PreviewHtml(name, data);

@@ -7,7 +7,7 @@
 #include "archives/EntryTableModel.h"
 #include "archive/CheckSum.h"
 #include "archive/DMDataFile.h"
-#include "shell/Prompts.h"
+#include "common/Prompts.h"
 
 #include <QByteArray>
 

@@ -5,7 +5,7 @@
 #include "resources/ResourceIds.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CTomelensView.h"
-#include "shell/Prompts.h"
+#include "common/Prompts.h"
 
 #include <QAction>
 #include <QCloseEvent>

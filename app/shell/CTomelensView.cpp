@@ -3,9 +3,9 @@
 #include "archives/EntryListPanel.h"
 #include "resources/Menus.h"
 #include "resources/ResourceIds.h"
-#include "shell/DesktopOpener.h"
-#include "shell/GameDirectory.h"
-#include "shell/Prompts.h"
+#include "common/DesktopOpener.h"
+#include "common/GameDirectory.h"
+#include "common/Prompts.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "shell/CommandLine.h"
 
 #include "shell/CTomelensView.h"
-#include "shell/Prompts.h"
+#include "common/Prompts.h"
 #include "ProgramFacts.h"
 
 #include <QDir>

@@ -2,9 +2,9 @@
 #include "shell/CMainFrame.h"
 #include "shell/CTomelensView.h"
 #include "shell/CommandLine.h"
-#include "shell/ProcessDesktopOpener.h"
-#include "shell/QtPrompts.h"
-#include "shell/WaitCapture.h"
+#include "common/ProcessDesktopOpener.h"
+#include "common/QtPrompts.h"
+#include "common/WaitCapture.h"
 #include "skills/DMSkills.h"
 
 #include <QApplication>

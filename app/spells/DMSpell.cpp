@@ -1,9 +1,9 @@
 #include "spells/DMSpell.h"
 
 #include "resources/ResourceIds.h"
-#include "shell/GameDirectory.h"
-#include "shell/Prompts.h"
-#include "shell/SortedLists.h"
+#include "common/GameDirectory.h"
+#include "common/Prompts.h"
+#include "common/SortedLists.h"
 #include "skills/DMSkills.h"
 #include "EntryNameCodec.h"
 #include "ListOrder.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/DMTabView.h"
+#include "common/DMTabView.h"
 #include "spells/SpellRecord.h"
 
 #include <QString>

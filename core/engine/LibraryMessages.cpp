@@ -1,5 +1,6 @@
 #include "engine/LibraryMessages.h"
 
+#include "FileWrite.h"
 #include "archive/DMLastError.h"
 #include "archive/DMResultCodes.h"
 
@@ -15,11 +16,12 @@ std::string Unexpected(int code)
 }
 
 // ": <the system's reason>" for the library's last failing file operation on
-// this thread, or nothing when the failure was not the system's.
+// this thread, or nothing when the failure was not the system's. On Windows
+// the number is a GetLastError() code, which strerror would misread.
 std::string SystemReason()
 {
     const int error = DMLastSystemError();
-    return error == 0 ? std::string() : std::string(": ") + std::strerror(error);
+    return error == 0 ? std::string() : ": " + tomelens::core::SystemErrorText(error);
 }
 
 }  // namespace

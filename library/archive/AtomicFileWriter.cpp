@@ -23,17 +23,6 @@ bool AtomicFileWriter::Write(const void* data, std::uint64_t count)
     return !m_failed;
 }
 
-bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::uint64_t count)
-{
-    if (m_failed || !m_file.Valid())
-        return false;
-    if (m_temp == Temp::None)
-        return Fail(Step::Write, 0);  // a device or pipe cannot be written at an offset
-    if (count > 0 && !tomelens::archive::WriteAt(m_file.Get(), data, count, offset))
-        Fail(Step::Write, LastSystemError());  // WriteAt recorded the cause
-    return !m_failed;
-}
-
 // Keeps the first failure: later steps fail because of it.
 bool AtomicFileWriter::Fail(Step step, int error)
 {
@@ -44,6 +33,15 @@ bool AtomicFileWriter::Fail(Step step, int error)
     }
     RecordSystemError(m_systemError);
     return false;
+}
+
+bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::uint64_t count)
+{
+    if (m_failed || !m_file.Valid())
+        return false;
+    if (count > 0 && (m_temp == Temp::None || !tomelens::archive::WriteAt(m_file.Get(), data, count, offset)))
+        Fail(Step::Write, LastSystemError());
+    return !m_failed;
 }
 
 }  // namespace tomelens::archive

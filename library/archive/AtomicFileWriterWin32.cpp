@@ -77,13 +77,14 @@ std::wstring FinalPathOf(HANDLE file)
     return path;
 }
 
-// The full form of a path, or the path itself when it has none: ReplaceFile
-// refuses relative paths on some systems.
+// The absolute form of a path; the path itself when that cannot be had.
 std::wstring FullPath(const std::wstring& path)
 {
     const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return path;
     std::wstring full(needed, L'\0');
-    const DWORD length = needed ? ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr) : 0;
+    const DWORD length = ::GetFullPathNameW(path.c_str(), needed, full.data(), nullptr);
     if (length == 0 || length >= needed)
         return path;
     full.resize(length);
@@ -91,15 +92,19 @@ std::wstring FullPath(const std::wstring& path)
 }
 
 // Moves the finished temporary file over the target. ReplaceFile keeps an
-// existing target's attributes and access rights; where it cannot work (some
-// file systems), a plain rename still puts the new content in place.
+// existing target's attributes and access rights, and it is the one call that
+// replaces a file others hold open (sharing deletion, as our own readers and
+// the writers' lock do): a rename over an open file is refused. Some
+// implementations of it need absolute paths. Where it cannot work (some file
+// systems), a plain rename still puts the new content in place.
 bool PutInPlace(const std::wstring& temporary, const std::wstring& target, bool targetExisted,
                 const WriteOptions& options)
 {
     if (!options.replaceExisting)
         return ::MoveFileExW(temporary.c_str(), target.c_str(), options.flushToDisk ? MOVEFILE_WRITE_THROUGH : 0) != 0;
     if (targetExisted && options.followTarget &&
-        ::ReplaceFileW(FullPath(target).c_str(), FullPath(temporary).c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        ::ReplaceFileW(FullPath(target).c_str(), FullPath(temporary).c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                       nullptr, nullptr))
         return true;
     return ::MoveFileExW(temporary.c_str(), target.c_str(),
                          MOVEFILE_REPLACE_EXISTING | (options.flushToDisk ? MOVEFILE_WRITE_THROUGH : 0)) != 0;

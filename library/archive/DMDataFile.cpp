@@ -121,9 +121,10 @@ private:
 using Entries = std::vector<std::unique_ptr<DMDataFileEntry>>;
 
 // The entries live in separate allocations that the processor cannot guess
-// from the pointer array; asking for one a few steps ahead hides the miss
-// once a large container no longer fits in the caches.
-constexpr std::size_t kPrefetchAhead = 8;
+// from the pointer array; asking for one well ahead hides the miss once a
+// large container no longer fits in the caches (a trip to memory outlasts
+// a few dozen steps of these loops).
+constexpr std::size_t kPrefetchAhead = 32;
 
 void PrefetchEntry(const Entries& entries, std::size_t slot)
 {
@@ -141,9 +142,12 @@ struct Victim {
     unsigned index;  // before this deletion
 };
 
-// Marks DelEntries' victims deleted and renumbers them, in the order it
-// deleted them, touching each victim once.
-void DeleteVictims(const Entries& entries, const std::vector<Victim>& victims)
+constexpr unsigned kNoVictim = ~0u;
+
+// The index each victim has once deleted, by position (kNoVictim for the
+// rest): deleting in turn lowers it by the earlier victims below it. Worked
+// out on the victims' list alone, so the entries are written in one sweep.
+std::vector<unsigned> VictimIndices(std::size_t slots, const std::vector<Victim>& victims)
 {
     // Victims taken in ascending slot order each sit above all earlier ones,
     // in descending order above none; any other order needs counting.
@@ -153,20 +157,20 @@ void DeleteVictims(const Entries& entries, const std::vector<Victim>& victims)
         descending = descending && victims[k - 1].index > victims[k].index;
     }
     const bool counted = !ascending && !descending;
-    SlotCounts earlier(counted ? entries.size() : 0);
+    SlotCounts earlier(counted ? slots : 0);
+    std::vector<unsigned> lowered(slots, kNoVictim);
     for (std::size_t k = 0; k < victims.size(); ++k) {
-        if (k + kPrefetchAhead < victims.size())
-            PrefetchEntry(entries, victims[k + kPrefetchAhead].position);
-        DMDataFileEntry& victim = *entries[victims[k].position];
         const unsigned index = victims[k].index;
-        victim.Delete();
         if (ascending)
-            victim.SetIndex(index - static_cast<unsigned>(k));
+            lowered[victims[k].position] = index - static_cast<unsigned>(k);
         else if (counted)
-            victim.SetIndex(index - earlier.Below(index));
+            lowered[victims[k].position] = index - earlier.Below(index);
+        else
+            lowered[victims[k].position] = index;
         if (counted)
             earlier.Mark(index);
     }
+    return lowered;
 }
 
 }  // namespace
@@ -211,16 +215,26 @@ void DMDataFile::DelEntries(const unsigned* positions, unsigned count)
         removedBelow[indices[position] + 1] = 1;
         indices[position] = kGone;
     }
-    DeleteVictims(m_entries, victims);
+    const std::vector<unsigned> victimIndex = VictimIndices(slots, victims);
     for (std::size_t slot = 1; slot <= slots; ++slot)
         removedBelow[slot] += removedBelow[slot - 1];
+
+    // One sweep in slot order writes every entry that changes: the victims,
+    // and the survivors whose index drops. The compact arrays tell which lie
+    // ahead without reading the entries.
+    auto changes = [&](std::size_t i) {
+        return victimIndex[i] != kNoVictim || (indices[i] != kGone && removedBelow[indices[i]] != 0);
+    };
     m_nextIndex = 0;
     for (std::size_t i = 0; i < slots; ++i) {
-        // Only survivors whose index drops are written; the compact arrays
-        // tell which lie ahead without reading the entries.
         const std::size_t ahead = i + kPrefetchAhead;
-        if (ahead < slots && indices[ahead] != kGone && removedBelow[indices[ahead]] != 0)
+        if (ahead < slots && changes(ahead))
             PrefetchEntry(m_entries, ahead);
+        if (victimIndex[i] != kNoVictim) {
+            m_entries[i]->Delete();
+            m_entries[i]->SetIndex(victimIndex[i]);
+            continue;
+        }
         if (indices[i] == kGone)
             continue;
         const unsigned lowered = indices[i] - removedBelow[indices[i]];

@@ -76,9 +76,10 @@ private:
     std::uint32_t m_packedLength = 0;
     std::uint32_t m_offset = 0;
     std::uint32_t m_checkSum = 0;
+    // Beside the index, so a pass over many entries reads both in one go.
+    bool m_bDeleted = false;
     const unsigned char* m_pPacked = nullptr;
     std::unique_ptr<unsigned char[]> m_pUnpacked;
-    bool m_bDeleted = false;
     std::string m_name;
     // Keeps the memory behind m_pPacked alive when the container handed it over
     // shared; null for a plain view.

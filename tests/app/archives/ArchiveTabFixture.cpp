@@ -1,7 +1,7 @@
 #include "ArchiveTabFixture.h"
 
 #include "archive/DMDataFile.h"
-#include "shell/GameDirectory.h"
+#include "common/GameDirectory.h"
 #include "support/ArchiveBytes.h"
 
 #include <QFile>
@@ -16,6 +16,14 @@ QByteArray ToQt(const Bytes& bytes)
 }
 
 }  // namespace
+
+QStringList FirstLines(const QStringList& messages)
+{
+    QStringList lines;
+    for (const QString& message : messages)
+        lines.append(message.section(QLatin1Char('\n'), 0, 0));
+    return lines;
+}
 
 QStringList Names(const Lines& lines)
 {

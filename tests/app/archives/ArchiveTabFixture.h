@@ -4,7 +4,7 @@
 
 #include "archives/DMArchive.h"
 #include "archives/EntryListPanel.h"
-#include "shell/testing/ScriptedPrompts.h"
+#include "app/support/ScriptedPrompts.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -22,6 +22,8 @@
 using Line = std::pair<QString, int>;
 using Lines = QList<Line>;
 QStringList Names(const Lines& lines);
+// The first line of each message: the fixed text, without the cause under it.
+QStringList FirstLines(const QStringList& messages);
 
 struct TabEntry {
     std::string name;

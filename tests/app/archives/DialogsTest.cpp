@@ -1,7 +1,7 @@
 // The Archives tab's dialogs, and entry names turned into safe file names.
-#include "archives/CDlgCRC.h"
-#include "archives/CDlgProgress.h"
-#include "archives/CDlgRename.h"
+#include "common/CDlgCRC.h"
+#include "common/CDlgProgress.h"
+#include "common/CDlgRename.h"
 #include "archives/EntryNames.h"
 #include "resources/ResourceIds.h"
 
@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QTest>
 #include <QScreen>
 #include <QTimer>
 
@@ -123,6 +124,10 @@ TEST(ProgressWindow, IsShownCentredSteppedOnePerCallAndKeepsLargeRanges)
     progress.Step();
     progress.Step();  // past the end it stays full
     EXPECT_EQ(progress.Position(), 70000);
+    // Escape and the close button would hide it while the work goes on.
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    progress.close();
+    EXPECT_TRUE(progress.isVisible());
 
     // A 0..0 bar would be a busy indicator, not an empty bar.
     CDlgProgress none(0, QStringLiteral("None"));

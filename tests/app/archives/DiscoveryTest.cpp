@@ -2,8 +2,8 @@
 #include "ArchiveTabFixture.h"
 
 #include "archive/DMDataFile.h"
-#include "archives/CDlgProgress.h"
-#include "shell/GameDirectory.h"
+#include "common/CDlgProgress.h"
+#include "common/GameDirectory.h"
 #include "ProgramFacts.h"
 
 #include <QApplication>

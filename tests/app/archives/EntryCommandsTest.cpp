@@ -47,10 +47,10 @@ void Trigger(QMenu* menu, const QString& text)
 TEST_F(Commands, ContextMenusOfferTheCommandsAndPropertiesMarkAChecksumThatDiffers)
 {
     std::unique_ptr<QMenu> entries(tab->MakeEntryMenu(nullptr));
-    EXPECT_EQ(ActionTexts(entries.get()), QStringList({"View", "Extract...", "Load Data...", "Rename...", "Delete",
-                                                       "Update CRC...", "Properties"}));
+    EXPECT_EQ(ActionTexts(entries.get()), QStringList({"View", "Extract...", "Add Files...", "Add Folder...", "Load Data...",
+                                                       "Rename...", "Delete", "Update CRC...", "Properties"}));
     std::unique_ptr<QMenu> files(tab->MakeFileMenu(nullptr));
-    EXPECT_EQ(ActionTexts(files.get()), QStringList({"Open", "New Archive...", "Refresh"}));
+    EXPECT_EQ(ActionTexts(files.get()), QStringList({"Open", "New Archive...", "Test Archive", "Refresh"}));
 
     SelectEntry(QStringLiteral("Alpha.bmp"));
     Trigger(entries.get(), QStringLiteral("Properties"));
@@ -74,27 +74,31 @@ TEST_F(Commands, DeleteOfSeveralAsksOnceAndDeletesThemAll)
     EXPECT_EQ(EntryLines(), Lines({{QStringLiteral("beta.wav"), 2}}));
 }
 
-TEST_F(Commands, ExtractAsksAboutFilesThatExistAndCancelWritesNothing)
+TEST_F(Commands, ExtractAsksAboutAFileThatExistsAndSaysWhenCancelled)
 {
-    const QDir folder(outsideDir.path());
-    const QString beta = folder.filePath(QStringLiteral("beta.wav"));
-    const QString zeta = folder.filePath(QStringLiteral("zeta.txt"));
-    WriteBytes(beta, "old");
+    const QByteArray beta = ThreeEntries()[2].data;
     const struct {
-        int button;  // Overwrite, Skip, Overwrite All, Cancel
-        QByteArray beta, zeta;
-    } steps[] = {{3, "old", {}}, {1, "old", ThreeEntries()[0].data}, {2, ThreeEntries()[2].data, ThreeEntries()[0].data}};
+        int button;  // Overwrite, Skip, Overwrite All, Skip All, Keep Both, Cancel
+        QByteArray beta;
+        int files;
+        bool cancelled;
+    } steps[] = {{5, "old", 0, true}, {1, "old", 3, false}, {4, "old", 4, false}, {0, beta, 3, false}};
     for (const auto& step : steps) {
+        const QDir folder(outsideDir.filePath(QString::number(step.button)));
+        QDir().mkpath(folder.path());
+        WriteBytes(folder.filePath(QStringLiteral("beta.wav")), "old");
         prompts.Clear();
         prompts.folderAnswers.enqueue(folder.path());
         prompts.chooseAnswers.enqueue({step.button, false});
         tab->ExtractEntries();  // nothing selected: every entry
         EXPECT_EQ(prompts.CountOf(QStringLiteral("Choose")), 1) << step.button;
-        EXPECT_EQ(ReadBytes(beta), step.beta) << step.button;
-        EXPECT_EQ(ReadBytes(zeta), step.zeta) << step.button;
+        EXPECT_EQ(ReadBytes(folder.filePath(QStringLiteral("beta.wav"))), step.beta) << step.button;
+        EXPECT_EQ(prompts.Messages().value(0).startsWith(QStringLiteral("Extraction cancelled: ")), step.cancelled);
+        if (!step.cancelled) {
+            EXPECT_EQ(folder.entryList(QDir::Files).size(), step.files) << step.button;
+        }
     }
-    EXPECT_EQ(prompts.shown.value(1).caption, QStringLiteral("Extract: Overwrite/Skip/Overwrite All/Cancel"));
-    EXPECT_EQ(ReadBytes(folder.filePath(QStringLiteral("Alpha.bmp"))), ThreeEntries()[1].data);
+    EXPECT_EQ(prompts.shown.value(1).caption, QStringLiteral("Extract: Overwrite/Skip/Overwrite All/Skip All/Keep Both/Cancel"));
 }
 
 TEST_F(Commands, NewArchiveWritesAnEmptyArchiveAndOpensIt)
@@ -106,14 +110,7 @@ TEST_F(Commands, NewArchiveWritesAnEmptyArchiveAndOpensIt)
     EXPECT_EQ(archiveLabel.text(), path);
     EXPECT_TRUE(EntryLines().isEmpty());
     EXPECT_TRUE(FileLines().contains(Line(QStringLiteral("fresh.pak"), 1)));
-    DMDataFile* check = CreateDMDataFile(nullptr);
-    EXPECT_EQ(check->Load(QFile::encodeName(path).constData()), 0);
-    DestroyDMDataFile(check);
-
-    tab->NewEntry();
-    prompts.questionAnswers.enqueue(true);
-    tab->SaveArchive();
-    EXPECT_EQ(NamesIn(path), QStringList({" Unnamed"}));
+    EXPECT_TRUE(tab->IsArchiveOpen());
 }
 
 TEST_F(Commands, DroppedFilesAndFoldersAreAddedAskingAboutNamesThatExist)
@@ -122,7 +119,7 @@ TEST_F(Commands, DroppedFilesAndFoldersAreAddedAskingAboutNamesThatExist)
     QDir().mkpath(folder + QStringLiteral("/inner"));
     WriteBytes(folder + QStringLiteral("/a.txt"), "a");
     WriteBytes(folder + QStringLiteral("/zeta.txt"), "new zeta");
-    WriteBytes(folder + QStringLiteral("/inner/deep.txt"), "not added");
+    WriteBytes(folder + QStringLiteral("/inner/deep.txt"), "deep");
     const QString single = PutFile(QStringLiteral("single.bin"), "single", true);
 
     QMimeData data;
@@ -130,19 +127,44 @@ TEST_F(Commands, DroppedFilesAndFoldersAreAddedAskingAboutNamesThatExist)
     prompts.chooseAnswers.enqueue({0, false});  // Replace zeta.txt
     panel.FilterField()->setText(QStringLiteral("T"));  // the filter applies to the added lines too
     panel.View()->DropFiles(&data);
-    EXPECT_EQ(Names(EntryLines()), QStringList({"a.txt", "beta.wav", "zeta.txt"}));
+    EXPECT_EQ(Names(EntryLines()), QStringList({"a.txt", "beta.wav", "inner/deep.txt", "zeta.txt"}));
     panel.FilterField()->clear();
-    EXPECT_EQ(Names(EntryLines()), QStringList({"a.txt", "Alpha.bmp", "beta.wav", "single.bin", "zeta.txt"}));
+    EXPECT_EQ(Names(EntryLines()), QStringList({"a.txt", "Alpha.bmp", "beta.wav", "inner/deep.txt", "single.bin", "zeta.txt"}));
     EXPECT_EQ(DataAt(0), "new zeta");
     EXPECT_EQ(prompts.shown.value(0).text, QStringLiteral("The archive already has an entry named \"zeta.txt\"."));
 
-    // "Add Anyway" for all: one question for two names that exist.
+    // Add Files...: "Keep Both" for all, one question for two names that exist.
+    std::unique_ptr<QMenu> menu(tab->MakeEntryMenu(nullptr));
     prompts.Clear();
-    data.setUrls({QUrl::fromLocalFile(folder + QStringLiteral("/a.txt")), QUrl::fromLocalFile(single)});
+    prompts.openFilesAnswers.enqueue({folder + QStringLiteral("/a.txt"), single});
     prompts.chooseAnswers.enqueue({1, true});
-    panel.View()->DropFiles(&data);
+    Trigger(menu.get(), QStringLiteral("Add Files..."));
     EXPECT_EQ(prompts.CountOf(QStringLiteral("Choose")), 1);
-    EXPECT_EQ(EntryLines().size(), 7);
+    EXPECT_EQ(EntryLines().size(), 8);
+
+    // Add Folder...: "Skip" for all leaves the archive as it was.
+    prompts.Clear();
+    prompts.folderAnswers.enqueue(folder);
+    prompts.chooseAnswers.enqueue({2, true});
+    Trigger(menu.get(), QStringLiteral("Add Folder..."));
+    EXPECT_EQ(prompts.CountOf(QStringLiteral("Choose")), 1);
+    EXPECT_EQ(EntryLines().size(), 8);
+}
+
+TEST_F(Commands, TestArchiveNamesTheDamagedEntry)
+{
+    std::vector<TabEntry> entries = ThreeEntries();
+    entries[1].corrupt = true;
+    PutArchive(QStringLiteral("broken.pak"), entries);
+    tab->FindDataFiles();
+    std::unique_ptr<QMenu> menu(tab->MakeFileMenu(nullptr));
+    for (const QString& name : {QStringLiteral("broken.pak"), QStringLiteral("one.pak")}) {
+        SelectFile(name);
+        Trigger(menu.get(), QStringLiteral("Test Archive"));
+    }
+    ASSERT_EQ(prompts.Messages().size(), 2);
+    EXPECT_TRUE(prompts.Messages()[0].startsWith(QStringLiteral("broken.pak is damaged.\nentry \"Alpha.bmp\": ")));
+    EXPECT_TRUE(prompts.Messages()[1].startsWith(QStringLiteral("one.pak: no errors in 3 entries.")));
 }
 
 TEST_F(Commands, EntriesDraggedOutArriveAsFilesWithTheirNames)

@@ -2,14 +2,22 @@
 // worker thread.
 #include "ArchiveTabFixture.h"
 
-#include "archives/BackgroundWork.h"
+#include "common/BackgroundWork.h"
+#include "common/WorkProgressDialog.h"
 #include "shell/CTomelensView.h"
 #include "shell/CommandLine.h"
 
+#include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QTest>
 #include <QThread>
+#include <QTimer>
 
 namespace {
+
+using namespace tomelens::core;
 
 TEST(CommandLine, ReadsOneFileHelpAndVersionAndRefusesTheRest)
 {
@@ -57,16 +65,53 @@ TEST(CommandLine, OpensTheFileInTheArchivesTabAndKeepsTheGameDirectory)
     EXPECT_EQ(t.settings.StoredDMPath(), t.game.Path());
 }
 
-TEST(BackgroundWork, RunsTheWorkOnAnotherThreadAndGivesItsResult)
+// A job that runs on a worker thread until it is told to stop.
+Outcome UntilCancelled(const ProgressCallback& report)
 {
-    QThread* worker = nullptr;
-    const int result = RunInBackground(nullptr, QStringLiteral("Testing"), 3, [&](std::atomic<int>& done) {
-        worker = QThread::currentThread();
-        done = 3;
-        return 42;
-    });
-    EXPECT_EQ(result, 42);
-    EXPECT_NE(worker, QThread::currentThread());
+    if (QThread::currentThread() == QCoreApplication::instance()->thread())
+        return Outcome::Success();
+    Progress progress;
+    progress.entriesTotal = 10;
+    while (report(progress))
+        QThread::msleep(5);
+    return Outcome::Cancelled();
+}
+
+WorkProgressDialog* ProgressWindow()
+{
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* dialog = qobject_cast<WorkProgressDialog*>(widget); dialog && dialog->isVisible())
+            return dialog;
+    }
+    return nullptr;
+}
+
+TEST(BackgroundWork, CancelEscapeAndCloseStopTheJobWhileItsWindowStaysUpAndWhatItThrowsIsAnOutcome)
+{
+    const auto throws = [](const ProgressCallback&) -> Outcome { throw std::bad_alloc(); };
+    EXPECT_EQ(RunInBackground(nullptr, QStringLiteral("Testing"), throws).step, Step::Memory);
+
+    const std::function<void(WorkProgressDialog&)> ways[] = {
+        [](WorkProgressDialog& dialog) { dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click(); },
+        [](WorkProgressDialog& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); },
+        [](WorkProgressDialog& dialog) { dialog.close(); },
+    };
+    for (const auto& cancel : ways) {
+        bool stillShownAfterCancel = false;
+        QTimer press;
+        press.setInterval(20);
+        QObject::connect(&press, &QTimer::timeout, [&] {
+            if (WorkProgressDialog* dialog = ProgressWindow()) {
+                press.stop();
+                cancel(*dialog);
+                stillShownAfterCancel = dialog->isVisible();
+            }
+        });
+        press.start();
+        EXPECT_TRUE(RunInBackground(nullptr, QStringLiteral("Testing"), UntilCancelled).WasCancelled());
+        EXPECT_TRUE(stillShownAfterCancel);
+        EXPECT_EQ(ProgressWindow(), nullptr);
+    }
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ TEST_F(Save, AsksBeforeOverwritingAndBeforeReplacingAFileChangedElsewhere)
     EXPECT_EQ(NamesIn(path), kFourNames);
 }
 
-TEST_F(Save, RefusesWhenTheOpenedFileWasRewrittenInPlace)
+TEST_F(Save, NothingReadsFromTheOpenedFileOnceRewrittenInPlace)
 {
     // The open archive reads unchanged entries from the file it was opened
     // from; rewritten in place, their bytes are gone and must not be saved.
@@ -57,9 +57,25 @@ TEST_F(Save, RefusesWhenTheOpenedFileWasRewrittenInPlace)
     prompts.questionAnswers << true << true;
     tab->SaveArchive();
     ASSERT_EQ(prompts.Messages().size(), 1);
-    EXPECT_TRUE(prompts.Messages()[0].startsWith(QStringLiteral("one.pak was rewritten in place by another program")));
+    EXPECT_EQ(prompts.Messages()[0].toStdString(),
+              ("Errors while saving this file.\n" + path + " was changed by another program while it was being read").toStdString());
     EXPECT_EQ(ReadBytes(path), rewritten);
     EXPECT_TRUE(tab->HasUnsavedChanges());
+
+    // Nothing else reads entries from it either.
+    SelectEntry(QStringLiteral("zeta.txt"));
+    tab->ViewEntry();
+    prompts.saveFileAnswers.enqueue(outsideDir.filePath(QStringLiteral("out.txt")));
+    tab->SaveEntryData();
+    prompts.folderAnswers.enqueue(outsideDir.path());
+    tab->ExtractEntries();
+    EXPECT_EQ(prompts.Messages().size(), 4);
+    for (const QString& message : prompts.Messages())
+        EXPECT_TRUE(message.endsWith(QStringLiteral(" was changed by another program while it was being read")));
+    EXPECT_TRUE(opener.opened.isEmpty());
+    EXPECT_TRUE(QDir(outsideDir.path()).isEmpty());
+    EXPECT_TRUE(tab->FilesForDrag({0}).isEmpty());
+    EXPECT_FALSE(tab->EntryToolTip(0).contains(QStringLiteral("<pre>")));
 }
 
 TEST_F(Save, WritesNothingWhileAnotherWriterHoldsTheArchive)
@@ -97,7 +113,8 @@ TEST_F(Save, SaveAsChoosesTheTargetOfLaterSavesEvenWhenItFails)
     tab->NewEntry();
     prompts.saveFileAnswers.enqueue(target);
     tab->SaveArchiveAs();
-    EXPECT_EQ(prompts.Messages(), QStringList({QStringLiteral("Errors while saving this file.")}));
+    ASSERT_EQ(FirstLines(prompts.Messages()), QStringList({QStringLiteral("Errors while saving this file.")}));
+    EXPECT_TRUE(prompts.Messages()[0].contains(target + QStringLiteral(": cannot be written")));
     EXPECT_TRUE(tab->IsModified());
     EXPECT_EQ(tab->ArchiveFile(), target);
 

@@ -1,5 +1,5 @@
 #include "shell/CAboutDlg.h"
-#include "shell/WaitCapture.h"
+#include "common/WaitCapture.h"
 #include "ProgramFacts.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "shell/GameDirectory.h"
-#include "shell/InstallerRecord.h"
-#include "shell/Settings.h"
+#include "common/GameDirectory.h"
+#include "common/InstallerRecord.h"
+#include "common/Settings.h"
 #include "app/support/GuiFixture.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "resources/ResourceIds.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTomelensView.h"
-#include "shell/ProcessDesktopOpener.h"
+#include "common/ProcessDesktopOpener.h"
 #include "app/support/GuiFixture.h"
 
 #include <gtest/gtest.h>

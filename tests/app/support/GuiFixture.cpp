@@ -6,7 +6,7 @@
 #include "resources/Menus.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTomelensView.h"
-#include "shell/Settings.h"
+#include "common/Settings.h"
 #include "spells/SpellFile.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 // (so no test reaches the user's own settings or Wine prefix), a game
 // directory built in a temporary folder, and the main window with scripted prompts.
 
-#include "shell/testing/ScriptedPrompts.h"
+#include "app/support/ScriptedPrompts.h"
 #include "spells/SpellRecord.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/DesktopOpener.h"
+#include "common/DesktopOpener.h"
 
 // Opens files with the desktop's default program for them.
 class QtDesktopOpener : public DesktopOpener {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Prompts.h"
+#include "common/Prompts.h"
 
 class QWidget;
 
@@ -18,6 +18,7 @@ protected:
     bool AskQuestion(const QString& text, const QString& caption) override;
     SaveChoice AskSaveChanges(const QString& text) override;
     QString AskOpenFile(const QString& folder, const QString& proposedName) override;
+    QStringList AskOpenFiles(const QString& folder, const QString& caption) override;
     QString AskSaveFile(const QString& folder, const QString& proposedName,
                         const QString& defaultSuffix) override;
     bool AskRename(QString& name) override;

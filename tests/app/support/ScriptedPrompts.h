@@ -1,13 +1,13 @@
 #pragma once
 
 // Test doubles for the program's prompts and desktop opener. Header-only, so
-// any test target can include "shell/testing/ScriptedPrompts.h" without
+// any test target can include "app/support/ScriptedPrompts.h" without
 // linking anything more. Answers are queued before the code under test runs;
 // when a queue is empty the prompt answers like a cancelled dialog (No, an
 // empty path, false). Every prompt shown is recorded in order.
 
-#include "shell/DesktopOpener.h"
-#include "shell/Prompts.h"
+#include "common/DesktopOpener.h"
+#include "common/Prompts.h"
 
 #include <QGuiApplication>
 #include <QList>
@@ -21,7 +21,7 @@
 class ScriptedPrompts : public Prompts {
 public:
     // One prompt that was shown: its kind ("Message", "Question", "SaveChanges",
-    // "OpenFile", "SaveFile", "Rename", "CheckSum", "ChooseGameFile", "Choose",
+    // "OpenFile", "OpenFiles", "SaveFile", "Rename", "CheckSum", "ChooseGameFile", "Choose",
     // "ChooseFolder", "Properties") and its texts (Choose: caption and buttons in caption).
     struct Shown {
         QString kind;
@@ -37,6 +37,7 @@ public:
     QQueue<bool> questionAnswers;
     QQueue<SaveChoice> saveChangesAnswers;                 // empty = Cancel
     QQueue<QString> openFileAnswers;
+    QQueue<QStringList> openFilesAnswers;
     QQueue<QString> saveFileAnswers;
     QQueue<QString> gameFileAnswers;
     QQueue<std::optional<QString>> renameAnswers;          // nullopt = Cancel
@@ -82,6 +83,11 @@ protected:
     {
         shown.append({QStringLiteral("OpenFile"), proposedName, QString(), folder});
         return openFileAnswers.isEmpty() ? QString() : openFileAnswers.dequeue();
+    }
+    QStringList AskOpenFiles(const QString& folder, const QString& caption) override
+    {
+        shown.append({QStringLiteral("OpenFiles"), caption, QString(), folder});
+        return openFilesAnswers.isEmpty() ? QStringList() : openFilesAnswers.dequeue();
     }
     QString AskSaveFile(const QString& folder, const QString& proposedName,
                         const QString& defaultSuffix) override

@@ -31,6 +31,8 @@ public:
     SaveChoice SaveChanges(const QString& text);
     // Open-style file dialog proposing a file name; empty when cancelled.
     QString OpenFile(const QString& proposedName);
+    // Open-style file dialog for several existing files; empty when cancelled.
+    QStringList OpenFiles(const QString& caption);
     // Save-style file dialog with an overwrite prompt; defaultSuffix (e.g. "txt")
     // is appended when the user types none. Empty when cancelled.
     QString SaveFile(const QString& proposedName, const QString& defaultSuffix);
@@ -63,6 +65,7 @@ protected:
     virtual SaveChoice AskSaveChanges(const QString& text) = 0;
     // folder: where the dialog starts; may be empty (the implementation's default).
     virtual QString AskOpenFile(const QString& folder, const QString& proposedName) = 0;
+    virtual QStringList AskOpenFiles(const QString& folder, const QString& caption) = 0;
     virtual QString AskSaveFile(const QString& folder, const QString& proposedName,
                                 const QString& defaultSuffix) = 0;
     virtual bool AskRename(QString& name) = 0;

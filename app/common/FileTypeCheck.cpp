@@ -1,4 +1,4 @@
-#include "shell/FileTypeCheck.h"
+#include "common/FileTypeCheck.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
-#include "shell/ProcessDesktopOpener.h"
+#include "common/ProcessDesktopOpener.h"
 
-#include "shell/QtDesktopOpener.h"
+#include "common/QtDesktopOpener.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "shell/InstallerRecord.h"
+#include "common/InstallerRecord.h"
 
 #include <QDir>
 #include "RegularFile.h"

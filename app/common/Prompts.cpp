@@ -1,6 +1,6 @@
-#include "shell/Prompts.h"
+#include "common/Prompts.h"
 
-#include "shell/WaitCapture.h"
+#include "common/WaitCapture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,6 +27,15 @@ QString Prompts::OpenFile(const QString& proposedName)
 {
     const WaitSuspension free;
     return Chosen(AskOpenFile(StartFolder(), proposedName));
+}
+
+QStringList Prompts::OpenFiles(const QString& caption)
+{
+    const WaitSuspension free;
+    const QStringList files = AskOpenFiles(StartFolder(), caption);
+    if (!files.isEmpty())
+        Chosen(files.constFirst());
+    return files;
 }
 
 QString Prompts::SaveFile(const QString& proposedName, const QString& defaultSuffix)

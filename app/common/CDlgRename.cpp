@@ -1,6 +1,6 @@
-#include "archives/CDlgRename.h"
+#include "common/CDlgRename.h"
 
-#include "archives/SmallDialogLayout.h"
+#include "common/SmallDialogLayout.h"
 #include "resources/ResourceIds.h"
 
 #include <QLineEdit>

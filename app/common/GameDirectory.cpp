@@ -1,7 +1,7 @@
-#include "shell/GameDirectory.h"
+#include "common/GameDirectory.h"
 
-#include "shell/InstallerRecord.h"
-#include "shell/Settings.h"
+#include "common/InstallerRecord.h"
+#include "common/Settings.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "archives/SmallDialogLayout.h"
+#include "common/SmallDialogLayout.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "shell/SortedLists.h"
+#include "common/SortedLists.h"
 
 #include "ListOrder.h"
 

@@ -1,6 +1,6 @@
-#include "archives/CDlgCRC.h"
+#include "common/CDlgCRC.h"
 
-#include "archives/SmallDialogLayout.h"
+#include "common/SmallDialogLayout.h"
 #include "resources/ResourceIds.h"
 
 #include <QDialogButtonBox>

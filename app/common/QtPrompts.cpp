@@ -1,8 +1,8 @@
-#include "shell/QtPrompts.h"
+#include "common/QtPrompts.h"
 
-#include "archives/CDlgCRC.h"
-#include "archives/CDlgProperties.h"
-#include "archives/CDlgRename.h"
+#include "common/CDlgCRC.h"
+#include "common/CDlgProperties.h"
+#include "common/CDlgRename.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -67,6 +67,17 @@ QString QtPrompts::AskOpenFile(const QString& folder, const QString& proposedNam
     StartIn(dialog, folder);
     dialog.selectFile(proposedName);
     return ChosenFile(dialog);
+}
+
+QStringList QtPrompts::AskOpenFiles(const QString& folder, const QString& caption)
+{
+    QFileDialog dialog(m_pParent, caption);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    StartIn(dialog, folder);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
 }
 
 QString QtPrompts::AskSaveFile(const QString& folder, const QString& proposedName,

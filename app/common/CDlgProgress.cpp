@@ -1,7 +1,8 @@
-#include "archives/CDlgProgress.h"
+#include "common/CDlgProgress.h"
 
 #include "resources/ResourceIds.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QProgressBar>
@@ -49,6 +50,11 @@ void CDlgProgress::PaintNow()
     // Paint, but take no clicks or keys: the caller is in the middle of its
     // work, and a command started now would run inside it.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void CDlgProgress::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
 }
 
 int CDlgProgress::Position() const

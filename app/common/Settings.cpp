@@ -1,6 +1,6 @@
-#include "shell/Settings.h"
+#include "common/Settings.h"
 
-#include "shell/FileTypeCheck.h"
+#include "common/FileTypeCheck.h"
 
 #include <QStandardPaths>
 #include <QtGlobal>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/DesktopOpener.h"
+#include "common/DesktopOpener.h"
 
 #include <QObject>
 #include <QStringList>

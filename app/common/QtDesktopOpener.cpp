@@ -1,4 +1,4 @@
-#include "shell/QtDesktopOpener.h"
+#include "common/QtDesktopOpener.h"
 
 #include <QDesktopServices>
 #include <QUrl>

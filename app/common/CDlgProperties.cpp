@@ -1,4 +1,4 @@
-#include "archives/CDlgProperties.h"
+#include "common/CDlgProperties.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,4 +1,4 @@
-#include "shell/DMTabView.h"
+#include "common/DMTabView.h"
 
 #include "resources/Menus.h"
 

@@ -19,8 +19,15 @@ public:
     int Range() const { return m_nRange; }
     int Position() const;
 
+    // The window stays while its caller works: Escape and the close button
+    // would only hide it, not stop the work, so they do nothing.
+    void reject() override {}
+
     QProgressBar* m_progress;
     int m_nRange;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     static void PaintNow();

@@ -1,4 +1,4 @@
-#include "shell/WaitCapture.h"
+#include "common/WaitCapture.h"
 
 #include <QApplication>
 #include <QWidget>
