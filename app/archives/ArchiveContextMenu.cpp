@@ -3,6 +3,7 @@
 #include "archives/DMArchive.h"
 
 #include "archives/EntryListPanel.h"
+#include "archives/HoverPreview.h"
 
 #include <QKeyEvent>
 #include <QListWidget>
@@ -54,6 +55,8 @@ void DMArchive::ConnectControls(std::function<void(const QString&)> setTip)
                      [this, view](const QPoint& at) { ShowEntryMenu(view->viewport()->mapToGlobal(at)); });
     view->filesForDrag = [this](const std::vector<int>& positions) { return FilesForDrag(positions); };
     view->toolTipFor = [this](int position) { return EntryToolTip(position); };
+    QObject::connect(m_pHoverPreview.get(), &HoverPreview::ready, context,
+                     [view](int position) { view->RefreshToolTip(position); });
 
     m_pFileList->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(m_pFileList, &QWidget::customContextMenuRequested, m_pFileList,
@@ -116,7 +119,7 @@ QMenu* DMArchive::MakeFileMenu(QWidget* parent)
     menu->addAction(QStringLiteral("New Archive..."), menu, [this] { NewArchive(); });
     menu->addAction(QStringLiteral("Test Archive"), menu, [this] { TestArchive(); });
     menu->addAction(QStringLiteral("Refresh"), menu, [this] {
-        const QString tip = FindDataFiles();
+        const QString tip = RefreshDataFiles();
         if (m_setTip)
             m_setTip(tip);
     });

@@ -6,6 +6,7 @@
 #include "archives/EntryNames.h"
 #include "archives/EntryTableModel.h"
 #include "common/SortedLists.h"
+#include "archives/HoverPreview.h"
 #include "archives/ViewWatcher.h"
 #include "archive/DMDataFile.h"
 #include "resources/ResourceIds.h"
@@ -37,7 +38,8 @@ DMArchive::DMArchive(QListWidget* fileList, EntryListPanel* entryList, QLabel* a
       m_pDataFile(NewDataFile()),
       m_pWatcher(std::make_unique<ViewWatcher>(
           [this](const QString& path, int position) { OfferViewedFileBack(path, position); },
-          [this] { return !m_bBusy && !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); }))
+          [this] { return !m_bBusy && !QApplication::activeModalWidget() && !QApplication::activePopupWidget(); })),
+      m_pHoverPreview(std::make_unique<HoverPreview>())
 {
     m_pFileList->setSortingEnabled(true);
 }
@@ -62,6 +64,18 @@ QString DMArchive::Activate()
 }
 
 QString DMArchive::FindDataFiles()
+{
+    return SearchDataFiles(true);
+}
+
+QString DMArchive::RefreshDataFiles()
+{
+    const QString tip = SearchDataFiles(false);
+    HighlightOpenArchive();
+    return tip;
+}
+
+QString DMArchive::SearchDataFiles(bool emptyEntryList)
 {
     // An empty game directory searches the root, as a bare "*.*" pattern would.
     QString directory = GetDMPath();
@@ -108,7 +122,8 @@ QString DMArchive::FindDataFiles()
             tip = QStringLiteral("DblClick on any file in the left list to see its content.");
         }
 
-        m_pEntryList->Model().Clear();
+        if (emptyEntryList)
+            m_pEntryList->Model().Clear();
         m_pFileList->setUpdatesEnabled(true);
     }
     return tip;
@@ -128,11 +143,15 @@ QString DMArchive::OpenArchiveFile(const QString& path)
         return {};
     if (m_bModified &&
         !m_prompts.Question(QStringLiteral("Current archive was modified.\nDo you want to skip changes?"),
-                            QStringLiteral("Skip Changes?")))
+                            QStringLiteral("Skip Changes?"))) {
+        // The click moved the highlight; the archive still open keeps it.
+        HighlightOpenArchive();
         return {};
+    }
 
     ClearChanges();
     CloseArchive();
+    ShowTarget(false);
     CWaitCapture wait(m_pFileList);
 
     if (m_pDataFile->LoadIndex(QFile::encodeName(path).constData()) != 0) {
@@ -143,13 +162,36 @@ QString DMArchive::OpenArchiveFile(const QString& path)
     }
 
     m_pEntryList->Model().Fill(*m_pDataFile);
-    m_pArchiveLabel->setText(path);
     m_bArchiveOpen = true;
     m_archiveFile = path;
+    ShowTarget(false);
     RememberIdentity(path);
     m_source.Start(*m_pDataFile, LocalPath(path));
     return QStringLiteral("Now you can DblClick on any file in rigth list to view. "
                           "Also use \"Archive\" menu commands to modify it.");
+}
+
+void DMArchive::HighlightOpenArchive()
+{
+    m_pFileList->setCurrentItem(nullptr);
+    if (!m_bArchiveOpen)
+        return;
+    const QFileInfo open(m_archiveFile);
+    for (int row = 0; row < m_pFileList->count(); ++row) {
+        const int datum = m_pFileList->item(row)->data(Qt::UserRole).toInt();
+        if (datum >= 0 && datum < m_files.size() && QFileInfo(m_files[datum].path) == open) {
+            m_pFileList->setCurrentRow(row);
+            return;
+        }
+    }
+}
+
+void DMArchive::ShowTarget(bool savedAs)
+{
+    if (m_bArchiveOpen)
+        m_pArchiveLabel->setText(m_archiveFile);
+    if (m_targetObserver)
+        m_targetObserver(savedAs ? m_archiveFile : QString());
 }
 
 void DMArchive::CloseArchive()

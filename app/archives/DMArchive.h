@@ -25,6 +25,7 @@ class QPoint;
 class QWidget;
 class EntryListPanel;
 class ViewWatcher;
+class HoverPreview;
 class Prompts;
 class DesktopOpener;
 class DMDataFile;
@@ -48,6 +49,9 @@ public:
 
     QString Activate() override;
     QString FindDataFiles();
+    // The data-file list's Refresh: discovery again, with the open archive and
+    // its entry list left as they are and its file highlighted.
+    QString RefreshDataFiles();
     QString OpenArchive();
     // Opens an archive file by its path, wherever it lies (the command line,
     // New Archive); asks first when the open archive has changes.
@@ -113,12 +117,16 @@ public:
     bool HasUnsavedChanges() const { return m_bUnsaved; }
     // Told about every change and every successful save, with HasUnsavedChanges().
     void SetUnsavedObserver(std::function<void(bool)> observer) { m_unsavedObserver = std::move(observer); }
+    // Told the file Save writes once Save As chose it, and an empty path when
+    // an archive is opened (its own file is then the one opened).
+    void SetTargetObserver(std::function<void(const QString&)> observer) { m_targetObserver = std::move(observer); }
     bool IsArchiveOpen() const { return m_bArchiveOpen; }
     const QString& ArchiveFile() const { return m_archiveFile; }
     const QVector<DMFileDesc>& DataFiles() const { return m_files; }
     const QStringList& TempFiles() const { return m_tempFiles.Files(); }
     EntryListPanel* EntryList() const { return m_pEntryList; }
     ViewWatcher& Watcher() const { return *m_pWatcher; }
+    HoverPreview& Preview() const { return *m_pHoverPreview; }
     DMDataFile* DataFile() const { return m_pDataFile.get(); }
 
     // Test seams: view entries into this existing directory instead of a
@@ -139,6 +147,12 @@ private:
     // action names the command in "Please select entry to <action> first."
     DMDataFileEntry* EntryForCommand(const char* action, unsigned* position = nullptr);
     void AddEntryLine(const DMDataFileEntry& entry, unsigned position);
+    QString SearchDataFiles(bool emptyEntryList);
+    // Selects the open archive's line in list 1000, or no line without one.
+    void HighlightOpenArchive();
+    // Shows the archive's own file in the current-archive line and tells the
+    // target observer (savedAs: chosen by Save As).
+    void ShowTarget(bool savedAs);
     // Ends the open archive: nothing listed, no viewed file watched.
     void CloseArchive();
     // The positions selected in list 1001, or every listed one when none is.
@@ -166,9 +180,13 @@ private:
     // Remembers what the file at path is now, to notice another program's
     // change before Save replaces it.
     void RememberIdentity(const QString& path);
-    // Before writing path: true unless another program changed it since it
-    // was opened or saved here and the user does not want it replaced.
-    bool MayReplace(const QString& path);
+    // Before writing path: Replace unless another program changed it since
+    // it was opened or saved here; then the user decides whether to replace
+    // it, keep it, or reload it and drop the changes made here.
+    enum class ReplaceAnswer { Replace, Keep, Reload };
+    ReplaceAnswer MayReplace(const QString& path);
+    // Opens path again as it is now, after asking when changes would be lost.
+    void ReloadArchive(const QString& path);
 
     QListWidget* m_pFileList;
     EntryListPanel* m_pEntryList;
@@ -181,6 +199,7 @@ private:
     bool m_bModified = false;
     bool m_bUnsaved = false;
     std::function<void(bool)> m_unsavedObserver;
+    std::function<void(const QString&)> m_targetObserver;
     // The file as it was right after the last open or save, and its path.
     std::optional<tomelens::core::FileIdentity> m_identity;
     QString m_identityPath;
@@ -195,6 +214,7 @@ private:
     std::function<void(const CDlgProgress&)> m_progressObserver;
     std::function<void(const QString&)> m_setTip;
     std::unique_ptr<ViewWatcher> m_pWatcher;
+    std::unique_ptr<HoverPreview> m_pHoverPreview;
     // Receiver of the controls' connections: they end with this controller.
     std::unique_ptr<QObject> m_pConnections;
     bool m_bBusy = false;

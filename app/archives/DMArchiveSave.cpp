@@ -47,8 +47,11 @@ void DMArchive::SaveArchiveAs()
     const QString target = m_prompts.SaveFile(QString(), QString());
     if (target.isEmpty())
         return;
-    // Later Saves go to the chosen file even when this write fails.
+    // Later Saves go to the chosen file even when this write fails, and the
+    // window names it, so the user is never misled about what Save writes.
     m_archiveFile = target;
+    ShowTarget(true);
+    HighlightOpenArchive();
     WriteArchive(target);
 }
 
@@ -74,8 +77,18 @@ bool DMArchive::WriteArchive(const QString& path)
         return false;
     }
     const QString failed = QStringLiteral("Errors while saving this file.");
-    if (!SourceUnchanged(failed) || !MayReplace(path))
+    if (!SourceUnchanged(failed))
         return false;
+    switch (MayReplace(path)) {
+    case ReplaceAnswer::Replace:
+        break;
+    case ReplaceAnswer::Reload:
+        lock.Release();
+        ReloadArchive(path);
+        return false;
+    case ReplaceAnswer::Keep:
+        return false;
+    }
 
     Outcome outcome;
     {
@@ -105,17 +118,36 @@ void DMArchive::RememberIdentity(const QString& path)
     m_identity = tomelens::core::FileIdentity::Of(FileSystemPath(path));
 }
 
-bool DMArchive::MayReplace(const QString& path)
+DMArchive::ReplaceAnswer DMArchive::MayReplace(const QString& path)
 {
     if (!m_identity || path != m_identityPath)
-        return true;
+        return ReplaceAnswer::Replace;
     const std::optional<tomelens::core::FileIdentity> now = tomelens::core::FileIdentity::Of(FileSystemPath(path));
     if (!now || *now == *m_identity)
-        return true;
-    return m_prompts.Question(QStringLiteral("%1 was changed by another program since it was opened. "
-                                             "Replace it with your version?")
-                                  .arg(QFileInfo(path).fileName()),
-                              QString());
+        return ReplaceAnswer::Replace;
+    // No is the last button, so Enter after Enter keeps the other program's version.
+    switch (m_prompts.ChooseCarefully(QStringLiteral("%1 was changed by another program since it was opened. "
+                                                     "Replace it with your version?")
+                                          .arg(QFileInfo(path).fileName()),
+                                      QString(), {QStringLiteral("Yes"), QStringLiteral("Reload"), QStringLiteral("No")})) {
+    case 0: return ReplaceAnswer::Replace;
+    case 1: return ReplaceAnswer::Reload;
+    default: return ReplaceAnswer::Keep;
+    }
+}
+
+void DMArchive::ReloadArchive(const QString& path)
+{
+    if (m_bUnsaved &&
+        m_prompts.ChooseCarefully(QStringLiteral("Open %1 as it is now? The changes made here since it was opened "
+                                                 "or saved will be lost.")
+                                      .arg(QFileInfo(path).fileName()),
+                                  QString(), {QStringLiteral("Yes"), QStringLiteral("No")}) != 0)
+        return;
+    ClearChanges();
+    const QString tip = OpenArchiveFile(path);
+    if (m_setTip)
+        m_setTip(tip);
 }
 
 void DMArchive::MarkChanged(bool asksOnOpen)

@@ -13,6 +13,7 @@
 #include <QMimeData>
 #include <QShortcut>
 #include <QTimer>
+#include <QCursor>
 #include <QToolTip>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -139,6 +140,18 @@ bool EntryTableView::viewportEvent(QEvent* event)
         return true;
     }
     return QTableView::viewportEvent(event);
+}
+
+void EntryTableView::RefreshToolTip(int position)
+{
+    const QPoint at = viewport()->mapFromGlobal(QCursor::pos());
+    const QModelIndex index = indexAt(at);
+    if (!toolTipFor || !QToolTip::isVisible() || !index.isValid() ||
+        index.siblingAtColumn(0).data(EntryTableModel::PositionRole).toInt() != position)
+        return;
+    const QString tip = toolTipFor(position);
+    if (!tip.isEmpty())
+        QToolTip::showText(QCursor::pos(), tip, viewport(), visualRect(index));
 }
 
 std::vector<int> EntryTableView::SelectedPositions() const

@@ -24,6 +24,10 @@ public:
     // The tooltip of the entry at a position (rich text); empty for none.
     std::function<QString(int position)> toolTipFor;
 
+    // Shows the tooltip of this position again, if it is still up over its row
+    // (its content arrived later).
+    void RefreshToolTip(int position);
+
     // The handler of a drop: the local files in the data, if any.
     void DropFiles(const QMimeData* data);
 

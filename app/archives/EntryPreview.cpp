@@ -2,6 +2,7 @@
 
 #include "archives/DMArchive.h"
 #include "archives/EntryNames.h"
+#include "archives/HoverPreview.h"
 #include "archives/EntryTableModel.h"
 #include "archive/DMDataFile.h"
 
@@ -18,23 +19,57 @@ constexpr int kTextLines = 8;
 constexpr int kTextColumns = 80;
 constexpr qsizetype kTextProbe = 4096;
 
-QString ThumbnailHtml(const QByteArray& data)
+// Bytes for an image reader that stop flowing once the preview is no longer
+// wanted, so the decoder gives up instead of finishing a stale image.
+class CancellableBuffer : public QBuffer {
+public:
+    explicit CancellableBuffer(const std::function<bool()>& cancelled) : m_cancelled(cancelled) {}
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (m_cancelled && m_cancelled())
+            return -1;
+        return QBuffer::readData(data, maxSize);
+    }
+
+private:
+    const std::function<bool()>& m_cancelled;
+};
+
+bool IsOneBitImage(QImage::Format format)
 {
-    QBuffer buffer;
+    return format == QImage::Format_Mono || format == QImage::Format_MonoLSB;
+}
+
+}  // namespace
+
+QString ThumbnailHtml(const QByteArray& data, const std::function<bool()>& cancelled)
+{
+    CancellableBuffer buffer(cancelled);
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     if (!reader.canRead())
         return {};
-    // Scaled while decoding where the format allows it, so a big image costs little.
+    // The header tells the size; an image that is not small enough to decode
+    // at once is described instead, and one that does not tell is left alone.
     const QSize size = reader.size();
-    if (size.isValid() && (size.width() > kThumbnailSide || size.height() > kThumbnailSide))
+    if (!size.isValid() || size.isEmpty())
+        return {};
+    if (qint64(size.width()) * size.height() > kPreviewPixelBudget)
+        return QStringLiteral("<br>%1 x %2 pixels, too big to preview").arg(size.width()).arg(size.height());
+    // Scaled while decoding where the format allows it. Images of one bit per
+    // pixel are decoded whole: scaled decoding drops their palette and
+    // samples their packed bits as black-and-white noise.
+    if ((size.width() > kThumbnailSide || size.height() > kThumbnailSide) && !IsOneBitImage(reader.imageFormat()))
         reader.setScaledSize(size.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio));
     QImage image = reader.read();
-    if (image.isNull())
+    if (image.isNull() || (cancelled && cancelled()))
         return {};
     if (image.width() > kThumbnailSide || image.height() > kThumbnailSide)
-        image = image.scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        image = image.convertToFormat(QImage::Format_ARGB32)
+                    .scaled(kThumbnailSide, kThumbnailSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     QByteArray png;
     QBuffer out(&png);
     out.open(QIODevice::WriteOnly);
@@ -42,10 +77,10 @@ QString ThumbnailHtml(const QByteArray& data)
     return QStringLiteral("<br><img src=\"data:image/png;base64,%1\">").arg(QString::fromLatin1(png.toBase64()));
 }
 
-QString TextHtml(const QByteArray& data)
+QString TextPreviewHtml(const QByteArray& data)
 {
     const QByteArray probe = data.left(kTextProbe);
-    if (probe.contains('\0'))
+    if (probe.isEmpty() || probe.contains('\0'))
         return {};
     QStringDecoder utf8(QStringDecoder::Utf8);
     QString text = utf8.decode(probe);
@@ -69,20 +104,18 @@ QString TextHtml(const QByteArray& data)
     return QStringLiteral("<pre>%1</pre>").arg(lines.join(QLatin1Char('\n')));
 }
 
-}  // namespace
-
-QString PreviewHtml(const QString& name, const QByteArray& data)
+bool IsImagePreview(const QString& name, const QByteArray& data)
 {
     if (data.isEmpty())
-        return {};
+        return false;
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    if (!QImageReader(&buffer).canRead())
+        return false;
+    // An image's name decides; otherwise only what does not read as text.
     const QByteArray suffix = QFileInfo(name).suffix().toLower().toLatin1();
-    if (QImageReader::supportedImageFormats().contains(suffix)) {
-        const QString thumbnail = ThumbnailHtml(data);
-        if (!thumbnail.isEmpty())
-            return thumbnail;
-    }
-    const QString text = TextHtml(data);
-    return text.isEmpty() ? ThumbnailHtml(data) : text;
+    return QImageReader::supportedImageFormats().contains(suffix) || TextPreviewHtml(data).isEmpty();
 }
 
 QString DMArchive::EntryToolTip(int position)
@@ -96,10 +129,17 @@ QString DMArchive::EntryToolTip(int position)
                       .arg(entry->GetLength())
                       .arg(EntryTableModel::CheckSumText(entry->GetCheckSum()));
     // No glimpse when the archive's file was rewritten under the open archive.
-    if (entry->GetLength() > 0 && entry->GetLength() <= kPreviewLimit && m_source.Check().Ok()) {
-        QByteArray data(static_cast<qsizetype>(entry->GetLength()), Qt::Uninitialized);
-        if (entry->GetData(data.data()) == 0)
-            tip += PreviewHtml(name, data);
+    if (entry->GetLength() == 0 || entry->GetLength() > kPreviewLimit || !m_source.Check().Ok()) {
+        m_pHoverPreview->Cancel();
+        return tip;
     }
-    return tip;
+    QByteArray data(static_cast<qsizetype>(entry->GetLength()), Qt::Uninitialized);
+    if (entry->GetData(data.data()) != 0)
+        return tip;
+    if (!IsImagePreview(name, data)) {
+        m_pHoverPreview->Cancel();
+        return tip + TextPreviewHtml(data);
+    }
+    // Images are decoded off this thread; the tip is shown again when ready.
+    return tip + m_pHoverPreview->Thumbnail(position, data).value_or(QString());
 }

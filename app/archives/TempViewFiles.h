@@ -18,6 +18,10 @@ public:
     TempViewFiles(const TempViewFiles&) = delete;
     TempViewFiles& operator=(const TempViewFiles&) = delete;
 
+    // Removes the view folders that runs of this program on this host left in
+    // tempRoot when they ended without cleaning up (killed, or a crash).
+    static void RemoveFoldersOfEndedRuns(const QString& tempRoot);
+
     // Uses an existing directory instead of a private one (tests).
     void SetDirectory(const QString& directory);
 

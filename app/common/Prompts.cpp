@@ -70,6 +70,13 @@ int Prompts::Choose(const QString& text, const QString& caption, const QStringLi
     return AskChoice(text, caption, buttons, forAll);
 }
 
+int Prompts::ChooseCarefully(const QString& text, const QString& caption, const QStringList& buttons)
+{
+    const WaitSuspension free;
+    const int chosen = AskCarefully(text, caption, buttons);
+    return chosen >= 0 && chosen < buttons.size() ? chosen : static_cast<int>(buttons.size()) - 1;
+}
+
 QString Prompts::ChooseFolder(const QString& caption)
 {
     const WaitSuspension free;

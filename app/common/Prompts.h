@@ -48,6 +48,10 @@ public:
     // box was closed. With forAll, a "Do this for all" check box is offered
     // and its state given back there.
     int Choose(const QString& text, const QString& caption, const QStringList& buttons, bool* forAll = nullptr);
+    // A question about a step that would drop someone's work: Enter and
+    // Escape both pick the last button, the one that changes nothing, as
+    // does closing the box. The index of the button chosen.
+    int ChooseCarefully(const QString& text, const QString& caption, const QStringList& buttons);
     // A folder chooser, starting where file dialogs start; empty when cancelled.
     QString ChooseFolder(const QString& caption);
     // "Data CRC" with a Compute button that fills in compute()'s value.
@@ -74,6 +78,7 @@ protected:
     virtual int AskChoice(const QString& text, const QString& caption, const QStringList& buttons,
                           bool* forAll) = 0;
     virtual QString AskFolder(const QString& folder, const QString& caption) = 0;
+    virtual int AskCarefully(const QString& text, const QString& caption, const QStringList& buttons) = 0;
     virtual bool AskEntryCheckSum(std::uint32_t& value,
                                   const std::function<std::optional<std::uint32_t>()>& compute)
     {

@@ -137,6 +137,21 @@ int QtPrompts::AskChoice(const QString& text, const QString& caption, const QStr
     return static_cast<int>(added.indexOf(box.clickedButton()));
 }
 
+int QtPrompts::AskCarefully(const QString& text, const QString& caption, const QStringList& buttons)
+{
+    QMessageBox box(QMessageBox::Question, TitleOr(caption), text, QMessageBox::NoButton, m_pParent);
+    QList<QAbstractButton*> added;
+    for (const QString& label : buttons)
+        added.append(box.addButton(label, QMessageBox::ActionRole));
+    if (added.isEmpty())
+        return -1;
+    auto* safe = static_cast<QPushButton*>(added.last());
+    box.setDefaultButton(safe);
+    box.setEscapeButton(safe);
+    box.exec();
+    return static_cast<int>(added.indexOf(box.clickedButton()));
+}
+
 QString QtPrompts::AskFolder(const QString& folder, const QString& caption)
 {
     return QFileDialog::getExistingDirectory(m_pParent, caption, folder);

@@ -26,6 +26,7 @@ protected:
     QString AskGameFile(const QString& folder) override;
     int AskChoice(const QString& text, const QString& caption, const QStringList& buttons, bool* forAll) override;
     QString AskFolder(const QString& folder, const QString& caption) override;
+    int AskCarefully(const QString& text, const QString& caption, const QStringList& buttons) override;
     bool AskEntryCheckSum(std::uint32_t& value,
                           const std::function<std::optional<std::uint32_t>()>& compute) override;
     void ShowProperties(const QString& title, const QList<QPair<QString, QString>>& lines) override;

@@ -52,6 +52,11 @@ CMainFrame::CMainFrame(Prompts& prompts, DesktopOpener& opener, QWidget* parent)
         setWindowModified(unsaved);
         m_bCloseAnswered = false;
     });
+    // After Save As the caption names the file that Save now writes.
+    m_pView->Archive().SetTargetObserver([this](const QString& file) {
+        setWindowTitle(file.isEmpty() ? kCaption
+                                      : QStringLiteral("%1[*] - Tomelens").arg(QFileInfo(file).fileName()));
+    });
 #if QT_CONFIG(sessionmanager)
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &CMainFrame::OnCommitData);
 #endif
@@ -62,6 +67,7 @@ CMainFrame::CMainFrame(Prompts& prompts, DesktopOpener& opener, QWidget* parent)
 CMainFrame::~CMainFrame()
 {
     m_pView->Archive().SetUnsavedObserver(nullptr);
+    m_pView->Archive().SetTargetObserver(nullptr);
     // Put the own menus back, so no entry of a controller's menu outlives it.
     menuBar()->clear();
     for (QMenu* menu : m_menu)
@@ -145,7 +151,16 @@ bool CMainFrame::MayClose()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (MayClose())
+    // A second close while the question is up (a signal, the window's own
+    // button) waits for the answer to the first.
+    if (m_bAskingToClose) {
+        event->ignore();
+        return;
+    }
+    m_bAskingToClose = true;
+    const bool mayClose = MayClose();
+    m_bAskingToClose = false;
+    if (mayClose)
         event->accept();
     else
         event->ignore();

@@ -46,5 +46,6 @@ private:
     // The user already answered the close question (at logout) for the
     // changes as they are; a new change asks again.
     bool m_bCloseAnswered = false;
+    bool m_bAskingToClose = false;
     CTomelensView* m_pView;
 };

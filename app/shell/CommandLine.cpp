@@ -52,8 +52,14 @@ QString VersionText()
 void OpenFromCommandLine(CTomelensView& view, Prompts& prompts, const QString& file)
 {
     const QFileInfo info(file);
-    if (!info.isFile()) {
+    if (!info.exists()) {
         prompts.Message(QStringLiteral("There is no file \"%1\" to open.").arg(QDir::toNativeSeparators(file)));
+        return;
+    }
+    // A folder, a FIFO or a device is there but is no archive; opening a FIFO
+    // would even wait for a writer.
+    if (!info.isFile()) {
+        prompts.Message(QStringLiteral("%1 is not a regular file.").arg(QDir::toNativeSeparators(file)));
         return;
     }
     view.SetTip(view.Archive().OpenArchiveFile(info.absoluteFilePath()));

@@ -2,12 +2,15 @@
 #include "shell/CMainFrame.h"
 #include "shell/CTomelensView.h"
 #include "shell/CommandLine.h"
+#include "shell/QuitSignals.h"
+#include "archives/TempViewFiles.h"
 #include "common/ProcessDesktopOpener.h"
 #include "common/QtPrompts.h"
 #include "common/WaitCapture.h"
 #include "skills/DMSkills.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 
 #include <cstdio>
@@ -53,8 +56,11 @@ int main(int argc, char* argv[])
 
     QtPrompts prompts;
     const std::unique_ptr<DesktopOpener> opener = MakeDesktopOpener();
+    // Earlier runs that were killed left their viewed entries behind.
+    TempViewFiles::RemoveFoldersOfEndedRuns(QDir::tempPath());
     CMainFrame frame(prompts, *opener);
     prompts.SetParent(&frame);
+    const QuitSignals quitSignals(frame);
     frame.show();
     if (!request.file.isEmpty())
         OpenFromCommandLine(*frame.View(), prompts, request.file);

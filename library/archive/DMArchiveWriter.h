@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TomelensExport.h"
+#include "../TomelensExport.h"
 
 #include <memory>
 

@@ -2,6 +2,7 @@
 #include "common/CDlgCRC.h"
 #include "common/CDlgProgress.h"
 #include "common/CDlgRename.h"
+#include "common/QtPrompts.h"
 #include "archives/EntryNames.h"
 #include "resources/ResourceIds.h"
 
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <QScreen>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -58,6 +60,15 @@ TEST(CheckSumText, ReadsUnsignedDecimalsAndHexThatFitIn32Bits)
     for (const char* bad : {"", "   ", "4294967296", "99999999999999999999", "-1", "+5", "12a", "1 2", "1.0",
                             "0x", "0x1g", "0x100000000", "ff"})
         EXPECT_FALSE(CDlgCRC::ParseCheckSum(QString::fromLatin1(bad)).has_value()) << bad;
+}
+
+TEST(CarefulQuestion, EnterAndEscapeBothPickTheButtonThatChangesNothing)
+{
+    QtPrompts prompts;
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        WhenModal("QMessageBox", [key](QWidget* box) { QTest::keyClick(box, key); });
+        EXPECT_EQ(prompts.ChooseCarefully(QStringLiteral("Replace it?"), QString(), {"Yes", "Reload", "No"}), 2) << key;
+    }
 }
 
 TEST(DataCrcDialog, RefusesTextThatIsNoNumberComputesAndKeepsTheValueOnCancel)

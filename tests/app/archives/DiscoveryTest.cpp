@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -139,7 +140,7 @@ TEST_F(OpenArchive, ListsEntriesInTheProgramsListOrderWithTheirPositions)
     EXPECT_TRUE(prompts.shown.isEmpty());
 }
 
-TEST_F(OpenArchive, AModifiedArchiveIsKeptWhenTheUserSaysNo)
+TEST_F(OpenArchive, AModifiedArchiveIsKeptWhenTheUserSaysNoAndByRefresh)
 {
     const QString first = PutArchive(QStringLiteral("first.pak"), ThreeEntries());
     PutArchive(QStringLiteral("second.pak"), {{"other", QByteArray("o")}});
@@ -154,7 +155,22 @@ TEST_F(OpenArchive, AModifiedArchiveIsKeptWhenTheUserSaysNo)
     EXPECT_EQ(EntryLines(), before);
     EXPECT_EQ(archiveLabel.text(), first);
     EXPECT_EQ(tab->DataFile()->GetNumEntries(), 4u);
+    // The highlight is back on the archive that stays open.
+    const auto highlighted = [&] { return fileList.currentItem() ? fileList.currentItem()->text() : QString(); };
+    EXPECT_EQ(highlighted(), QStringLiteral("first.pak"));
 
+    // Refresh searches the directory again and leaves the open archive as it is.
+    PutArchive(QStringLiteral("third.pak"), {{"t", QByteArray("t")}});
+    std::unique_ptr<QMenu> menu(tab->MakeFileMenu(nullptr));
+    for (QAction* action : menu->actions()) {
+        if (action->text() == QStringLiteral("Refresh"))
+            action->trigger();
+    }
+    EXPECT_EQ(Names(FileLines()), QStringList({"first.pak", "second.pak", "third.pak"}));
+    EXPECT_EQ(EntryLines(), before);
+    EXPECT_EQ(highlighted(), QStringLiteral("first.pak"));
+
+    SelectFile(QStringLiteral("second.pak"));
     prompts.questionAnswers.enqueue(true);
     EXPECT_EQ(tab->OpenArchive(), kOpenedTip);
     EXPECT_EQ(EntryLines(), Lines({{QStringLiteral("other"), 0}}));

@@ -4,6 +4,7 @@
 #include "ArchiveTabFixture.h"
 
 #include "archive/DMDataFile.h"
+#include "archives/HoverPreview.h"
 #include "archives/ViewWatcher.h"
 
 #include <QBuffer>
@@ -203,23 +204,58 @@ TEST_F(Commands, AViewedFileChangedElsewhereIsOfferedBack)
     EXPECT_TRUE(tab->Watcher().Watched().isEmpty());
 }
 
-TEST_F(Commands, HoverShowsSizeChecksumAndAGlimpseOfSmallEntries)
+// A PNG that declares its size in its header and is cut short after it.
+QByteArray PngHeader(quint32 side)
 {
-    QImage image(300, 200, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bmp;
-    QBuffer buffer(&bmp);
+    QByteArray ihdr("IHDR");
+    for (int i = 0; i < 8; ++i)
+        ihdr.append(static_cast<char>(side >> (24 - 8 * (i % 4))));
+    ihdr.append("\x08\x06\x00\x00\x00", 5);
+    QByteArray png = QByteArray("\x89PNG\r\n\x1a\n\x00\x00\x00\x0d", 12) + ihdr;
+    for (int shift = 24; shift >= 0; shift -= 8)
+        png.append(static_cast<char>(Crc(ihdr) >> shift));
+    return png + QByteArray("\x00\x01\x00\x00IDAT", 8) + QByteArray(64 * 1024, '\x55');
+}
+
+TEST_F(Commands, HoverShowsSizeChecksumAndAGlimpseDecodedOffTheWindowThread)
+{
+    // One bit per pixel with a palette: a red image, not black-and-white noise.
+    QImage mono(1000, 1000, QImage::Format_Mono);
+    mono.setColorTable({qRgb(255, 0, 0), qRgb(255, 255, 255)});
+    mono.fill(0);
+    QByteArray png;
+    QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
+    mono.save(&buffer, "PNG");
     PutArchive(QStringLiteral("mixed.pak"), {{"note.txt", QByteArray("first line\nsecond <line>\n"), 7},
-                                             {"red.bmp", bmp},
+                                             {"red.png", png},
+                                             {"huge.png", PngHeader(20000)},
                                              {"big.txt", QByteArray(4 * 1024 * 1024 + 1, 'x')}});
     Open(QStringLiteral("mixed.pak"));
+    QList<int> ready;
+    QObject::connect(&tab->Preview(), &HoverPreview::ready, [&](int position) { ready.append(position); });
+    const auto settle = [&] { tab->Preview().WaitForIdle(); QCoreApplication::processEvents(); };
     const QString text = tab->EntryToolTip(0);
     EXPECT_TRUE(text.contains(QStringLiteral("25 bytes, checksum 00000007")));
     EXPECT_TRUE(text.contains(QStringLiteral("<pre>first line\nsecond &lt;line&gt;\n</pre>")));
-    EXPECT_TRUE(tab->EntryToolTip(1).contains(QStringLiteral("<img src=\"data:image/png;base64,")));
-    EXPECT_FALSE(tab->EntryToolTip(2).contains(QStringLiteral("<pre>")));
+    EXPECT_FALSE(tab->EntryToolTip(3).contains(QStringLiteral("<pre>")));
+
+    // Hovering the huge image and then the red one: only the newer is reported.
+    EXPECT_FALSE(tab->EntryToolTip(2).contains(QStringLiteral("pixels")));
+    EXPECT_FALSE(tab->EntryToolTip(1).contains(QStringLiteral("<img")));
+    settle();
+    const QString redTip = tab->EntryToolTip(1);
+    const qsizetype start = redTip.indexOf(QStringLiteral("base64,")) + 7;
+    const QImage thumbnail = QImage::fromData(QByteArray::fromBase64(redTip.mid(start, redTip.indexOf(u'"', start) - start).toLatin1()));
+    ASSERT_EQ(thumbnail.size(), QSize(160, 160));
+    EXPECT_EQ(thumbnail.pixel(80, 80), qRgb(255, 0, 0));
+    // Over the pixel budget only the header is read. Both stay cached: nothing more is decoded.
+    tab->EntryToolTip(2);
+    settle();
+    EXPECT_TRUE(tab->EntryToolTip(2).contains(QStringLiteral("20000 x 20000 pixels, too big to preview")));
+    tab->EntryToolTip(1);
+    settle();
+    EXPECT_EQ(ready, QList<int>({1, 2}));
 }
 
 }  // namespace

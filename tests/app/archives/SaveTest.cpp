@@ -28,17 +28,26 @@ TEST_F(Save, AsksBeforeOverwritingAndBeforeReplacingAFileChangedElsewhere)
     EXPECT_EQ(NamesIn(path), kFourNames);
     EXPECT_EQ(prompts.Messages(), QStringList());
 
-    // Another program changed the file since it was saved here: No writes nothing, Yes puts the open archive back.
-    ASSERT_TRUE(WriteBytes(path, ArchiveOf({{"intruder", QByteArray("i")}})));
-    prompts.Clear();
-    prompts.questionAnswers << true << false;
-    tab->SaveArchive();
-    EXPECT_EQ(prompts.Questions().value(1), QStringLiteral("one.pak was changed by another program since it was "
-                                                           "opened. Replace it with your version?"));
-    EXPECT_EQ(NamesIn(path), QStringList({"intruder"}));
-    prompts.questionAnswers << true << true;
-    tab->SaveArchive();
-    EXPECT_EQ(NamesIn(path), kFourNames);
+    // Another program changed the file since it was saved here: only Yes replaces
+    // it; Reload, once dropping the changes is confirmed, opens it as it is now.
+    // The answers (none: the box is closed), whether the file was replaced, whether it was reloaded.
+    const struct { QList<int> answers; bool replaced, reloaded; } cases[] = {
+        {{}, false, false}, {{1, 1}, false, false}, {{0}, true, false}, {{1, 0}, false, true}};
+    for (const auto& c : cases) {
+        tab->NewEntry();
+        ASSERT_TRUE(WriteBytes(path, ArchiveOf({{"intruder", QByteArray("i")}})));
+        prompts.Clear();
+        prompts.questionAnswers << true;
+        for (const int answer : c.answers)
+            prompts.chooseAnswers << std::pair(answer, false);
+        tab->SaveArchive();
+        EXPECT_EQ(prompts.shown.value(1).kind + u' ' + prompts.shown.value(1).text + prompts.shown.value(1).caption,
+                  QStringLiteral("ChooseCarefully one.pak was changed by another program since it was opened. "
+                                 "Replace it with your version?: Yes/Reload/No"));
+        EXPECT_EQ(NamesIn(path) != QStringList({"intruder"}), c.replaced);
+        EXPECT_EQ(Names(EntryLines()) == QStringList({"intruder"}), c.reloaded);
+        EXPECT_EQ(tab->HasUnsavedChanges(), !c.replaced && !c.reloaded);
+    }
 }
 
 TEST_F(Save, NothingReadsFromTheOpenedFileOnceRewrittenInPlace)
@@ -106,6 +115,8 @@ TEST_F(Save, SaveAsChoosesTheTargetOfLaterSavesEvenWhenItFails)
     tab->SaveArchiveAs();
     EXPECT_FALSE(tab->IsModified());
     EXPECT_EQ(NamesIn(copy), kFourNames);
+    EXPECT_EQ(archiveLabel.text(), copy);  // the file Save writes now, which the game's list does not hold
+    EXPECT_EQ(fileList.currentItem(), nullptr);
 
     // A target in a directory that is not there yet: the save fails but the target stays.
     const QString laterDir = outsideDir.filePath(QStringLiteral("later"));
@@ -117,6 +128,7 @@ TEST_F(Save, SaveAsChoosesTheTargetOfLaterSavesEvenWhenItFails)
     EXPECT_TRUE(prompts.Messages()[0].contains(target + QStringLiteral(": cannot be written")));
     EXPECT_TRUE(tab->IsModified());
     EXPECT_EQ(tab->ArchiveFile(), target);
+    EXPECT_EQ(archiveLabel.text(), target);
 
     ASSERT_TRUE(QDir().mkpath(laterDir));
     prompts.questionAnswers.enqueue(true);

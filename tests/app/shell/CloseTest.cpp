@@ -1,18 +1,26 @@
-// The user's work in the main window: closing with unsaved archive changes,
-// the caption's marker of unsaved work, where file dialogs start.
+// The user's work in the main window: closing with unsaved archive changes
+// (by a termination signal too), the caption's marker of unsaved work and
+// file saved as, where file dialogs start.
+#include "archives/TempViewFiles.h"
 #include "resources/ResourceIds.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTomelensView.h"
+#include "shell/QuitSignals.h"
 #include "app/support/GuiFixture.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QWindow>
 
+#include <csignal>
+#include <iostream>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace {
 
@@ -47,6 +55,13 @@ TEST(Caption, MarksUnsavedWorkFromTheFirstChangeUntilASave)
 
     p.prompts.questionAnswers.enqueue(true);
     p.Command(ids::FileSave);
+    EXPECT_EQ(t.Caption(), QStringLiteral("Untitled - Tomelens"));
+
+    // After Save As the caption names the file that Save writes, until another archive is opened.
+    p.prompts.saveFileAnswers.enqueue(t.game.File(QStringLiteral("beta.pak")));
+    p.Command(ids::FileSaveAs);
+    EXPECT_EQ(t.Caption(), QStringLiteral("beta.pak - Tomelens"));
+    ASSERT_TRUE(p.OpenArchive(QStringLiteral("alpha.pak")));
     EXPECT_EQ(t.Caption(), QStringLiteral("Untitled - Tomelens"));
 }
 
@@ -92,6 +107,60 @@ TEST(FileDialogs, StartInTheOpenArchivesFolderUntilTheUserChoosesAnother)
     ASSERT_EQ(p.prompts.shown.size(), 2);
     EXPECT_EQ(p.prompts.shown[0].folder, QFileInfo(t.game.Path()).absoluteFilePath());
     EXPECT_EQ(p.prompts.shown[1].folder, QFileInfo(elsewhere.path()).absoluteFilePath());
+}
+
+// The program with an entry viewed and a change not saved, waiting for a signal.
+TEST(QuitSignals, ChildRun)
+{
+    if (!qEnvironmentVariableIsSet("TOMELENS_QUIT_CHILD"))
+        GTEST_SKIP() << "run in a child process by the next test; the program is this binary again";
+    OpenArchive t;
+    Program& p = *t.program;
+    ASSERT_TRUE(p.SelectEntry(QStringLiteral("a.txt")));
+    p.view->Archive().ViewEntry();
+    p.view->Archive().NewEntry();
+    p.prompts.saveChangesAnswers.enqueue(Prompts::SaveChoice::Discard);
+    const QuitSignals quitSignals(*p.frame);
+    std::cout << "ready" << std::endl;
+    while (p.frame->isVisible())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    std::cout << "asked: " << p.prompts.shown.value(0).text.toStdString() << std::endl;
+}
+
+TEST(QuitSignals, EndTheProgramInOrderAndAStartRemovesWhatAKilledRunLeft)
+{
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT, SIGKILL}) {
+        QTemporaryDir tempRoot;
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("TOMELENS_QUIT_CHILD"), QStringLiteral("1"));
+        environment.insert(QStringLiteral("TMPDIR"), tempRoot.path());
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=QuitSignals.ChildRun")});
+        QByteArray output;
+        while (!output.contains("ready\n") && child.waitForReadyRead(20000))
+            output += child.readAllStandardOutput();
+        const auto viewFolders = [&] { return QDir(tempRoot.path()).entryList({"tomelens-view-*"}, QDir::Dirs); };
+        ASSERT_TRUE(QFileInfo::exists(tempRoot.filePath(viewFolders().value(0) + QStringLiteral("/a.txt")))) << signal;
+
+        const qint64 pid = child.processId();
+        ::kill(static_cast<pid_t>(pid), signal);
+        child.waitForFinished(20000);
+        output += child.readAllStandardOutput();
+        if (signal != SIGKILL) {
+            EXPECT_TRUE(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0) << signal;
+            EXPECT_TRUE(output.contains("asked: Save changes to alpha.pak before closing?")) << output.toStdString();
+            EXPECT_EQ(viewFolders(), QStringList()) << signal;
+            continue;
+        }
+        // Killed outright the run leaves its folder; a start removes it, but not
+        // the folder of a run that still goes on (this test's parent, say).
+        const QString live = viewFolders()[0].replace(QStringLiteral("-%1-").arg(pid),
+                                                      QStringLiteral("-%1-").arg(::getppid()));
+        ASSERT_TRUE(QDir(tempRoot.path()).mkdir(live));
+        TempViewFiles::RemoveFoldersOfEndedRuns(tempRoot.path());
+        EXPECT_EQ(viewFolders(), QStringList({live}));
+    }
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ class ScriptedPrompts : public Prompts {
 public:
     // One prompt that was shown: its kind ("Message", "Question", "SaveChanges",
     // "OpenFile", "OpenFiles", "SaveFile", "Rename", "CheckSum", "ChooseGameFile", "Choose",
-    // "ChooseFolder", "Properties") and its texts (Choose: caption and buttons in caption).
+    // "ChooseCarefully", "ChooseFolder", "Properties") and its texts (Choose: caption and buttons in caption).
     struct Shown {
         QString kind;
         QString text;     // message or question text, proposed file name, preset name
@@ -129,6 +129,12 @@ protected:
         if (forAll)
             *forAll = answer.second;
         return answer.first;
+    }
+    // Answered from chooseAnswers; an empty queue closes the box.
+    int AskCarefully(const QString& text, const QString& caption, const QStringList& buttons) override
+    {
+        shown.append({QStringLiteral("ChooseCarefully"), text, caption + QStringLiteral(": ") + buttons.join(QLatin1Char('/'))});
+        return chooseAnswers.isEmpty() ? -1 : chooseAnswers.dequeue().first;
     }
     QString AskFolder(const QString& folder, const QString& caption) override
     {
