@@ -24,6 +24,9 @@ std::string EntryNameToUtf8(std::string_view bytes);
 bool EncodeEntryName(std::u16string_view text, std::string& bytes, char32_t* bad = nullptr);
 bool EntryNameFromUtf8(std::string_view utf8, std::string& bytes, char32_t* bad = nullptr);
 
+// Appends a character's UTF-8 bytes.
+void AppendUtf8(std::string& out, char32_t c);
+
 // A character as a user reads it in a message: the character itself in UTF-8
 // followed by its code point ("Ā (U+0100)").
 std::string DescribeCharacter(char32_t c);

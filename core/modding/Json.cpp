@@ -1,5 +1,7 @@
 #include "modding/Json.h"
 
+#include "EntryNameCodec.h"
+
 #include <limits>
 
 namespace tomelens::core::json {
@@ -168,25 +170,6 @@ private:
             code = code * 16 + static_cast<unsigned>(digit);
         }
         return true;
-    }
-
-    static void AppendUtf8(std::string& out, char32_t c)
-    {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
     }
 
     bool ParseString(std::string& out)
