@@ -74,8 +74,8 @@ TEST_F(Writing, CreateWritesExactlyWhatANewContainerSaves)
 
 TEST_F(Writing, ACancelAtAnyStepOrAFailureLeavesTheTargetAsItWas)
 {
-    for (int i = 0; i < 3; ++i)
-        AddFile("f" + std::to_string(i), testsupport::PatternBytes(1536 * 1024, i, 8));
+    for (const char* name : {"f0", "f1", "f2"})
+        AddFile(name, testsupport::PatternBytes(1536 * 1024, name[1] - '0', 8));
     WriteArchive(target, {{"old", "kept"}});
     const std::string before = ReadText(target);
     int calls = 0;
