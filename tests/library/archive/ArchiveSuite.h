@@ -63,17 +63,4 @@ inline DMDataFileEntry ViewOf(const Bytes& packed, unsigned length)
     return entry;
 }
 
-// A two-entry archive on disk and loaded, for tests of how saving treats it.
-struct LoadedSample {
-    LoadedSample()
-    {
-        WriteFile(path, original);
-        EXPECT_EQ(archive.Load(path.c_str()), DMResult::Success);
-    }
-    TempDir dir;
-    std::string path = dir.File("game.dat");
-    Bytes original = MakeArchive({{"one", ToBytes("first"), 1}, {"two", PatternBytes(30000, 42), 2}}).Serialize();
-    DMDataFile archive{nullptr};
-};
-
 }  // namespace archivetest
