@@ -41,6 +41,20 @@ std::vector<EntryState> Results(DMDataFile& file)
     return states;
 }
 
+// An archive on disk, opened by index.
+class Indexed : public ::testing::Test {
+protected:
+    void Open(const std::vector<PlainEntry>& entries, bool reverseDirectory = false)
+    {
+        MakeArchive(entries, reverseDirectory).WriteTo(path);
+        ASSERT_EQ(archive.LoadIndex(path.c_str()), DMResult::Success);
+    }
+
+    TempDir dir;
+    std::string path = dir.File("game.dat");
+    DMDataFile archive{nullptr};
+};
+
 TEST(LoadIndex, HoldsWhatLoadHoldsAndRefusesWhatLoadRefuses)
 {
     TempDir dir;
@@ -71,14 +85,10 @@ TEST(LoadIndex, HoldsWhatLoadHoldsAndRefusesWhatLoadRefuses)
     }
 }
 
-TEST(LoadIndex, AddAndDeleteSavedOverItsOwnFile)
+TEST_F(Indexed, AddAndDeleteSavedOverItsOwnFile)
 {
-    TempDir dir;
-    const std::string path = dir.File("game.dat");
     const std::vector<PlainEntry> entries = MixedEntries();
-    MakeArchive(entries, true).WriteTo(path);
-    DMDataFile archive(nullptr);
-    ASSERT_EQ(archive.LoadIndex(path.c_str()), DMResult::Success);
+    Open(entries, true);
     const Bytes plain = PatternBytes(10000, 9, 3);
     archive.GetEntry(archive.AddEntry())->SetData(plain.data(), static_cast<unsigned>(plain.size()));
     archive.DelEntry(0);
@@ -99,13 +109,9 @@ TEST(LoadIndex, AddAndDeleteSavedOverItsOwnFile)
     EXPECT_EQ(dir.List(), std::vector<std::string>{"game.dat"});
 }
 
-TEST(LoadIndex, ASourceThatShrankIsReportedAsUnreadable)
+TEST_F(Indexed, ASourceThatShrankIsReportedAsUnreadable)
 {
-    TempDir dir;
-    const std::string path = dir.File("game.dat");
-    MakeArchive(MixedEntries()).WriteTo(path);
-    DMDataFile archive(nullptr);
-    ASSERT_EQ(archive.LoadIndex(path.c_str()), DMResult::Success);
+    Open(MixedEntries());
     ASSERT_EQ(::truncate(path.c_str(), 20), 0);
     Collected collected;
     EXPECT_EQ(archive.GetEntry(0)->ReadData(Collect, &collected), DMResult::ShortRead);
@@ -132,16 +138,12 @@ TEST(ReadData, StreamsInBoundedPiecesAndStopsWhenTheSinkSaysSo)
     EXPECT_EQ(stopping.bytes.size(), stopping.largestPiece) << "nothing after the refusal";
 }
 
-TEST(ReadData, DistinctEntriesReadFromSeveralThreads)
+TEST_F(Indexed, DistinctEntriesReadFromSeveralThreads)
 {
-    TempDir dir;
-    const std::string path = dir.File("game.dat");
     std::vector<PlainEntry> entries;
     for (unsigned i = 0; i < 16; ++i)
         entries.push_back({std::string("e").append(std::to_string(i)), PatternBytes(30000 + i * 1000, i, i % 3 ? 6 : 0)});
-    MakeArchive(entries).WriteTo(path);
-    DMDataFile archive(nullptr);
-    ASSERT_EQ(archive.LoadIndex(path.c_str()), DMResult::Success);
+    Open(entries);
     std::vector<Collected> read(entries.size());
     std::vector<int> results(entries.size(), -2);
     std::vector<std::thread> readers;
