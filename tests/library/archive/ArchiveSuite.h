@@ -45,6 +45,17 @@ inline std::vector<EntryState> Snapshot(DMDataFile& file, bool skipDeleted = fal
     return states;
 }
 
+// What each entry's data read gives; a failed read's partial bytes are not defined.
+inline std::vector<EntryState> Results(DMDataFile& file)
+{
+    std::vector<EntryState> states = Snapshot(file);
+    for (EntryState& state : states) {
+        if (state.dataResult != DMResult::Success)
+            state.data.clear();
+    }
+    return states;
+}
+
 // Loads a file into a fresh container and returns what it holds; a failed load fails the test.
 inline std::vector<EntryState> Reload(const std::string& path)
 {
