@@ -6,12 +6,6 @@ namespace fs = std::filesystem;
 
 namespace testsupport {
 
-Folder::~Folder()
-{
-    std::error_code ignored;
-    fs::remove_all(Path(), ignored);
-}
-
 std::ostream& operator<<(std::ostream& out, const TextEntry& entry)
 {
     return out << "{" << entry.name << ", " << entry.data.size() << " bytes, " << entry.checkSum << "}";

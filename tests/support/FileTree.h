@@ -11,10 +11,9 @@
 
 namespace testsupport {
 
-// A temporary folder removed with everything below it.
+// A temporary folder that joins names as paths.
 class Folder : public TempDir {
 public:
-    ~Folder();
     std::filesystem::path operator/(const std::string& name) const { return std::filesystem::path(Path()) / name; }
 };
 

@@ -58,9 +58,7 @@ TempDir::TempDir()
 TempDir::~TempDir()
 {
     std::error_code error;
-    for (const std::string& name : List())
-        fs::remove(File(name), error);
-    fs::remove(m_path, error);
+    fs::remove_all(m_path, error);
 }
 
 std::vector<std::string> TempDir::List() const

@@ -20,8 +20,7 @@ std::string ToString(const Bytes& bytes);
 // `alphabet` 0 gives uniform noise; otherwise letters from 'a' on, which deflate well.
 Bytes PatternBytes(std::size_t size, unsigned seed, unsigned alphabet = 0);
 
-// A fresh directory for one test, removed with everything in it afterwards
-// (one level deep: tests that make subdirectories remove them themselves).
+// A fresh directory for one test, removed with everything below it afterwards.
 class TempDir {
 public:
     TempDir();

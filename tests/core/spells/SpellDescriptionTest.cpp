@@ -1,9 +1,10 @@
-// The description of a spell, compared as whole texts.
+// The description of a spell: the rules the export's whole texts leave out, and numbers.
 
 #include "spells/SpellDescription.h"
 
 #include "SpellTestSupport.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <locale>
@@ -24,34 +25,20 @@ std::string Describe(const SpellRecord& r, const std::string& prefix)
 
 } // namespace
 
-// The whole texts of a record touching every rule and of one with every
-// section empty, with the prefix that export uses, are checked by the export tests.
-
-TEST(SpellDescription, AZeroSlotWithAnEffectIdAndAKeptComponentAloneStillShow)
+// Only the sections these rules touch; the whole text is checked by the export tests.
+TEST(SpellDescription, AZeroSlotWithAnEffectIdALevelZeroAndAKeptComponentAloneStillShow)
 {
     SpellRecord r = SpellRecord::MakeEmpty();
-    r.SetName("Sprint").SetMana(40000).SetSkill(73);
     r.SetEffect(2, 3, 0).SetKeptComponent(1, 77);
     r.SetClassLevel(11, 61).SetClassLevel(8, 0);
-    r.SetFadesMessage("You slow down.");
-    EXPECT_EQ(Describe(r, ""),
-              "Mana:\t40000\n"
-              "Skill:\tTaunt\n"
-              "\n"
-              "Messages:\n"
-              "\tSpell fades:\t\tYou slow down.\n"
-              "\n"
-              "Cast Time:\t0 sec.\n"
-              "Recover Time:\t0 sec.\n"
-              "\n"
-              "Effects: \n"
-              "\tMove Speed: 0\n"
-              "\n"
-              "Classes: \n"
-              "\tMonk: 0\n"
-              "\n"
-              "Components: \n"
-              "\t#77 - 0 (not consumed)\n");
+    EXPECT_THAT(Describe(r, ""), ::testing::EndsWith("Effects: \n"
+                                                      "\tMove Speed: 0\n"
+                                                      "\n"
+                                                      "Classes: \n"
+                                                      "\tMonk: 0\n"
+                                                      "\n"
+                                                      "Components: \n"
+                                                      "\t#77 - 0 (not consumed)\n"));
 }
 
 TEST(SpellDescription, NumbersIgnoreTheStreamsLocale)

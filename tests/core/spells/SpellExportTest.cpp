@@ -116,10 +116,10 @@ std::string OnDisk(std::string text)
 // replaced is the file writer's, tested with it.
 TEST(SpellExportFile, WritesTheTextAndTellsWhichStepFailed)
 {
-    ScratchFolder folder;
+    TempDir folder;
     const std::vector<int> order = {2, 0};
     ASSERT_EQ(SaveSpellExportFile(folder.File("spells.txt"), Book(), order, true), SpellExportStatus::Ok);
-    EXPECT_EQ(folder.Text("spells.txt"), OnDisk(All(order)));
+    EXPECT_EQ(testsupport::ToString(testsupport::ReadFile(folder.File("spells.txt"))), OnDisk(All(order)));
     EXPECT_EQ(SaveSpellExportFile(folder.File("nowhere/spell.txt"), Book(), kFirst, false),
               SpellExportStatus::CannotCreate);
 }

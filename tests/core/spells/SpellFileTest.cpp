@@ -1,5 +1,6 @@
-// Reading spdat.eff: the three failures with their texts, the empty file,
-// and records read back as written.
+// The 560-byte spell record (field offsets, text bounds) and reading
+// spdat.eff: the three failures with their texts, the empty file, and
+// records read back as written.
 
 #include "spells/SpellFile.h"
 
@@ -22,7 +23,7 @@ const std::vector<SpellRecord> kUntouched = {SpellRecord::MakeEmpty().SetName("L
 
 TEST(SpellFile, FailuresSayWhyAndLeaveTheRecordsAlone)
 {
-    ScratchFolder folder;
+    TempDir folder;
     const std::string path = SpellFilePathIn(folder.Path());
     const std::string openTip = "Use \"File\" -> \"Select Directory ...\" command to find spdat.eff file";
     const std::string report = std::string("Please report this error to ") + kMakerContact;
@@ -52,7 +53,7 @@ TEST(SpellFile, FailuresSayWhyAndLeaveTheRecordsAlone)
 
 TEST(SpellFile, RecordsComeBackInFileOrderAShortReadKeepsThemAndAnEmptyFileHoldsNone)
 {
-    ScratchFolder folder;
+    TempDir folder;
     const std::string path = SpellFilePathIn(folder.Path());
     EXPECT_EQ(path, folder.Path() + std::string(1, std::filesystem::path::preferred_separator) + "spdat.eff");
     const std::vector<SpellRecord> written = {FireStorm(), SpellRecord::MakeEmpty().SetMana(77),
@@ -81,4 +82,37 @@ TEST(SpellFile, RecordsComeBackInFileOrderAShortReadKeepsThemAndAnEmptyFileHolds
     EXPECT_TRUE(records.empty());
 
     EXPECT_FALSE(WriteSpellFile(folder.File("missing/spdat.eff"), kUntouched));
+}
+
+TEST(SpellRecordFields, SettersWriteTheLittleEndianFileLayoutAndNothingElse)
+{
+    SpellRecord set;
+    set.SetCastTime(0x04030201).SetRecoverTime(0x08070605).SetMana(0x0A09).SetSkill(73);
+    set.SetEffect(3, 0xEE, -2, 0xBBAA).SetComponent(1, 0x1234, 0x5678).SetKeptComponent(1, 0x9ABC);
+    set.SetClassLevel(13, 14);
+    const std::pair<std::size_t, std::vector<unsigned char>> fields[] = {
+        {432, {1, 2, 3, 4}}, {440, {5, 6, 7, 8}}, {456, {0x09, 0x0A}}, {464, {0xFE, 0xFF}}, {472, {0xAA, 0xBB}},
+        {480, {0x34, 0x12}}, {488, {0x78, 0x56}}, {496, {0xBC, 0x9A}}, {509, {0xEE}}, {512, {73}}, {530, {14}},
+    };
+    SpellRecord byHand;
+    for (const auto& [offset, field] : fields)
+        std::memcpy(byHand.bytes + offset, field.data(), field.size());
+    EXPECT_EQ(std::memcmp(set.bytes, byHand.bytes, kSpellRecordSize), 0);
+}
+
+TEST(SpellRecordTexts, EachTextStopsAtItsNulOrFieldEndAndSettersKeepTheNul)
+{
+    SpellRecord r;
+    std::memset(r.bytes, 'x', 416);  // no NUL anywhere in the texts
+    EXPECT_EQ(r.Name(), std::string(96, 'x'));
+    for (auto message : {&SpellRecord::CastingMessage, &SpellRecord::OthersCastingMessage,
+                         &SpellRecord::CastOnYouMessage, &SpellRecord::CastOnOtherMessage, &SpellRecord::FadesMessage})
+        EXPECT_EQ((r.*message)(), std::string(64, 'x'));
+
+    r.SetName(std::string(200, 'n')).SetCastingMessage(std::string(100, 'c'));
+    EXPECT_EQ(r.Name(), std::string(95, 'n'));
+    EXPECT_EQ(r.CastingMessage(), std::string(63, 'c'));
+    // The neighbour of the text that was set stays as it was.
+    EXPECT_EQ(r.OthersCastingMessage(), std::string(64, 'x'));
+    EXPECT_FALSE(SpellRecord().HasName());
 }

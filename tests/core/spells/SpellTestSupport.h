@@ -1,22 +1,11 @@
 #pragma once
 
-// Shared by the spell core tests: a scratch folder that may hold subfolders,
-// and one record that exercises every rule of the description.
+// Shared by the spell core tests: one record that exercises every rule of the description.
 
 #include "spells/SpellRecord.h"
 #include "support/TestFiles.h"
 
-#include <filesystem>
-#include <string>
-
-struct ScratchFolder : testsupport::TempDir {
-    ~ScratchFolder()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(Path(), ignored);
-    }
-    std::string Text(const std::string& name) const { return testsupport::ToString(testsupport::ReadFile(File(name))); }
-};
+using testsupport::TempDir;
 
 // Four messages, both duration forms, each kind of effect label and value,
 // classes set out of number order, both component kinds.

@@ -45,6 +45,17 @@ inline std::vector<EntryState> Snapshot(DMDataFile& file, bool skipDeleted = fal
     return states;
 }
 
+// What each entry's data read gives; a failed read's partial bytes are not defined.
+inline std::vector<EntryState> Results(DMDataFile& file)
+{
+    std::vector<EntryState> states = Snapshot(file);
+    for (EntryState& state : states) {
+        if (state.dataResult != DMResult::Success)
+            state.data.clear();
+    }
+    return states;
+}
+
 // Loads a file into a fresh container and returns what it holds; a failed load fails the test.
 inline std::vector<EntryState> Reload(const std::string& path)
 {
@@ -62,18 +73,5 @@ inline DMDataFileEntry ViewOf(const Bytes& packed, unsigned length)
     entry.SetPackedData(packed.data(), static_cast<unsigned>(packed.size()));
     return entry;
 }
-
-// A two-entry archive on disk and loaded, for tests of how saving treats it.
-struct LoadedSample {
-    LoadedSample()
-    {
-        WriteFile(path, original);
-        EXPECT_EQ(archive.Load(path.c_str()), DMResult::Success);
-    }
-    TempDir dir;
-    std::string path = dir.File("game.dat");
-    Bytes original = MakeArchive({{"one", ToBytes("first"), 1}, {"two", PatternBytes(30000, 42), 2}}).Serialize();
-    DMDataFile archive{nullptr};
-};
 
 }  // namespace archivetest

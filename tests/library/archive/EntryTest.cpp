@@ -1,7 +1,12 @@
-// One entry on its own: the block codec, the forms of its data, and file transfer.
+// One entry on its own: its checksum, the block codec, the forms of its data,
+// and file transfer.
 #include "ArchiveSuite.h"
 
+#include "archive/CheckSum.h"
+
 #include <filesystem>
+
+#include <zlib.h>
 
 using namespace archivetest;
 
@@ -20,6 +25,17 @@ int Unpack(const DMDataFileEntry& entry, Bytes& out)
 {
     out.assign(entry.GetLength(), 0xEE);
     return entry.GetData(out.data());
+}
+
+// zlib's crc32 is the reference: same value over every byte value, and a
+// checksum taken in two pieces, the second seeded with the first, is the whole.
+TEST(EntryCodec, CheckSumMatchesZlibWholeAndInPieces)
+{
+    const Bytes data = PatternBytes(4096, 7);
+    const auto whole = static_cast<unsigned>(crc32(0, data.data(), 4096));
+    EXPECT_EQ(CheckSum(data.data(), 4096, 0), whole);
+    EXPECT_EQ(CheckSum(data.data() + 1000, 3096, CheckSum(data.data(), 1000, 0)), whole);
+    EXPECT_EQ(CheckSum(data.data(), 0, 0xDEADBEEFu), 0xDEADBEEFu) << "no bytes: the seed comes back";
 }
 
 TEST(EntryCodec, PacksLevel9BlocksOf8192IntoExactlyTheirRoomAndInflatesThemBack)

@@ -152,6 +152,9 @@ TEST_F(Reader, RefusesEveryBrokenLayout)
             EXPECT_EQ(archive.CheckFile(path.c_str()), cases[i].expected) << cases[i].what;
         }
         EXPECT_EQ(LoadBytes(cases[i].file), cases[i].expected) << cases[i].what;
+        DMDataFile indexed(nullptr);  // reading only the directory refuses the same
+        EXPECT_EQ(indexed.LoadIndex(path.c_str()), cases[i].expected) << cases[i].what;
+        EXPECT_EQ(Results(indexed), Results(archive)) << cases[i].what;
     }
 }
 
