@@ -47,18 +47,6 @@ QByteArray Pattern(int length, unsigned seed)
     return ToQt(PatternBytes(static_cast<std::size_t>(length), seed, 23));
 }
 
-bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList NamesIn(const QString& path)
 {
     QStringList names;

@@ -33,11 +33,7 @@ struct OpenArchive : ProgramOnGame {
         if (!program->OpenArchive(QStringLiteral("alpha.pak")))
             throw std::runtime_error("alpha.pak not listed");
     }
-    QByteArray OnDisk() const
-    {
-        QFile file(game.File(QStringLiteral("alpha.pak")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray OnDisk() const { return ReadBytes(game.File(QStringLiteral("alpha.pak"))); }
     QString Caption() const { return program->frame->windowHandle()->title(); }
 };
 

@@ -86,9 +86,20 @@ void GameDir::WriteSpells(const std::vector<SpellRecord>& records) const
 
 void GameDir::WriteBytes(const QString& name, const QByteArray& bytes) const
 {
-    QFile file(File(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    if (!::WriteBytes(File(name), bytes))
         throw std::runtime_error("cannot write a test file");
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void GameDir::WriteArchive(const QString& name, const std::vector<std::string>& entries) const

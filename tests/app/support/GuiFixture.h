@@ -25,6 +25,9 @@ class QWidget;
 // The texts of a list's lines and of a combo's items, top to bottom.
 QStringList Texts(const QListWidget* list);
 QStringList Items(const QComboBox* combo);
+// A whole file written or read; false or empty when that fails.
+bool WriteBytes(const QString& path, const QByteArray& bytes);
+QByteArray ReadBytes(const QString& path);
 
 // Points TOMELENS_SETTINGS at a fresh ini file and HOME at a fresh folder,
 // removes WINEPREFIX, and restores all three when it goes.
