@@ -4,8 +4,6 @@
 #include "common/GameDirectory.h"
 #include "support/ArchiveBytes.h"
 
-#include <QFile>
-
 using namespace testsupport;
 
 namespace {

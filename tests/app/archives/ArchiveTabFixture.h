@@ -6,12 +6,6 @@
 #include "archives/EntryListPanel.h"
 #include "app/support/ScriptedPrompts.h"
 
-#include <QLabel>
-#include <QListWidget>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 
 namespace {
 

@@ -3,8 +3,6 @@
 // core's operations on the files the prompts give.
 #include "ArchiveTabFixture.h"
 
-#include <QDir>
-
 namespace {
 
 using Modding = OpenedTab;

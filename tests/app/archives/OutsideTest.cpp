@@ -4,14 +4,9 @@
 
 #include "common/BackgroundWork.h"
 #include "common/WorkProgressDialog.h"
-#include "shell/CTomelensView.h"
 #include "shell/CommandLine.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
 #include <QThread>
 #include <QTimer>
 

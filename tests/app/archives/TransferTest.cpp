@@ -4,9 +4,6 @@
 
 #include "archive/DMDataFile.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 namespace {
 
 using Transfer = OpenedTab;

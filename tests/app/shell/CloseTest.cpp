@@ -2,19 +2,10 @@
 // (by a termination signal too), the caption's marker of unsaved work and
 // file saved as, where file dialogs start.
 #include "archives/TempViewFiles.h"
-#include "resources/ResourceIds.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTomelensView.h"
 #include "shell/QuitSignals.h"
 #include "app/support/GuiFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QWindow>
 
 #include <csignal>

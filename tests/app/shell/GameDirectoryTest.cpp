@@ -3,13 +3,6 @@
 #include "common/Settings.h"
 #include "app/support/GuiFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif

@@ -1,20 +1,11 @@
-#include "resources/Menus.h"
-#include "resources/ResourceIds.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTomelensView.h"
 #include "app/support/GuiFixture.h"
-
-#include <gtest/gtest.h>
 
 #include <array>
 
 #include <QAction>
 #include <QImage>
-#include <QLabel>
-#include <QListWidget>
 #include <QSet>
 #include <QTabWidget>
-#include <QTest>
 #include <QWindow>
 
 namespace {

@@ -3,21 +3,11 @@
 
 #include "SpellsTabFixture.h"
 
-#include "resources/Menus.h"
-#include "resources/ResourceIds.h"
 #include "ProgramFacts.h"
 #include "spells/SpellDescription.h"
 #include "spells/SpellExport.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <sstream>
 

@@ -2,22 +2,11 @@
 
 #include "archive/DMDataFile.h"
 #include "archives/EntryListPanel.h"
-#include "resources/ResourceIds.h"
-#include "resources/Menus.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTomelensView.h"
 #include "common/Settings.h"
 #include "spells/SpellFile.h"
 
 #include <QAction>
-#include <gtest/gtest.h>
-#include <QComboBox>
-#include <QListWidget>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
 #include <QTabWidget>

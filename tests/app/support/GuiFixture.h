@@ -5,22 +5,32 @@
 // directory built in a temporary folder, and the main window with scripted prompts.
 
 #include "app/support/ScriptedPrompts.h"
+#include "resources/Menus.h"
+#include "resources/ResourceIds.h"
+#include "shell/CMainFrame.h"
+#include "shell/CTomelensView.h"
 #include "spells/SpellRecord.h"
 
-#include <QByteArray>
-#include <QString>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-class CMainFrame;
-class CTomelensView;
-class QComboBox;
-class QListWidget;
-class QWidget;
 
 // The texts of a list's lines and of a combo's items, top to bottom.
 QStringList Texts(const QListWidget* list);
