@@ -49,10 +49,7 @@ QString PrivateSettings::Home() const
 
 QString PrivateSettings::StoredDMPath() const
 {
-    QSettings settings(SettingsFile(), QSettings::IniFormat);
-    return settings.contains(QStringLiteral("DM Path"))
-               ? settings.value(QStringLiteral("DM Path")).toString()
-               : QString();
+    return QSettings(SettingsFile(), QSettings::IniFormat).value(QStringLiteral("DM Path")).toString();
 }
 
 void PrivateSettings::StoreDMPath(const QString& directory) const
