@@ -32,7 +32,7 @@ QString MakePrefix(const QString& prefix, const QByteArray& body)
 
 }  // namespace
 
-TEST(GameDirectory, AStoredValueWinsUnchangedAndOnlyAMissingOrEmptyOneFallsBackToTheWineRecord)
+TEST(GameDirectory, AStoredValueWinsUnchangedAndOnlyAMissingOrEmptyOneFallsBackToTheWineRecordOfThePrefix)
 {
     PrivateSettings settings;
     EXPECT_EQ(GetDMPath(), QString());
@@ -48,13 +48,11 @@ TEST(GameDirectory, AStoredValueWinsUnchangedAndOnlyAMissingOrEmptyOneFallsBackT
     }
     settings.StoreDMPath(QStringLiteral("/second"));  // read again each time
     EXPECT_EQ(GetDMPath(), QStringLiteral("/second"));
-}
 
-TEST(GameDirectory, WinePrefixVariableChoosesThePrefix)
-{
-    PrivateSettings settings;
+    // WINEPREFIX chooses the prefix. Case-insensitive components and a
+    // trailing backslash, as Windows accepts them.
+    settings.StoreDMPath(QString());
     QTemporaryDir other;
-    // Case-insensitive components and a trailing backslash, as Windows accepts them.
     const QString expected = MakePrefix(other.path(), "\"Path\"=str(2):\"c:\\\\GAMES\\\\duskmere\\\\\"\n");
     qputenv("WINEPREFIX", QFile::encodeName(other.path()));
     EXPECT_EQ(GetDMPath(), expected);
