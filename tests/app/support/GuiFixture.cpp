@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QMenuBar>
 #include <QSettings>
-#include <QTabWidget>
 
 #include <stdexcept>
 
@@ -144,40 +143,18 @@ Program::~Program()
     EXPECT_EQ(prompts.ShownUnderCapture().join(u'|').toStdString(), "");
 }
 
-QWidget* Program::ViewWidget() const
+QList<QMenu*> Program::ShownMenus() const
 {
-    return view;
-}
-
-QString Program::Tip() const
-{
-    return Find<QLabel>(1002)->text();
-}
-
-void Program::SelectTab(int index) const
-{
-    Find<QTabWidget>(1006)->setCurrentIndex(index);
-}
-
-bool Program::Shows(const QList<QMenu*>& menus) const
-{
-    const QList<QAction*> entries = frame->menuBar()->actions();
-    if (entries.size() != menus.size())
-        return false;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (entries[i]->menu() != menus[i])
-            return false;
-    }
-    return true;
+    QList<QMenu*> shown;
+    for (QAction* entry : frame->menuBar()->actions())
+        shown.append(entry->menu());
+    return shown;
 }
 
 void Program::Command(int commandId) const
 {
     // Menus are searched in the bar as shown, like a user's click would.
-    QList<QMenu*> shown;
-    for (QAction* entry : frame->menuBar()->actions())
-        shown.append(entry->menu());
-    QAction* action = FindCommand(shown, commandId);
+    QAction* action = FindCommand(ShownMenus(), commandId);
     if (!action)
         throw std::runtime_error("command not in the menu bar");
     action->trigger();

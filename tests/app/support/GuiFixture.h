@@ -23,6 +23,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -95,13 +96,15 @@ struct Program {
 
     // A control of the view by its id (objectName "id<id>").
     template <typename Control = QWidget>
-    Control* Find(int id) const;
-    QString Tip() const;
-    void SelectTab(int index) const;
-    // True when the menu bar shows exactly these menus.
-    bool Shows(const QList<class QMenu*>& menus) const;
+    Control* Find(int id) const
+    {
+        return view->findChild<Control*>(QStringLiteral("id%1").arg(id));
+    }
+    QString Tip() const { return Find<QLabel>(1002)->text(); }
+    void SelectTab(int index) const { Find<QTabWidget>(1006)->setCurrentIndex(index); }
+    // The menus the menu bar shows, left to right.
+    QList<QMenu*> ShownMenus() const;
     void Command(int commandId) const;
-    QWidget* ViewWidget() const;
     // What a double-click on this line of the archive list does; false when
     // no line shows it.
     bool OpenArchive(const QString& name) const;
@@ -122,11 +125,3 @@ struct ProgramOnGame {
     GameDir game;
     std::optional<Program> program;
 };
-
-#include <QWidget>
-
-template <typename Control>
-Control* Program::Find(int id) const
-{
-    return ViewWidget()->findChild<Control*>(QStringLiteral("id%1").arg(id));
-}
