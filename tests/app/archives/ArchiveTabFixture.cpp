@@ -4,8 +4,6 @@
 #include "common/GameDirectory.h"
 #include "support/ArchiveBytes.h"
 
-#include <QFile>
-
 using namespace testsupport;
 
 namespace {
@@ -45,18 +43,6 @@ QByteArray ArchiveOf(const std::vector<TabEntry>& entries)
 QByteArray Pattern(int length, unsigned seed)
 {
     return ToQt(PatternBytes(static_cast<std::size_t>(length), seed, 23));
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QStringList NamesIn(const QString& path)

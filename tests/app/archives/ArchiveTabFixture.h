@@ -6,12 +6,6 @@
 #include "archives/EntryListPanel.h"
 #include "app/support/ScriptedPrompts.h"
 
-#include <QLabel>
-#include <QListWidget>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,8 +29,6 @@ struct TabEntry {
 QByteArray ArchiveOf(const std::vector<TabEntry>& entries);
 // Some bytes that are not all alike, so a mix-up between entries shows.
 QByteArray Pattern(int length, unsigned seed);
-bool WriteBytes(const QString& path, const QByteArray& bytes);
-QByteArray ReadBytes(const QString& path);
 // The entry names the library reads back from an archive file, in data order;
 // empty when it does not load.
 QStringList NamesIn(const QString& path);

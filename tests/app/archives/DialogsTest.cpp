@@ -1,25 +1,16 @@
 // The Archives tab's dialogs, and entry names turned into safe file names.
+#include "app/support/GuiFixture.h"
 #include "common/CDlgCRC.h"
 #include "common/CDlgProgress.h"
 #include "common/CDlgRename.h"
 #include "common/QtPrompts.h"
 #include "archives/EntryNames.h"
-#include "resources/ResourceIds.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QMessageBox>
 #include <QRegularExpression>
-#include <QTest>
 #include <QScreen>
-#include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>

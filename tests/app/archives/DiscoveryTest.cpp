@@ -6,10 +6,6 @@
 #include "common/GameDirectory.h"
 #include "ProgramFacts.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QMenu>
-
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif

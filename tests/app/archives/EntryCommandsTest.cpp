@@ -8,11 +8,7 @@
 #include "archives/ViewWatcher.h"
 
 #include <QBuffer>
-#include <QDir>
-#include <QFileInfo>
 #include <QImage>
-#include <QLineEdit>
-#include <QMenu>
 #include <QMimeData>
 #include <QUrl>
 

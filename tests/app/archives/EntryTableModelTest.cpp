@@ -1,16 +1,13 @@
 // The entry table's own order and filter, against a plain sort and filter of
 // the listed entries, through random edits, sorts and patterns. The model
 // tester checks every insertion, move, removal and layout change it signals.
+#include "app/support/GuiFixture.h"
 #include "archive/DMDataFile.h"
 #include "archives/EntryTableModel.h"
 #include "ListOrder.h"
 
 #include <QAbstractItemModelTester>
-#include <QFile>
 #include <QItemSelectionModel>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>

@@ -1,12 +1,10 @@
-// The entry list as a table: details and totals, sorting, the filter and the keys.
+// The entry list as a table: details and totals, the filter and the keys.
 #include "ArchiveTabFixture.h"
 
-#include "archive/DMDataFile.h"
 #include "archives/EntryTableModel.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
 
 namespace {
 
@@ -18,7 +16,7 @@ void Press(QWidget* widget, int key)
     QCoreApplication::sendEvent(widget, &press);
 }
 
-TEST_F(EntryTable, ShowsDetailsInColumnsSortsByThemAndTotalsWhatIsShown)
+TEST_F(EntryTable, ShowsDetailsInColumnsAndTotalsWhatIsShown)
 {
     const QModelIndex alpha = panel.View()->model()->index(0, 0);
     ASSERT_EQ(alpha.data().toString(), QStringLiteral("Alpha.bmp"));
@@ -27,31 +25,8 @@ TEST_F(EntryTable, ShowsDetailsInColumnsSortsByThemAndTotalsWhatIsShown)
     // 20000 + 8192 + 31 bytes
     EXPECT_TRUE(panel.SummaryText().startsWith(QStringLiteral("3 entries, 27.6 KiB, "))) << panel.SummaryText().toStdString();
 
-    // By number: as text, 8192 would sort after 20000.
-    panel.View()->sortByColumn(EntryTableModel::SizeColumn, Qt::AscendingOrder);
-    EXPECT_EQ(Names(EntryLines()), QStringList({"zeta.txt", "beta.wav", "Alpha.bmp"}));
-    panel.View()->sortByColumn(EntryTableModel::NameColumn, Qt::DescendingOrder);
-    EXPECT_EQ(Names(EntryLines()), QStringList({"zeta.txt", "beta.wav", "Alpha.bmp"}));
-    panel.View()->sortByColumn(EntryTableModel::NameColumn, Qt::AscendingOrder);
-    EXPECT_EQ(Names(EntryLines()), QStringList({"Alpha.bmp", "beta.wav", "zeta.txt"}));
-
     panel.FilterField()->setText(QStringLiteral("alpha"));
     EXPECT_TRUE(panel.SummaryText().startsWith(QStringLiteral("1 entry, 19.5 KiB, ")));
-}
-
-TEST_F(EntryTable, ListsNamesInTheListOrderWithTiesInDataOrder)
-{
-    // Long names share their first 16 bytes, so only the rest decides; equal
-    // names but for case keep data order; bytes above 127 follow the letters.
-    std::vector<TabEntry> entries;
-    for (const char* name : {"b", "Entry_with_a_long_name_Z.txt", "\xE9t\xE9.wav", "entry_with_a_long_name_a.txt",
-                             " blank", "B", "entry_with_a_lon"})
-        entries.push_back({name, QByteArray("x"), 1});
-    PutArchive(QStringLiteral("many.pak"), entries);
-    Open(QStringLiteral("many.pak"));
-    EXPECT_EQ(Names(EntryLines()),
-              QStringList({" blank", "b", "B", "entry_with_a_lon", "entry_with_a_long_name_a.txt",
-                           "Entry_with_a_long_name_Z.txt", QStringLiteral("\u00e9t\u00e9.wav")}));
 }
 
 TEST_F(EntryTable, FilterMatchesTextOrWildcardsIgnoringCaseAndEscapeClearsIt)

@@ -4,7 +4,6 @@
 #include "ArchiveLock.h"
 
 #include <QDateTime>
-#include <QDir>
 
 namespace {
 

@@ -4,9 +4,6 @@
 
 #include "archive/DMDataFile.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 namespace {
 
 using Transfer = OpenedTab;
@@ -21,17 +18,6 @@ TEST_F(Transfer, ViewWritesTheEntryRecordsItAndDeletesItWhenTheTabGoes)
     EXPECT_FALSE(tab->IsModified());
     tab.reset();
     EXPECT_FALSE(QFileInfo::exists(file));
-
-    // Without a directory given, a private one is used and removed at the end.
-    NewTab();
-    Open(QStringLiteral("one.pak"));
-    SelectEntry(QStringLiteral("zeta.txt"));
-    tab->ViewEntry();
-    const QFileInfo viewed(opener.opened.last());
-    EXPECT_TRUE(viewed.exists());
-    EXPECT_NE(QDir(viewed.absolutePath()), QDir(QDir::tempPath()));
-    tab.reset();
-    EXPECT_FALSE(QFileInfo::exists(viewed.absolutePath()));
 }
 
 TEST_F(Transfer, AFileThatIsRefusedOrCannotBeWrittenIsDeletedAndNotRecorded)
@@ -68,25 +54,14 @@ TEST_F(Transfer, AFileThatIsRefusedOrCannotBeWrittenIsDeletedAndNotRecorded)
 
 TEST_F(Transfer, HostileNamesStayInsideTheViewingDirectory)
 {
-    PutArchive(QStringLiteral("hostile.pak"),
-               {{"../escape.txt", QByteArray("1")}, {"..", QByteArray("2")}, {"", QByteArray("3")},
-                {"/etc/abs", QByteArray("4")}, {"a\\..\\..\\b", QByteArray("5")}});
+    // How names are made safe is SafeFileName's; here: viewing and Save Data use it.
+    PutArchive(QStringLiteral("hostile.pak"), {{"../escape.txt", QByteArray("1")}, {"/etc/abs", QByteArray("2")}});
     Open(QStringLiteral("hostile.pak"));
-    for (int row = 0; row < 5; ++row) {
+    for (int row : {0, 1}) {
         SelectRow(row);
         tab->ViewEntry();
+        EXPECT_EQ(QFileInfo(opener.opened.value(row)).absolutePath(), QFileInfo(viewDir.path()).absoluteFilePath());
     }
-    ASSERT_EQ(opener.opened.size(), 5);
-    QStringList contents;
-    for (const QString& file : opener.opened) {
-        EXPECT_EQ(QFileInfo(file).absolutePath(), QFileInfo(viewDir.path()).absoluteFilePath()) << file.toStdString();
-        contents.append(QString::fromLatin1(ReadBytes(file)));
-    }
-    contents.sort();
-    EXPECT_EQ(contents, QStringList({"1", "2", "3", "4", "5"}));
-
-    // Save Data proposes a name without directory parts too.
-    SelectEntry(QStringLiteral("../escape.txt"));
     tab->SaveEntryData();
     EXPECT_EQ(prompts.shown.last().text.section(QLatin1Char('/'), -1), prompts.shown.last().text);
 }

@@ -1,14 +1,7 @@
+#include "app/support/GuiFixture.h"
 #include "shell/CAboutDlg.h"
 #include "common/WaitCapture.h"
 #include "ProgramFacts.h"
-
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QLabel>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
 
 TEST(AboutBox, ShowsTheIconAndADefaultOkThatEnterCloses)
 {

@@ -2,19 +2,10 @@
 // (by a termination signal too), the caption's marker of unsaved work and
 // file saved as, where file dialogs start.
 #include "archives/TempViewFiles.h"
-#include "resources/ResourceIds.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTomelensView.h"
 #include "shell/QuitSignals.h"
 #include "app/support/GuiFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QWindow>
 
 #include <csignal>
@@ -33,11 +24,7 @@ struct OpenArchive : ProgramOnGame {
         if (!program->OpenArchive(QStringLiteral("alpha.pak")))
             throw std::runtime_error("alpha.pak not listed");
     }
-    QByteArray OnDisk() const
-    {
-        QFile file(game.File(QStringLiteral("alpha.pak")));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray OnDisk() const { return ReadBytes(game.File(QStringLiteral("alpha.pak"))); }
     QString Caption() const { return program->frame->windowHandle()->title(); }
 };
 

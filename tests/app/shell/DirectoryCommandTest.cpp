@@ -1,12 +1,4 @@
-#include "resources/ResourceIds.h"
-#include "shell/CTomelensView.h"
 #include "app/support/GuiFixture.h"
-
-#include <gtest/gtest.h>
-
-#include <QComboBox>
-#include <QDir>
-#include <QListWidget>
 
 namespace {
 

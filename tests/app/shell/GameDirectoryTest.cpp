@@ -3,13 +3,6 @@
 #include "common/Settings.h"
 #include "app/support/GuiFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
-
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
@@ -39,7 +32,7 @@ QString MakePrefix(const QString& prefix, const QByteArray& body)
 
 }  // namespace
 
-TEST(GameDirectory, AStoredValueWinsUnchangedAndOnlyAMissingOrEmptyOneFallsBackToTheWineRecord)
+TEST(GameDirectory, AStoredValueWinsUnchangedAndOnlyAMissingOrEmptyOneFallsBackToTheWineRecordOfThePrefix)
 {
     PrivateSettings settings;
     EXPECT_EQ(GetDMPath(), QString());
@@ -55,13 +48,11 @@ TEST(GameDirectory, AStoredValueWinsUnchangedAndOnlyAMissingOrEmptyOneFallsBackT
     }
     settings.StoreDMPath(QStringLiteral("/second"));  // read again each time
     EXPECT_EQ(GetDMPath(), QStringLiteral("/second"));
-}
 
-TEST(GameDirectory, WinePrefixVariableChoosesThePrefix)
-{
-    PrivateSettings settings;
+    // WINEPREFIX chooses the prefix. Case-insensitive components and a
+    // trailing backslash, as Windows accepts them.
+    settings.StoreDMPath(QString());
     QTemporaryDir other;
-    // Case-insensitive components and a trailing backslash, as Windows accepts them.
     const QString expected = MakePrefix(other.path(), "\"Path\"=str(2):\"c:\\\\GAMES\\\\duskmere\\\\\"\n");
     qputenv("WINEPREFIX", QFile::encodeName(other.path()));
     EXPECT_EQ(GetDMPath(), expected);

@@ -1,20 +1,11 @@
-#include "resources/Menus.h"
-#include "resources/ResourceIds.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTomelensView.h"
 #include "app/support/GuiFixture.h"
-
-#include <gtest/gtest.h>
 
 #include <array>
 
 #include <QAction>
 #include <QImage>
-#include <QLabel>
-#include <QListWidget>
 #include <QSet>
 #include <QTabWidget>
-#include <QTest>
 #include <QWindow>
 
 namespace {
@@ -62,7 +53,7 @@ TEST_F(MainView, StartsOnTheArchivesTabAndTabSwitchesInstallMenusAndActivate)
     auto* tab = p.Find<QTabWidget>(1006);
     ASSERT_EQ(tab->count(), 2);
     EXPECT_EQ(tab->currentIndex(), 0);
-    EXPECT_TRUE(p.Shows(p.view->Archive().m_menu));
+    EXPECT_EQ(p.ShownMenus(), p.view->Archive().m_menu);
     EXPECT_EQ(Texts(p.Find<QListWidget>(1000)), (QStringList{"alpha.pak", "beta.pak"}));
     ExpectShown(p, kArchivesControls, true);
     ExpectShown(p, kSpellsControls, false);
@@ -70,14 +61,14 @@ TEST_F(MainView, StartsOnTheArchivesTabAndTabSwitchesInstallMenusAndActivate)
     EXPECT_TRUE(p.prompts.shown.isEmpty());
 
     p.SelectTab(1);
-    EXPECT_TRUE(p.Shows(p.view->Spell().m_menu));
+    EXPECT_EQ(p.ShownMenus(), p.view->Spell().m_menu);
     EXPECT_EQ(p.Find<QListWidget>(1020)->count(), 3);
     ExpectShown(p, kArchivesControls, false);
     ExpectShown(p, kSpellsControls, true);
 
     p.view->SetTip(QStringLiteral("left over"));
     p.SelectTab(0);
-    EXPECT_TRUE(p.Shows(p.view->Archive().m_menu));
+    EXPECT_EQ(p.ShownMenus(), p.view->Archive().m_menu);
     EXPECT_EQ(p.Tip(), QStringLiteral("Tip: "));  // an activation's empty tip replaces the old one
     ExpectShown(p, kSpellsControls, false);
 }
@@ -102,11 +93,11 @@ TEST_F(MainView, RectanglesFollowTheTipLineAndTheViewsSize)
 TEST_F(MainView, SpellsControlsLieAboveTheTabsAndTheirGroupsLetClicksThrough)
 {
     p.SelectTab(1);
-    const QList<QObject*> order = p.ViewWidget()->children();
+    const QList<QObject*> order = p.view->children();
     for (auto [control, group] : {std::pair{1015, 1011}, {1016, 1012}, {1018, 1013}, {1019, 1014}}) {
         QWidget* filter = p.Find(control);
         EXPECT_GT(order.indexOf(p.Find(group)), order.indexOf(filter)) << group << " above " << control;
-        QWidget* hit = p.ViewWidget()->childAt(filter->geometry().center());
+        QWidget* hit = p.view->childAt(filter->geometry().center());
         EXPECT_TRUE(hit == filter || filter->isAncestorOf(hit)) << "clicks reach " << control;
     }
     for (int id : kSpellsControls)
@@ -157,7 +148,7 @@ TEST_F(MainView, NewDocumentLeavesExactlyTheTwoTabs)
     auto* tab = p.Find<QTabWidget>(1006);
     EXPECT_EQ(tab->count(), 2);
     EXPECT_EQ(tab->currentIndex(), 0);
-    EXPECT_TRUE(p.Shows(p.view->Archive().m_menu));
+    EXPECT_EQ(p.ShownMenus(), p.view->Archive().m_menu);
 }
 
 TEST_F(MainView, BothTabsPaintTheirListsAndWholeCaptions)

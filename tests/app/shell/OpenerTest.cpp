@@ -1,14 +1,7 @@
 // Viewing an entry through a desktop opener process that finds no program.
-#include "resources/ResourceIds.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTomelensView.h"
 #include "common/ProcessDesktopOpener.h"
 #include "app/support/GuiFixture.h"
 
-#include <gtest/gtest.h>
-
-#include <QFile>
-#include <QTemporaryDir>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 

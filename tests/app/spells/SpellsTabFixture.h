@@ -1,14 +1,9 @@
 #pragma once
 
 #include "app/support/GuiFixture.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTomelensView.h"
 
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QFocusEvent>
-#include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 
 #include <optional>

@@ -2,25 +2,13 @@
 
 #include "archive/DMDataFile.h"
 #include "archives/EntryListPanel.h"
-#include "resources/ResourceIds.h"
-#include "resources/Menus.h"
-#include "shell/CMainFrame.h"
-#include "shell/CTomelensView.h"
 #include "common/Settings.h"
 #include "spells/SpellFile.h"
 
 #include <QAction>
-#include <gtest/gtest.h>
-#include <QComboBox>
-#include <QListWidget>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
-#include <QTabWidget>
 
 #include <stdexcept>
 
@@ -60,10 +48,7 @@ QString PrivateSettings::Home() const
 
 QString PrivateSettings::StoredDMPath() const
 {
-    QSettings settings(SettingsFile(), QSettings::IniFormat);
-    return settings.contains(QStringLiteral("DM Path"))
-               ? settings.value(QStringLiteral("DM Path")).toString()
-               : QString();
+    return QSettings(SettingsFile(), QSettings::IniFormat).value(QStringLiteral("DM Path")).toString();
 }
 
 void PrivateSettings::StoreDMPath(const QString& directory) const
@@ -86,9 +71,20 @@ void GameDir::WriteSpells(const std::vector<SpellRecord>& records) const
 
 void GameDir::WriteBytes(const QString& name, const QByteArray& bytes) const
 {
-    QFile file(File(name));
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+    if (!::WriteBytes(File(name), bytes))
         throw std::runtime_error("cannot write a test file");
+}
+
+bool WriteBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QByteArray ReadBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 void GameDir::WriteArchive(const QString& name, const std::vector<std::string>& entries) const
@@ -147,40 +143,18 @@ Program::~Program()
     EXPECT_EQ(prompts.ShownUnderCapture().join(u'|').toStdString(), "");
 }
 
-QWidget* Program::ViewWidget() const
+QList<QMenu*> Program::ShownMenus() const
 {
-    return view;
-}
-
-QString Program::Tip() const
-{
-    return Find<QLabel>(1002)->text();
-}
-
-void Program::SelectTab(int index) const
-{
-    Find<QTabWidget>(1006)->setCurrentIndex(index);
-}
-
-bool Program::Shows(const QList<QMenu*>& menus) const
-{
-    const QList<QAction*> entries = frame->menuBar()->actions();
-    if (entries.size() != menus.size())
-        return false;
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (entries[i]->menu() != menus[i])
-            return false;
-    }
-    return true;
+    QList<QMenu*> shown;
+    for (QAction* entry : frame->menuBar()->actions())
+        shown.append(entry->menu());
+    return shown;
 }
 
 void Program::Command(int commandId) const
 {
     // Menus are searched in the bar as shown, like a user's click would.
-    QList<QMenu*> shown;
-    for (QAction* entry : frame->menuBar()->actions())
-        shown.append(entry->menu());
-    QAction* action = FindCommand(shown, commandId);
+    QAction* action = FindCommand(ShownMenus(), commandId);
     if (!action)
         throw std::runtime_error("command not in the menu bar");
     action->trigger();

@@ -5,26 +5,40 @@
 // directory built in a temporary folder, and the main window with scripted prompts.
 
 #include "app/support/ScriptedPrompts.h"
+#include "resources/Menus.h"
+#include "resources/ResourceIds.h"
+#include "shell/CMainFrame.h"
+#include "shell/CTomelensView.h"
 #include "spells/SpellRecord.h"
 
-#include <QByteArray>
-#include <QString>
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-class CMainFrame;
-class CTomelensView;
-class QComboBox;
-class QListWidget;
-class QWidget;
 
 // The texts of a list's lines and of a combo's items, top to bottom.
 QStringList Texts(const QListWidget* list);
 QStringList Items(const QComboBox* combo);
+// A whole file written or read; false or empty when that fails.
+bool WriteBytes(const QString& path, const QByteArray& bytes);
+QByteArray ReadBytes(const QString& path);
 
 // Points TOMELENS_SETTINGS at a fresh ini file and HOME at a fresh folder,
 // removes WINEPREFIX, and restores all three when it goes.
@@ -82,13 +96,15 @@ struct Program {
 
     // A control of the view by its id (objectName "id<id>").
     template <typename Control = QWidget>
-    Control* Find(int id) const;
-    QString Tip() const;
-    void SelectTab(int index) const;
-    // True when the menu bar shows exactly these menus.
-    bool Shows(const QList<class QMenu*>& menus) const;
+    Control* Find(int id) const
+    {
+        return view->findChild<Control*>(QStringLiteral("id%1").arg(id));
+    }
+    QString Tip() const { return Find<QLabel>(1002)->text(); }
+    void SelectTab(int index) const { Find<QTabWidget>(1006)->setCurrentIndex(index); }
+    // The menus the menu bar shows, left to right.
+    QList<QMenu*> ShownMenus() const;
     void Command(int commandId) const;
-    QWidget* ViewWidget() const;
     // What a double-click on this line of the archive list does; false when
     // no line shows it.
     bool OpenArchive(const QString& name) const;
@@ -109,11 +125,3 @@ struct ProgramOnGame {
     GameDir game;
     std::optional<Program> program;
 };
-
-#include <QWidget>
-
-template <typename Control>
-Control* Program::Find(int id) const
-{
-    return ViewWidget()->findChild<Control*>(QStringLiteral("id%1").arg(id));
-}
