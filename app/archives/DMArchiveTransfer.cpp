@@ -7,11 +7,11 @@
 #include "archives/EntryTableModel.h"
 #include "archives/ViewWatcher.h"
 #include "archive/DMDataFile.h"
-#include "archive/DMResultCodes.h"
 #include "common/DesktopOpener.h"
 #include "common/Prompts.h"
 #include "common/WaitCapture.h"
 #include "engine/EditEntries.h"
+#include "engine/EntryData.h"
 #include "engine/LibraryMessages.h"
 
 #include <QFile>
@@ -22,16 +22,6 @@ namespace {
 const QString kCantOpen = QStringLiteral("Can't open this file\n");
 const QString kSaveDataInstead =
     QStringLiteral(" Try \"Archive\"->\"Save Data...\" and open the saved file yourself.");
-
-// Why an entry could not be written to a file: its data could not be read,
-// or the file could not be written.
-QString EntryWriteCause(const QString& path, int code)
-{
-    const std::string cause = code == DMResult::CorruptData || code == DMResult::ShortRead
-                                  ? tomelens::core::EntryDataMessage(code)
-                                  : tomelens::core::ArchiveSaveMessage(code);
-    return path + QStringLiteral(": ") + QString::fromStdString(cause);
-}
 
 QString NoProgramTip()
 {
@@ -62,14 +52,17 @@ QString DMArchive::ViewEntry()
         m_prompts.Message(kCantOpen);
         return notWritten;
     }
-    // A file that could not be written in full is never handed to the desktop.
-    const int saved = entry->SaveData(QFile::encodeName(path).constData());
-    if (saved != 0) {
+    // A file that could not be written in full, or whose bytes were read
+    // while another program rewrote the archive, is never handed to the desktop.
+    const tomelens::core::Outcome saved = tomelens::core::SaveEntryData(*entry, LocalPath(path), &m_source);
+    if (!saved.Ok()) {
         QFile::remove(path);
-        m_prompts.Message(kCantOpen + EntryWriteCause(EntryDisplayName(entry->GetName()), saved));
-        if (saved == DMResult::CorruptData)
+        m_prompts.Message(kCantOpen + QString::fromStdString(saved.Message()));
+        if (saved.step == tomelens::core::Step::Inflate)
             return QStringLiteral("The entry's data is damaged and cannot be unpacked, so "
                                   "\"Archive\"->\"Save Data...\" cannot save it either.");
+        if (saved.step == tomelens::core::Step::Changed)
+            return QStringLiteral("The archive file could not be read: another program changed it since it was opened.");
         return notWritten;
     }
     if (m_opener.Open(path)) {
@@ -105,8 +98,9 @@ void DMArchive::SaveEntryData()
     if (!SourceUnchanged(failed))
         return;
     CWaitCapture wait(m_pFileList);
-    if (const int code = entry->SaveData(QFile::encodeName(target).constData()); code != 0)
-        m_prompts.Message(failed + QLatin1Char('\n') + EntryWriteCause(target, code));
+    if (const tomelens::core::Outcome saved = tomelens::core::SaveEntryData(*entry, LocalPath(target), &m_source);
+        !saved.Ok())
+        m_prompts.Message(failed + QLatin1Char('\n') + QString::fromStdString(saved.Message()));
 }
 
 void DMArchive::LoadEntryData()

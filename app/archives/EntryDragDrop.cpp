@@ -10,6 +10,7 @@
 #include "archive/DMDataFile.h"
 #include "common/Prompts.h"
 #include "common/WaitCapture.h"
+#include "engine/EntryData.h"
 
 #include <QFile>
 #include <QListWidget>
@@ -138,7 +139,7 @@ QStringList DMArchive::FilesForDrag(const std::vector<int>& positions)
             continue;
         const QString path = m_tempFiles.PathFor(EntryDisplayName(entry->GetName()),
                                                  m_archiveFile + QLatin1Char('#') + QString::number(position));
-        if (path.isEmpty() || entry->SaveData(QFile::encodeName(path).constData()) != 0) {
+        if (path.isEmpty() || !tomelens::core::SaveEntryData(*entry, LocalPath(path), &m_source).Ok()) {
             QFile::remove(path);
             continue;
         }

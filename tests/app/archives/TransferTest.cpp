@@ -38,7 +38,7 @@ TEST_F(Transfer, AFileThatIsRefusedOrCannotBeWrittenIsDeletedAndNotRecorded)
     tab->ViewEntry();
     EXPECT_EQ(opener.opened.size(), 1);
     EXPECT_EQ(FirstLines(prompts.Messages()), QStringList(2, QStringLiteral("Can't open this file")));
-    EXPECT_TRUE(prompts.Messages().value(1).endsWith(QStringLiteral("Alpha.bmp: packed data is corrupt")));
+    EXPECT_TRUE(prompts.Messages().value(1).endsWith(QStringLiteral("entry \"Alpha.bmp\": packed data is corrupt")));
     EXPECT_TRUE(QDir(viewDir.path()).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(tab->TempFiles().isEmpty());
     SelectEntry(QStringLiteral("beta.wav"));
