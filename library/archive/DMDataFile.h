@@ -23,7 +23,13 @@ struct DMFileStamp {
     std::uint64_t size = 0;
     std::int64_t modifiedNs = 0;
     std::int64_t changedNs = 0;
-    bool operator==(const DMFileStamp&) const = default;
+    // Spelled out, since the header serves C++17 consumers too.
+    bool operator==(const DMFileStamp& other) const
+    {
+        return device == other.device && file == other.file && size == other.size &&
+               modifiedNs == other.modifiedNs && changedNs == other.changedNs;
+    }
+    bool operator!=(const DMFileStamp& other) const { return !(*this == other); }
 };
 
 // One archive held in memory: its path, a copy of its data area, its entries in
