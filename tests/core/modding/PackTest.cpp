@@ -203,7 +203,7 @@ TEST(Pack, FollowsAddedRemovedAndRenamedFiles)
                                                                            "new name=o", "sub/x=x", "sub/y=y"}));
 }
 
-TEST(Pack, RefusesAFolderItCannotFollowAndWritesNothing)
+TEST(Pack, RefusesAFolderItCannotFollowAndWritesNothingAndUnpackOnlyIntoAnEmptyOne)
 {
     Tree tree;
     WriteWithLibrary(tree / "orig", {{"a", "1"}, {"x:y", "2"}});
@@ -244,17 +244,9 @@ TEST(Pack, RefusesAFolderItCannotFollowAndWritesNothing)
         EXPECT_EQ(ReadFile((tree / "out" / "target").string()), ToBytes("old"));
         EXPECT_EQ(std::distance(fs::directory_iterator(tree / "out"), fs::directory_iterator()), 1);
     }
-}
-
-TEST(Unpack, NeedsANewOrEmptyFolder)
-{
-    Tree tree;
-    WriteWithLibrary(tree / "orig", {{"a", "1"}});
-    fs::create_directories(tree / "full");
-    WriteText(tree / "full" / "stray", "x");
-    const Outcome outcome = Unpack(tree / "orig", tree / "full");
-    EXPECT_EQ(outcome.step, Step::Refused);
-    EXPECT_EQ(std::distance(fs::directory_iterator(tree / "full"), fs::directory_iterator()), 1);
+    // Unpack, for its part, needs a new or empty folder.
+    EXPECT_EQ(Unpack(tree / "other", tree / "out").step, Step::Refused);
+    EXPECT_EQ(FilesBelow(tree / "out"), std::vector<std::string>{"target"});
 }
 
 TEST(Pack, OverItsOriginalTheManifestFollowsSoTheLoopGoesOn)
