@@ -2,8 +2,7 @@
 // library, and every refused command leaving every file as it was.
 #include "CliTest.h"
 
-#include "archive/DMDataFile.h"
-#include "archive/DMDataFileEntry.h"
+#include "core/engine/EngineTest.h"
 
 #include <gmock/gmock.h>
 #include <sys/stat.h>
@@ -16,24 +15,9 @@
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+using enginetest::Contents;
 
 namespace {
-
-// The archive's visible entries in data order, read with the library; none when it does not load.
-std::vector<TextEntry> Contents(const std::string& path)
-{
-    DMDataFile* file = CreateDMDataFile(nullptr);
-    std::vector<TextEntry> entries;
-    const unsigned count = file->Load(path.c_str()) == 0 ? file->GetNumEntries() : 0;
-    for (unsigned i = 0; i < count; ++i) {
-        DMDataFileEntry* entry = file->GetEntry(i);
-        std::string data(entry->GetLength(), '\0');
-        entries.push_back({entry->GetName(), entry->GetData(data.data()) == 0 ? data : "<corrupt>",
-                           entry->GetCheckSum()});
-    }
-    DestroyDMDataFile(file);
-    return entries;
-}
 
 const TextEntry kA{"a.txt", "alpha", 11}, kB{"b.txt", "beta", 22}, kTwin1{"twin", "one"}, kTwin2{"twin", "two"},
     kNew{"new.dat", "fresh data"};
@@ -89,7 +73,7 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
         const CliRun run = RunCli(c.args, folder.Path());
         const std::string shown = testing::PrintToString(c.args);
         EXPECT_EQ(std::tuple(run.exitCode, run.out + run.err), std::tuple(0, "")) << shown;
-        EXPECT_THAT(Contents((folder / c.file).string()), ElementsAreArray(c.after)) << shown;
+        EXPECT_THAT(Contents(folder / c.file), ElementsAreArray(c.after)) << shown;
         std::filesystem::remove(folder / "made.pfs");
     }
 }

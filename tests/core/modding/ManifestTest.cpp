@@ -21,10 +21,7 @@ TEST(Manifest, ReadsBackWhatItWritesWhateverTheNameBytes)
 
 TEST(Manifest, RefusesDocumentsItCannotTrust)
 {
-    Manifest manifest;
-    manifest.entries.resize(1);
-    manifest.entries[0].name = "x";
-    manifest.entries[0].file = "x";
+    const Manifest manifest{"", 0, 0, "", {{"x", "x", 0, 0, 0, 0, 0, 0, 0, 0}}};
     const std::string good = ManifestToJson(manifest);
     auto with = [&](const std::string& from, const std::string& to) {
         std::string text = good;
