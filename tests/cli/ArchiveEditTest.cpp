@@ -93,6 +93,7 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
         {{"delete", "game.pfs", "a.txt", "nope"}, 1, "game.pfs: no entry \"nope\""},
         {{"delete", "game.pfs", "twin"}, 1, "2 entries are named \"twin\"; give --all"},
         {{"rename", "game.pfs", "a.txt", "b.txt"}, 1, "already has an entry \"b.txt\""},
+        {{"rename", "game.pfs", "twin", "x"}, 1, "2 entries are named \"twin\""},
         {{"rename", "game.pfs", "a.txt", "b", "c"}, 2, "too many arguments"},
         {{"replace", "game.pfs", "a.txt", "."}, 1, ".: is a folder, not a file"},
         {{"set-crc", "game.pfs", "a.txt", "0x1FFFFFFFF"}, 2, "is not a 32-bit value"},
