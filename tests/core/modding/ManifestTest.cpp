@@ -6,26 +6,12 @@ using namespace tomelens::core;
 
 TEST(Manifest, ReadsBackWhatItWritesWhateverTheNameBytes)
 {
-    Manifest manifest;
-    manifest.archive = "/games/d\xc3\xa9j\xc3\xa0 \"q\"\\x.pak";
-    manifest.archiveSize = 5000000000ull;
-    manifest.archiveModifiedNs = -12;
-    manifest.signature = std::string("SIG\0\xff\x01\x7f" "ab", 9);
-    ManifestEntry odd;
-    odd.name = "a/b\\c:\x01\x7f\x81\xff\"";
-    odd.file = "a/b\\c_\x01.txt";
-    odd.length = 0xFFFFFFFFu;
-    odd.checkSum = 0x89abcdef;
-    odd.crc32 = 0x01234567;
-    odd.offset = 12;
-    odd.packedLength = 7;
-    odd.index = 3;
-    odd.size = 42;
-    odd.modifiedNs = 1700000000123456789;
-    ManifestEntry empty;
-    empty.file = "unnamed";
-    manifest.entries = {odd, empty};
-    manifest.entries[0].file = "a/b_c_\x01.txt";
+    // Every field, in order: name, file, length, checksum, crc32, offset, packed length, index, size, time.
+    const ManifestEntry odd{"a/b\\c:\x01\x7f\x81\xff\"", "a/b_c_\x01.txt", 0xFFFFFFFFu, 0x89abcdef, 0x01234567,
+                            12, 7, 3, 42, 1700000000123456789};
+    const ManifestEntry empty{"", "unnamed", 0, 0, 0, 0, 0, 0, 0, 0};
+    const Manifest manifest{"/games/d\xc3\xa9j\xc3\xa0 \"q\"\\x.pak", 5000000000ull, -12,
+                            std::string("SIG\0\xff\x01\x7f" "ab", 9), {odd, empty}};
 
     std::string problem;
     const auto back = ManifestFromJson(ManifestToJson(manifest), problem);
@@ -35,10 +21,7 @@ TEST(Manifest, ReadsBackWhatItWritesWhateverTheNameBytes)
 
 TEST(Manifest, RefusesDocumentsItCannotTrust)
 {
-    Manifest manifest;
-    manifest.entries.resize(1);
-    manifest.entries[0].name = "x";
-    manifest.entries[0].file = "x";
+    const Manifest manifest{"", 0, 0, "", {{"x", "x", 0, 0, 0, 0, 0, 0, 0, 0}}};
     const std::string good = ManifestToJson(manifest);
     auto with = [&](const std::string& from, const std::string& to) {
         std::string text = good;

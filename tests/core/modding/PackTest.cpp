@@ -1,3 +1,6 @@
+// Unpack and pack: the round trip gives an unchanged save, edits change only
+// their entries, and a folder pack cannot follow writes nothing.
+#include "core/engine/EngineTest.h"
 #include "modding/Manifest.h"
 #include "modding/Pack.h"
 #include "modding/Unpack.h"
@@ -5,46 +8,24 @@
 #include "SampleArchives.h"
 #include "archive/CheckSum.h"
 #include "archive/DMDataFile.h"
-#include "support/ArchiveBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include <filesystem>
-#include <random>
 #include <tuple>
 
+using namespace enginetest;
 using namespace tomelens::core;
-using namespace testsupport;
-namespace fs = std::filesystem;
 
 namespace {
 
-// A folder for one test, removed with everything below it.
-struct Scratch {
-    fs::path root = fs::temp_directory_path() / ("tomelens-modding-" + std::to_string(std::random_device{}()));
-    Scratch() { fs::create_directories(root); }
-    ~Scratch()
-    {
-        std::error_code error;
-        fs::remove_all(root, error);
-    }
-    std::string operator/(const std::string& name) const { return (root / name).string(); }
-};
-
-struct Item {
-    std::string name;
-    std::string data;
-    std::uint32_t checkSum = 0;
-};
-
 // An archive written by the library from an empty container.
-void WriteWithLibrary(const std::string& path, const std::vector<Item>& items, bool signature = false)
+void WriteWithLibrary(const fs::path& path, const std::vector<Entry>& items, bool signature = false)
 {
     DMDataFile archive(nullptr);
     archive.AddEntry();
-    for (const Item& item : items) {
+    for (const Entry& item : items) {
         DMDataFileEntry* entry = archive.GetEntry(archive.AddEntry());
         entry->SetName(item.name.c_str());
         entry->SetData(item.data.data(), static_cast<unsigned>(item.data.size()));
@@ -55,7 +36,7 @@ void WriteWithLibrary(const std::string& path, const std::vector<Item>& items, b
     ASSERT_EQ(archive.Save(path.c_str()), 0);
 }
 
-Bytes SavedUnchanged(const std::string& archive, const std::string& copy)
+Bytes SavedUnchanged(const fs::path& archive, const fs::path& copy)
 {
     DMDataFile file(nullptr);
     EXPECT_EQ(file.Load(archive.c_str()), 0);
@@ -63,39 +44,36 @@ Bytes SavedUnchanged(const std::string& archive, const std::string& copy)
     return ReadFile(copy);
 }
 
-// What the directory records say of each entry, with its packed and plain bytes.
-struct Stored {
-    std::string name;
-    std::uint32_t checkSum = 0;
-    Bytes packed;
-    std::string data;
-    bool operator==(const Stored&) const = default;
-};
-
-std::vector<Stored> StoredEntries(const std::string& path)
+// Each entry's packed bytes, in the order Contents gives them.
+std::vector<Bytes> PackedBytes(const fs::path& path)
 {
-    DMDataFile file(nullptr);
-    EXPECT_EQ(file.Load(path.c_str()), 0) << path;
-    std::vector<Stored> stored;
-    for (unsigned i = 0; i < file.GetNumEntries(); ++i) {
-        DMDataFileEntry& entry = *file.GetEntry(i);
-        Stored s{entry.GetName(), entry.GetCheckSum(), Bytes(entry.GetPackedLength()),
-                 std::string(entry.GetLength(), '\0')};
+    DataFilePtr file = Open(path);
+    std::vector<Bytes> packed;
+    for (unsigned position : LiveEntries(*file)) {
+        DMDataFileEntry& entry = *file->GetEntry(position);
         unsigned size = entry.GetPackedLength();
-        EXPECT_EQ(entry.GetPackedData(s.packed.data(), size), 0);
-        EXPECT_EQ(entry.GetData(s.data.data()), 0);
-        stored.push_back(std::move(s));
+        packed.emplace_back(size);
+        EXPECT_EQ(entry.GetPackedData(packed.back().data(), size), 0);
     }
-    return stored;
+    return packed;
 }
 
-void Unpacked(const std::string& archive, const fs::path& folder)
+// "name=data" of each entry.
+std::vector<std::string> NamesAndData(const fs::path& path)
+{
+    std::vector<std::string> entries;
+    for (const Entry& entry : Contents(path))
+        entries.push_back(entry.name + "=" + entry.data);
+    return entries;
+}
+
+void Unpacked(const fs::path& archive, const fs::path& folder)
 {
     const Outcome outcome = Unpack(archive, folder);
     ASSERT_TRUE(outcome.Ok()) << outcome.Message();
 }
 
-PackReport Packed(const fs::path& folder, const std::string& archive, PackOptions options = {})
+PackReport Packed(const fs::path& folder, const fs::path& archive, PackOptions options = {})
 {
     PackReport report;
     const Outcome outcome = Pack(folder, archive, options, report);
@@ -103,44 +81,38 @@ PackReport Packed(const fs::path& folder, const std::string& archive, PackOption
     return report;
 }
 
-void WriteText(const fs::path& path, const std::string& text)
-{
-    fs::create_directories(path.parent_path());
-    WriteFile(path.string(), text);
-}
-
 }  // namespace
 
 TEST(Pack, UnpackThenPackGivesExactlyAnUnchangedSaveOfEveryLayout)
 {
-    Scratch scratch;
+    Tree tree;
     std::string twoBlocks;
     for (int i = 0; i < 8193; ++i)
         twoBlocks += static_cast<char>('a' + i * 7 % 26);
     const auto sample = [&](const std::string& file, const std::vector<SampleEntry>& entries) {
-        ASSERT_TRUE(WriteSampleArchive(scratch / file, entries));
+        ASSERT_TRUE(WriteSampleArchive(tree / file, entries));
     };
     sample("texts.pak", MakeTextEntries());
     sample("images.pak", MakeImageEntries());
     sample("binary.pak", MakeBinaryEntries());
-    WriteWithLibrary(scratch / "one.dat", {{"a.txt", "abc"}});
-    WriteWithLibrary(scratch / "empty.dat", {});
-    WriteWithLibrary(scratch / "mixed.dat", {{"first", "some text", 5}, {"", ""}, {"gap", ""}, {"last", "zzzz"}});
-    WriteWithLibrary(scratch / "blocks.dat", {{"long.txt", twoBlocks}, {"short", "x"}});
-    WriteWithLibrary(scratch / "signed.dat", {{"readme", "hello"}}, true);
+    WriteWithLibrary(tree / "one.dat", {{"a.txt", "abc"}});
+    WriteWithLibrary(tree / "empty.dat", {});
+    WriteWithLibrary(tree / "mixed.dat", {{"first", "some text", 5}, {"", ""}, {"gap", ""}, {"last", "zzzz"}});
+    WriteWithLibrary(tree / "blocks.dat", {{"long.txt", twoBlocks}, {"short", "x"}});
+    WriteWithLibrary(tree / "signed.dat", {{"readme", "hello"}}, true);
     // Names no file system holds as they are, duplicates, the manifest's own
     // name; written field by field with the directory backwards.
     std::vector<PlainEntry> odd;
     for (const char* name : {"..", "a/../b", "C:\\x", "x\x01y", "caf\xE9", "dup", "dup", "", "tomelens.json",
                              "sub\\deep\\f.txt", "sub/deep/f.txt", "tail/"})
         odd.push_back({name, ToBytes(std::string(name) + " data"), CheckSum(name, 3, 0)});
-    MakeArchive(odd, true).WriteTo(scratch / "odd.dat");
+    MakeArchive(odd, true).WriteTo(tree / "odd.dat");
 
     for (const char* archive : {"texts.pak", "images.pak", "binary.pak", "one.dat", "empty.dat", "mixed.dat",
                                 "blocks.dat", "signed.dat", "odd.dat"}) {
         SCOPED_TRACE(archive);
-        const fs::path folder = scratch.root / (std::string(archive) + ".d");
-        Unpacked(scratch / archive, folder);
+        const fs::path folder = tree / (std::string(archive) + ".d");
+        Unpacked(tree / archive, folder);
         std::string problem;
         const auto manifest = ManifestFromJson(ToString(ReadFile((folder / kManifestFileName).string())), problem);
         ASSERT_TRUE(manifest) << problem;
@@ -148,25 +120,25 @@ TEST(Pack, UnpackThenPackGivesExactlyAnUnchangedSaveOfEveryLayout)
             const Bytes data = ReadFile((folder / entry.file).string());
             EXPECT_EQ(entry.crc32, CheckSum(data.data(), static_cast<unsigned>(data.size()), 0)) << entry.file;
         }
-        const PackReport report = Packed(folder, scratch / "packed");
-        EXPECT_EQ(ReadFile(scratch / "packed"), SavedUnchanged(scratch / archive, scratch / "saved"));
-        EXPECT_EQ(report.kept, StoredEntries(scratch / archive).size());
+        const PackReport report = Packed(folder, tree / "packed");
+        EXPECT_EQ(ReadFile(tree / "packed"), SavedUnchanged(tree / archive, tree / "saved"));
+        EXPECT_EQ(report.kept, Contents(tree / archive).size());
         EXPECT_EQ(report.changed + report.added + report.removed, 0u);
     }
 }
 
 TEST(Pack, EditedFilesChangeOnlyTheirEntriesAndStaleChecksumsAreNamed)
 {
-    Scratch scratch;
-    std::vector<Item> items;
+    Tree tree;
+    std::vector<Entry> items;
     for (const char* name : {"a", "b", "c", "d", "e"}) {
         const Bytes data = PatternBytes(20000 + name[0], name[0], 6);
         items.push_back({name, ToString(data), CheckSum(data.data(), static_cast<unsigned>(data.size()), 0)});
     }
     items[3].checkSum = 77;  // d's stored value never was its data's
-    WriteWithLibrary(scratch / "orig", items);
-    const fs::path folder = scratch.root / "d";
-    Unpacked(scratch / "orig", folder);
+    WriteWithLibrary(tree / "orig", items);
+    const fs::path folder = tree / "d";
+    Unpacked(tree / "orig", folder);
 
     WriteText(folder / "a", items[0].data);  // touched, same bytes
     const std::string newB = "b is shorter now";
@@ -175,7 +147,7 @@ TEST(Pack, EditedFilesChangeOnlyTheirEntriesAndStaleChecksumsAreNamed)
     WriteText(folder / "b", newB);
     WriteText(folder / "d", newD);
 
-    PackReport report = Packed(folder, scratch / "packed");
+    PackReport report = Packed(folder, tree / "packed");
     EXPECT_EQ(report.kept, 3u);
     EXPECT_EQ(report.changed, 2u);
     ASSERT_EQ(report.disagreeing.size(), 1u);
@@ -183,21 +155,20 @@ TEST(Pack, EditedFilesChangeOnlyTheirEntriesAndStaleChecksumsAreNamed)
     EXPECT_EQ(report.disagreeing[0].stored, items[1].checkSum);
     EXPECT_EQ(report.disagreeing[0].ofData, CheckSum(newB.data(), static_cast<unsigned>(newB.size()), 0));
 
-    std::vector<Stored> expected = StoredEntries(scratch / "orig");
-    std::vector<Stored> packed = StoredEntries(scratch / "packed");
-    ASSERT_EQ(packed.size(), expected.size());
+    // The edited entries get new data, packed anew; everything else is carried over byte for byte.
+    std::vector<Entry> expected = items;
     expected[1].data = newB;
     expected[3].data = newD;
-    for (const std::size_t edited : {1, 3}) {
-        EXPECT_NE(packed[edited].packed, expected[edited].packed);
-        expected[edited].packed = packed[edited].packed;
-    }
-    EXPECT_EQ(packed, expected);
+    EXPECT_EQ(Contents(tree / "packed"), expected);
+    const std::vector<Bytes> before = PackedBytes(tree / "orig"), after = PackedBytes(tree / "packed");
+    ASSERT_EQ(after.size(), before.size());
+    for (std::size_t i = 0; i < after.size(); ++i)
+        EXPECT_EQ(after[i] == before[i], i != 1 && i != 3) << i;
 
     WriteText(folder / "new", "fresh");
-    report = Packed(folder, scratch / "recrc", {{}, true});
+    report = Packed(folder, tree / "recrc", {{}, true});
     EXPECT_TRUE(report.disagreeing.empty());
-    packed = StoredEntries(scratch / "recrc");
+    const std::vector<Entry> packed = Contents(tree / "recrc");
     ASSERT_EQ(packed.size(), 6u);
     EXPECT_EQ(packed[5].checkSum, CheckSum("fresh", 5, 0));
     EXPECT_EQ(packed[1].checkSum, CheckSum(newB.data(), static_cast<unsigned>(newB.size()), 0));
@@ -207,10 +178,10 @@ TEST(Pack, EditedFilesChangeOnlyTheirEntriesAndStaleChecksumsAreNamed)
 
 TEST(Pack, FollowsAddedRemovedAndRenamedFiles)
 {
-    Scratch scratch;
-    WriteWithLibrary(scratch / "orig", {{"keep", "k", 1}, {"gone", "g", 2}, {"old name", "o", 3}, {"sub\\x", "x", 4}});
-    const fs::path folder = scratch.root / "d";
-    Unpacked(scratch / "orig", folder);
+    Tree tree;
+    WriteWithLibrary(tree / "orig", {{"keep", "k", 1}, {"gone", "g", 2}, {"old name", "o", 3}, {"sub\\x", "x", 4}});
+    const fs::path folder = tree / "d";
+    Unpacked(tree / "orig", folder);
     fs::remove(folder / "gone");
     fs::rename(folder / "old name", folder / "new name");
     WriteText(folder / "B.txt", "B");
@@ -218,34 +189,25 @@ TEST(Pack, FollowsAddedRemovedAndRenamedFiles)
     WriteText(folder / "sub" / "y", "y");
     WriteText(folder / "empty", "");
 
-    const PackReport report = Packed(folder, scratch / "packed");
+    const PackReport report = Packed(folder, tree / "packed");
     EXPECT_EQ(report.kept, 2u);
     EXPECT_EQ(report.removed, 2u);
     EXPECT_EQ(report.added, 5u);
-    std::vector<std::pair<std::string, std::string>> entries;
-    for (const Stored& s : StoredEntries(scratch / "packed"))
-        entries.emplace_back(s.name, s.data);
     // Kept entries in their order, then the new files in list order, named with the archive's separator.
-    const std::vector<std::pair<std::string, std::string>> expected = {
-        {"keep", "k"}, {"sub\\x", "x"}, {"a.txt", "a"}, {"B.txt", "B"}, {"empty", ""}, {"new name", "o"}, {"sub\\y", "y"}};
-    EXPECT_EQ(entries, expected);
-
+    EXPECT_EQ(NamesAndData(tree / "packed"), (std::vector<std::string>{"keep=k", "sub\\x=x", "a.txt=a", "B.txt=B",
+                                                                          "empty=", "new name=o", "sub\\y=y"}));
     // Without a manifest pack is create: every file, in create's name order.
     fs::remove(folder / kManifestFileName);
-    entries.clear();
-    EXPECT_FALSE(Packed(folder, scratch / "created").usedManifest);
-    for (const Stored& s : StoredEntries(scratch / "created"))
-        entries.emplace_back(s.name, s.data);
-    const std::vector<std::pair<std::string, std::string>> created = {
-        {"B.txt", "B"}, {"a.txt", "a"}, {"empty", ""}, {"keep", "k"}, {"new name", "o"}, {"sub/x", "x"}, {"sub/y", "y"}};
-    EXPECT_EQ(entries, created);
+    EXPECT_FALSE(Packed(folder, tree / "created").usedManifest);
+    EXPECT_EQ(NamesAndData(tree / "created"), (std::vector<std::string>{"B.txt=B", "a.txt=a", "empty=", "keep=k",
+                                                                           "new name=o", "sub/x=x", "sub/y=y"}));
 }
 
-TEST(Pack, RefusesAFolderItCannotFollowAndWritesNothing)
+TEST(Pack, RefusesAFolderItCannotFollowAndWritesNothingAndUnpackOnlyIntoAnEmptyOne)
 {
-    Scratch scratch;
-    WriteWithLibrary(scratch / "orig", {{"a", "1"}, {"x:y", "2"}});
-    WriteWithLibrary(scratch / "other", {{"a", "1"}});
+    Tree tree;
+    WriteWithLibrary(tree / "orig", {{"a", "1"}, {"x:y", "2"}});
+    WriteWithLibrary(tree / "other", {{"a", "1"}});
     const struct {
         const char* what;
         std::function<void(const fs::path&)> spoil;
@@ -262,55 +224,46 @@ TEST(Pack, RefusesAFolderItCannotFollowAndWritesNothing)
          Step::Refused, "/tomelens.json", {}},
         {"unfinished unpack", [](const fs::path& d) { WriteText(d / kManifestFileName, ""); }, Step::Refused,
          "/tomelens.json", {}},
-        {"another original", [](const fs::path&) {}, Step::Refused, "/other", {scratch.root / "other", false}},
-        {"original gone", [&](const fs::path&) { fs::rename(scratch / "orig", scratch / "moved"); }, Step::Open,
+        {"another original", [](const fs::path&) {}, Step::Refused, "/other", {tree / "other", false}},
+        {"original gone", [&](const fs::path&) { fs::rename(tree / "orig", tree / "moved"); }, Step::Open,
          "/orig", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        if (fs::exists(scratch / "moved"))
-            fs::rename(scratch / "moved", scratch / "orig");
-        const fs::path folder = scratch.root / c.what;
-        Unpacked(scratch / "orig", folder);
+        if (fs::exists(tree / "moved"))
+            fs::rename(tree / "moved", tree / "orig");
+        const fs::path folder = tree / c.what;
+        Unpacked(tree / "orig", folder);
         c.spoil(folder);
-        WriteText(scratch.root / "out" / "target", "old");
+        fs::create_directories(tree / "out");
+        WriteText(tree / "out" / "target", "old");
         PackReport report;
-        const Outcome outcome = Pack(folder, scratch.root / "out" / "target", c.options, report);
+        const Outcome outcome = Pack(folder, tree / "out" / "target", c.options, report);
         EXPECT_EQ(outcome.step, c.step) << outcome.Message();
         EXPECT_TRUE(outcome.subject.ends_with(c.subject)) << outcome.Message();
-        EXPECT_EQ(ReadFile((scratch.root / "out" / "target").string()), ToBytes("old"));
-        EXPECT_EQ(std::distance(fs::directory_iterator(scratch.root / "out"), fs::directory_iterator()), 1);
+        EXPECT_EQ(ReadFile((tree / "out" / "target").string()), ToBytes("old"));
+        EXPECT_EQ(std::distance(fs::directory_iterator(tree / "out"), fs::directory_iterator()), 1);
     }
-}
-
-TEST(Unpack, NeedsANewOrEmptyFolder)
-{
-    Scratch scratch;
-    WriteWithLibrary(scratch / "orig", {{"a", "1"}});
-    WriteText(scratch.root / "full" / "stray", "x");
-    const Outcome outcome = Unpack(scratch / "orig", scratch.root / "full");
-    EXPECT_EQ(outcome.step, Step::Refused);
-    EXPECT_EQ(std::distance(fs::directory_iterator(scratch.root / "full"), fs::directory_iterator()), 1);
+    // Unpack, for its part, needs a new or empty folder.
+    EXPECT_EQ(Unpack(tree / "other", tree / "out").step, Step::Refused);
+    EXPECT_EQ(FilesBelow(tree / "out"), std::vector<std::string>{"target"});
 }
 
 TEST(Pack, OverItsOriginalTheManifestFollowsSoTheLoopGoesOn)
 {
-    Scratch scratch;
-    WriteWithLibrary(scratch / "orig", {{"a", "one"}, {"b", "two"}, {"c", "three"}});
-    const fs::path folder = scratch.root / "d";
-    Unpacked(scratch / "orig", folder);
+    Tree tree;
+    WriteWithLibrary(tree / "orig", {{"a", "one"}, {"b", "two"}, {"c", "three"}});
+    const fs::path folder = tree / "d";
+    Unpacked(tree / "orig", folder);
     WriteText(folder / "b", "second");
-    EXPECT_EQ(Packed(folder, scratch / "orig").changed, 1u);
+    EXPECT_EQ(Packed(folder, tree / "orig").changed, 1u);
     WriteText(folder / "c", "third");
     fs::remove(folder / "a");
     WriteText(folder / "n", "new");
-    const PackReport report = Packed(folder, scratch / "orig");
+    const PackReport report = Packed(folder, tree / "orig");
     EXPECT_EQ(std::tuple(report.kept, report.changed, report.added, report.removed), std::tuple(1u, 1u, 1u, 1u));
     // Untouched since: nothing to pack, and the same file as the original wherever it goes.
-    EXPECT_EQ(Packed(folder, scratch / "copy").kept, 3u);
-    EXPECT_EQ(ReadFile(scratch / "copy"), ReadFile(scratch / "orig"));
-    std::vector<std::string> names;
-    for (const Stored& s : StoredEntries(scratch / "orig"))
-        names.push_back(s.name + "=" + s.data);
-    EXPECT_EQ(names, (std::vector<std::string>{"b=second", "c=third", "n=new"}));
+    EXPECT_EQ(Packed(folder, tree / "copy").kept, 3u);
+    EXPECT_EQ(ReadFile(tree / "copy"), ReadFile(tree / "orig"));
+    EXPECT_EQ(NamesAndData(tree / "orig"), (std::vector<std::string>{"b=second", "c=third", "n=new"}));
 }
