@@ -65,6 +65,22 @@ public:
     }
 
 protected:
+    // The next scripted answer, or what a cancelled dialog gives.
+    template <class T>
+    static T Next(QQueue<T>& answers, T cancelled)
+    {
+        return answers.isEmpty() ? cancelled : answers.dequeue();
+    }
+    // An answer that may be Cancel (nullopt): true with value set, or false.
+    template <class T>
+    static bool Take(QQueue<std::optional<T>>& answers, T& value)
+    {
+        const std::optional<T> answer = Next(answers, std::optional<T>());
+        if (answer)
+            value = *answer;
+        return answer.has_value();
+    }
+
     void ShowMessage(const QString& text, const QString& caption) override
     {
         shown.append({QStringLiteral("Message"), text, caption});
@@ -72,60 +88,48 @@ protected:
     bool AskQuestion(const QString& text, const QString& caption) override
     {
         shown.append({QStringLiteral("Question"), text, caption});
-        return questionAnswers.isEmpty() ? false : questionAnswers.dequeue();
+        return Next(questionAnswers, false);
     }
     SaveChoice AskSaveChanges(const QString& text) override
     {
         shown.append({QStringLiteral("SaveChanges"), text, QString()});
-        return saveChangesAnswers.isEmpty() ? SaveChoice::Cancel : saveChangesAnswers.dequeue();
+        return Next(saveChangesAnswers, SaveChoice::Cancel);
     }
     QString AskOpenFile(const QString& folder, const QString& proposedName) override
     {
         shown.append({QStringLiteral("OpenFile"), proposedName, QString(), folder});
-        return openFileAnswers.isEmpty() ? QString() : openFileAnswers.dequeue();
+        return Next(openFileAnswers, QString());
     }
     QStringList AskOpenFiles(const QString& folder, const QString& caption) override
     {
         shown.append({QStringLiteral("OpenFiles"), caption, QString(), folder});
-        return openFilesAnswers.isEmpty() ? QStringList() : openFilesAnswers.dequeue();
+        return Next(openFilesAnswers, QStringList());
     }
     QString AskSaveFile(const QString& folder, const QString& proposedName,
                         const QString& defaultSuffix) override
     {
         shown.append({QStringLiteral("SaveFile"), proposedName, defaultSuffix, folder});
-        return saveFileAnswers.isEmpty() ? QString() : saveFileAnswers.dequeue();
+        return Next(saveFileAnswers, QString());
     }
     bool AskRename(QString& name) override
     {
         shown.append({QStringLiteral("Rename"), name, QString()});
-        if (renameAnswers.isEmpty())
-            return false;
-        const std::optional<QString> answer = renameAnswers.dequeue();
-        if (!answer)
-            return false;
-        name = *answer;
-        return true;
+        return Take(renameAnswers, name);
     }
     bool AskCheckSum(std::uint32_t& value) override
     {
         shown.append({QStringLiteral("CheckSum"), QString::number(value), QString()});
-        if (checkSumAnswers.isEmpty())
-            return false;
-        const std::optional<std::uint32_t> answer = checkSumAnswers.dequeue();
-        if (!answer)
-            return false;
-        value = *answer;
-        return true;
+        return Take(checkSumAnswers, value);
     }
     QString AskGameFile(const QString& folder) override
     {
         shown.append({QStringLiteral("ChooseGameFile"), QString(), QString(), folder});
-        return gameFileAnswers.isEmpty() ? QString() : gameFileAnswers.dequeue();
+        return Next(gameFileAnswers, QString());
     }
     int AskChoice(const QString& text, const QString& caption, const QStringList& buttons, bool* forAll) override
     {
         shown.append({QStringLiteral("Choose"), text, caption + QStringLiteral(": ") + buttons.join(QLatin1Char('/'))});
-        const std::pair<int, bool> answer = chooseAnswers.isEmpty() ? std::pair(-1, false) : chooseAnswers.dequeue();
+        const std::pair<int, bool> answer = Next(chooseAnswers, std::pair(-1, false));
         if (forAll)
             *forAll = answer.second;
         return answer.first;
@@ -134,12 +138,12 @@ protected:
     int AskCarefully(const QString& text, const QString& caption, const QStringList& buttons) override
     {
         shown.append({QStringLiteral("ChooseCarefully"), text, caption + QStringLiteral(": ") + buttons.join(QLatin1Char('/'))});
-        return chooseAnswers.isEmpty() ? -1 : chooseAnswers.dequeue().first;
+        return Next(chooseAnswers, std::pair(-1, false)).first;
     }
     QString AskFolder(const QString& folder, const QString& caption) override
     {
         shown.append({QStringLiteral("ChooseFolder"), caption, QString(), folder});
-        return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
+        return Next(folderAnswers, QString());
     }
     void ShowProperties(const QString& title, const QList<QPair<QString, QString>>& lines) override
     {
