@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sys/stat.h>
 
 #include <tuple>
@@ -105,7 +106,7 @@ TEST(Pack, UnpackThenPackGivesExactlyAnUnchangedSaveOfEveryLayout)
     std::vector<PlainEntry> odd;
     for (const char* name : {"..", "a/../b", "C:\\x", "x\x01y", "caf\xE9", "dup", "dup", "", "tomelens.json",
                              "sub\\deep\\f.txt", "sub/deep/f.txt", "tail/"})
-        odd.push_back({name, ToBytes(std::string(name) + " data"), CheckSum(name, 3, 0)});
+        odd.push_back({name, ToBytes(std::string(name) + " data"), CheckSum(name, unsigned(std::strlen(name)), 0)});
     MakeArchive(odd, true).WriteTo(tree / "odd.dat");
 
     for (const char* archive : {"texts.pak", "images.pak", "binary.pak", "one.dat", "empty.dat", "mixed.dat",
